@@ -1,0 +1,9 @@
+# Host tools of the native tree.
+add_executable(kelto-pack ${CMAKE_SOURCE_DIR}/tools/kelto_pack.cpp)
+target_link_libraries(kelto-pack kelto_core)
+
+# The packager's tests run the real tool.
+if(TARGET native_tests)
+  add_dependencies(native_tests kelto-pack)
+  target_compile_definitions(native_tests PRIVATE KELTO_PACK_EXE="$<TARGET_FILE:kelto-pack>")
+endif()
