@@ -1,0 +1,223 @@
+// Runs the extractor against the real file system, with TMP/TEMP pointed at a folder of the test's own.
+#include "engine/extract_package.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/package_writer.h"
+
+namespace {
+
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+std::vector<uint8_t> Package(const Files& files, uint32_t flag = 0, int32_t index = -1) {
+  std::vector<uint8_t> container;
+  AppendPackageHeader(container, static_cast<uint32_t>(files.size()), flag, index);
+  for (const auto& [name, data] : files) {
+    AppendPackageEntry(container, name, {reinterpret_cast<const uint8_t*>(data.data()), data.size()});
+  }
+  std::vector<uint8_t> stream;
+  LzmaEncodeSettings fast;
+  fast.preset = 1;
+  fast.dictionarySize = 1u << 20;
+  EXPECT_TRUE(EncodeLzmaAlone({container.data(), container.size()}, stream, fast));
+  return stream;
+}
+
+ByteView View(const std::vector<uint8_t>& v) { return {v.data(), v.size()}; }
+
+std::vector<std::wstring> List(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW((folder + L"*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+  return names;
+}
+
+bool ReadFileBytes(const std::wstring& path, std::string& out) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  out.assign(::GetFileSize(file, nullptr), '\0');
+  DWORD done = 0;
+  const BOOL ok = out.empty() || ::ReadFile(file, &out[0], static_cast<DWORD>(out.size()), &done, nullptr);
+  ::CloseHandle(file);
+  return ok && done == out.size();
+}
+
+void RemoveTree(const std::wstring& folder) {
+  for (const std::wstring& name : List(folder)) {
+    const std::wstring path = folder + name;
+    if (::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {
+      RemoveTree(path + L"\\");
+    } else {
+      ::DeleteFileW(path.c_str());
+    }
+  }
+  ::RemoveDirectoryW(folder.c_str());
+}
+
+class ExtractPackageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t base[MAX_PATH + 1] = {};
+    ASSERT_NE(::GetTempPathW(MAX_PATH + 1, base), 0u);
+    sandbox_ = std::wstring(base) + L"kelto-extract-" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
+    root_ = sandbox_ + L"temp\\";
+    ASSERT_TRUE(::CreateDirectoryW(sandbox_.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(root_.c_str(), nullptr));
+    for (const wchar_t* var : {L"TMP", L"TEMP"}) {
+      wchar_t old[MAX_PATH + 1] = {};
+      saved_.emplace_back(var, ::GetEnvironmentVariableW(var, old, MAX_PATH + 1) ? old : L"");
+      ::SetEnvironmentVariableW(var, root_.c_str());
+    }
+  }
+  void TearDown() override {
+    for (const auto& [var, value] : saved_) ::SetEnvironmentVariableW(var.c_str(), value.empty() ? nullptr : value.c_str());
+    RemoveTree(sandbox_);
+  }
+
+  // The one thing the extractor may leave in the temporary folder is the extraction folder itself.
+  void ExpectOnlyTheFolderIn(const std::wstring& folder) {
+    const std::vector<std::wstring> left = List(root_);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(root_ + left[0] + L"\\", folder);
+    EXPECT_EQ(List(sandbox_).size(), 1u);  // nothing beside the temporary folder either
+  }
+
+  std::wstring sandbox_, root_;
+  std::vector<std::pair<std::wstring, std::wstring>> saved_;
+};
+
+}  // namespace
+
+TEST_F(ExtractPackageTest, WritesEveryEntryIntoAFreshFolderUnderTemp) {
+  const std::string binary("MZ\x90\0\x03\0\0\0\xFF\xFE", 10);
+  const Files files = {{"Kelto Quorbel.exe", binary},
+                       {"empty.dat", ""},
+                       {"config.xml", "<config version=\"1\"/>"},
+                       {"dup.txt", "first"},
+                       {"dup.txt", "second"}};
+  std::wstring folder = L"stale";
+  ASSERT_EQ(ExtractPackage(folder, View(Package(files))), kPackageOk);
+
+  ASSERT_GT(folder.size(), root_.size());
+  EXPECT_EQ(folder.compare(0, root_.size(), root_), 0);
+  EXPECT_EQ(folder.back(), L'\\');
+  const std::wstring leaf = folder.substr(root_.size(), folder.size() - root_.size() - 1);
+  EXPECT_EQ(leaf.find(L'\\'), std::wstring::npos);
+  EXPECT_EQ(_wcsnicmp(leaf.c_str(), L"kel", 3), 0);
+  ExpectOnlyTheFolderIn(folder);  // the two temporary files are gone
+
+  EXPECT_EQ(List(folder).size(), 4u);
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(folder + L"Kelto Quorbel.exe", bytes));
+  EXPECT_EQ(bytes, binary);
+  ASSERT_TRUE(ReadFileBytes(folder + L"empty.dat", bytes));
+  EXPECT_TRUE(bytes.empty());
+  ASSERT_TRUE(ReadFileBytes(folder + L"config.xml", bytes));
+  EXPECT_EQ(bytes, "<config version=\"1\"/>");
+  ASSERT_TRUE(ReadFileBytes(folder + L"dup.txt", bytes));
+  EXPECT_EQ(bytes, "second");
+}
+
+TEST_F(ExtractPackageTest, EmptyPackageAndSelectionFlag) {
+  std::wstring folder;
+  ASSERT_EQ(ExtractPackage(folder, View(Package({}))), kPackageOk);
+  EXPECT_TRUE(List(folder).empty());
+  RemoveTree(folder);
+
+  ASSERT_EQ(ExtractPackage(folder, View(Package({{"a.txt", "A"}}, 1, 3))), kPackageOk);
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(folder + L"a.txt", bytes));
+  EXPECT_EQ(bytes, "A");
+}
+
+TEST_F(ExtractPackageTest, EachExtractionGetsItsOwnFolder) {
+  std::wstring first, second;
+  ASSERT_EQ(ExtractPackage(first, View(Package({{"a.txt", "1"}}))), kPackageOk);
+  ASSERT_EQ(ExtractPackage(second, View(Package({{"a.txt", "2"}}))), kPackageOk);
+  EXPECT_NE(first, second);
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(first + L"a.txt", bytes));
+  EXPECT_EQ(bytes, "1");
+}
+
+TEST_F(ExtractPackageTest, RejectedContainerWritesNothing) {
+  struct Case {
+    const char* what;
+    Files files;
+    PackageResult expected;
+  };
+  const Case cases[] = {
+      {"parent escape", {{"good.txt", "1"}, {"..\\evil.txt", "evil"}}, kPackageBadName},
+      {"slash escape", {{"good.txt", "1"}, {"../evil.txt", "evil"}}, kPackageBadName},
+      {"absolute path", {{"C:\\evil.txt", "evil"}}, kPackageBadName},
+      {"device", {{"good.txt", "1"}, {"NUL", "x"}}, kPackageBadName},
+      // Fits the name limit but not beside the folder: caught before the first entry is written.
+      {"path too long", {{"good.txt", "1"}, {std::string(259, 'n'), "x"}}, kPackageEntryNotCreated},
+  };
+  for (const Case& c : cases) {
+    std::wstring folder;
+    EXPECT_EQ(ExtractPackage(folder, View(Package(c.files))), c.expected) << c.what;
+    ASSERT_FALSE(folder.empty()) << c.what;
+    EXPECT_TRUE(List(folder).empty()) << c.what;
+    ExpectOnlyTheFolderIn(folder);
+    EXPECT_EQ(::GetFileAttributesW((sandbox_ + L"evil.txt").c_str()), INVALID_FILE_ATTRIBUTES) << c.what;
+    RemoveTree(folder);
+  }
+}
+
+TEST_F(ExtractPackageTest, ContainerWithoutMagicLeavesAnEmptyFolder) {
+  std::vector<uint8_t> container = {'H', 'E', 'X', 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF};
+  std::vector<uint8_t> stream;
+  ASSERT_TRUE(EncodeLzmaAlone(View(container), stream));
+  std::wstring folder;
+  EXPECT_EQ(ExtractPackage(folder, View(stream)), kPackageBadMagic);
+  ASSERT_FALSE(folder.empty());
+  EXPECT_TRUE(List(folder).empty());
+  ExpectOnlyTheFolderIn(folder);
+}
+
+TEST_F(ExtractPackageTest, BadStreamsStopBeforeAnyFolderIsMade) {
+  const std::vector<uint8_t> good = Package({{"a.txt", "abc"}});
+  auto patched = [&](size_t at, std::initializer_list<uint8_t> bytes) {
+    std::vector<uint8_t> v = good;
+    for (uint8_t b : bytes) v[at++] = b;
+    return v;
+  };
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> stream;
+    PackageResult expected;
+  };
+  const Case cases[] = {
+      {"empty", {}, kPackageBadHeader},
+      {"properties", patched(0, {225}), kPackageBadProperties},
+      {"unknown size", patched(5, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), kPackageUnknownSize},
+      {"huge size", patched(5, {0, 0, 0, 0x40}), kPackageTooLarge},
+      {"size beyond data", patched(5, {uint8_t(good[5] + 1)}), kPackageDecodeFailed},
+      {"cut short", std::vector<uint8_t>(good.begin(), good.begin() + good.size() / 2), kPackageDecodeFailed},
+  };
+  for (const Case& c : cases) {
+    std::wstring folder = L"stale";
+    EXPECT_EQ(ExtractPackage(folder, View(c.stream)), c.expected) << c.what;
+    EXPECT_TRUE(folder.empty()) << c.what;
+    EXPECT_TRUE(List(root_).empty()) << c.what;  // temporary files removed on failure too
+  }
+}
+
+TEST_F(ExtractPackageTest, ModuleWithoutPackageResource) {
+  std::wstring folder;
+  EXPECT_EQ(ExtractPackage(folder, ::GetModuleHandleW(L"kernel32.dll")), kPackageNoResource);
+  EXPECT_TRUE(folder.empty());
+  EXPECT_TRUE(List(root_).empty());
+}
