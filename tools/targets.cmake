@@ -2,6 +2,9 @@
 add_executable(kelto-pack ${CMAKE_SOURCE_DIR}/tools/kelto_pack.cpp)
 target_link_libraries(kelto-pack kelto_core)
 
+add_executable(kelto-bench-decode ${CMAKE_SOURCE_DIR}/tools/bench_decode.cpp)
+target_link_libraries(kelto-bench-decode kelto_core)
+
 # The packager's tests run the real tool.
 if(TARGET native_tests)
   add_dependencies(native_tests kelto-pack)
