@@ -1,0 +1,10 @@
+list(APPEND CORE_SOURCES
+  ${CMAKE_SOURCE_DIR}/app/page_flow.cpp
+  ${CMAKE_SOURCE_DIR}/app/setup_options.cpp)
+list(APPEND WIN_SOURCES
+  ${CMAKE_SOURCE_DIR}/app/setup_session.cpp
+  ${CMAKE_SOURCE_DIR}/app/preflight.cpp
+  ${CMAKE_SOURCE_DIR}/app/removal_stubs.cpp)
+list(APPEND NATIVE_TESTS
+  ${CMAKE_SOURCE_DIR}/tests/native/page_flow_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/native/setup_options_test.cpp)

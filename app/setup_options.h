@@ -1,0 +1,33 @@
+#pragma once
+#include <string>
+
+// The choices the pages collect and the install sequence consumes. Integers are flags unless noted.
+struct SetupOptions {
+  int SkinIndex = 0;     // installer language 0..6: English, French, German, Korean, Japanese, zh-CN, zh-TW
+  int languageMode = 0;  // 0 none, 1 fixed language, 2 chosen in the language dialog
+  int existingState = 0; // 0 nothing, 1 same, 2 newer, 3 older version installed
+  int uninstallViaPipe = 0;
+  int defaultInstall = 1;
+  int desktopShortcut = 1;
+  int startMenuIcon = 1;
+  int quickLaunchIcon = 1;
+  int allUsers = 1;
+  int runProgram = 1;
+  int viewReadme = 0;
+  int setDefaultPrinter = 1;
+  int setDefaultPdfHandler = 1;
+  int isWow64 = 0;
+  int isAdmin = 0;
+  std::wstring existPath;
+  std::wstring installFolder;
+  std::wstring extractionFolder;
+  std::wstring defaultInstallFolder;
+  std::wstring setupVersion;
+};
+
+inline constexpr wchar_t kSetupVersion[] = L"2.2.4.0225";
+inline constexpr wchar_t kProductSubfolder[] = L"\\Kelto Software\\Kelto Quorbel";
+
+// The reset that start-up runs after the language is loaded. Fields the reset does not name
+// (isWow64, isAdmin) keep their values.
+void ResetOptions(SetupOptions& options, int skinIndex, int languageMode, const std::wstring& programFilesFolder);

@@ -1,0 +1,93 @@
+#include "app/setup_session.h"
+
+#include <msi.h>
+#include <shlobj.h>
+
+#include "app/page_result.h"
+
+SetupSession::SetupSession()
+    : languagePage(*this),
+      welcomePage(*this),
+      existingVersionPage(*this),
+      licenseAgreementPage(*this),
+      installTypePage(*this),
+      componentsPage(*this),
+      destinationPage(*this),
+      desktopSettingsPage(*this),
+      summaryPage(*this),
+      progressPage(*this),
+      finishPage(*this),
+      interruptedPage(*this) {}
+
+SetupSession::~SetupSession() = default;
+
+bool SetupSession::InitInstance() {
+  const bool msiProductInstalled = QueryMsiProductInstalled();
+  Reset();
+  if (!PreflightCheck()) return false;
+  Detect();
+  Dialog::SetDialogColours(RGB(255, 255, 255), RGB(0, 0, 0));
+  if (options.languageMode == 2) languagePage.DoModal(nullptr);
+  RunPageLoop(msiProductInstalled);
+  return false;
+}
+
+bool SetupSession::QueryMsiProductInstalled() {
+  return ::MsiQueryProductStateW(kProductCode) == INSTALLSTATE_DEFAULT;
+}
+
+int SetupSession::LoadInstallerLanguage() { return 0; }
+
+void SetupSession::Reset() {
+  const int skin = LoadInstallerLanguage();
+  wchar_t programFiles[MAX_PATH] = L"";
+  if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles))) {
+    programFiles[0] = 0;
+  }
+  ResetOptions(options, skin, 0, programFiles);
+}
+
+int SetupSession::Detect() { return 0; }
+
+std::wstring SetupSession::Text(unsigned id) const {
+  const wchar_t* text = nullptr;
+  int length = ::LoadStringW(::GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
+  return length > 0 ? std::wstring(text, length) : std::wstring();
+}
+
+Dialog* SetupSession::PageOf(PageState state) {
+  switch (state) {
+    case PageState::Welcome: return &welcomePage;
+    case PageState::Existing: return &existingVersionPage;
+    case PageState::Licence: return &licenseAgreementPage;
+    case PageState::Type: return &installTypePage;
+    case PageState::Components: return &componentsPage;
+    case PageState::Destination: return &destinationPage;
+    case PageState::Desktop: return &desktopSettingsPage;
+    case PageState::Summary: return &summaryPage;
+    case PageState::Progress: return &progressPage;
+    case PageState::Finish: return &finishPage;
+    case PageState::Interrupted: return &interruptedPage;
+    case PageState::End: return nullptr;
+  }
+  return nullptr;
+}
+
+void SetupSession::RunPageLoop(bool msiProductInstalled) {
+  FlowFields fields;
+  fields.msiProductInstalled = msiProductInstalled;
+  PageState state = PageState::Welcome;
+  while (state != PageState::End) {
+    Dialog* page = PageOf(state);
+    const int code = static_cast<int>(page->DoModal(nullptr));
+    fields.existingState = options.existingState;
+    fields.uninstallViaPipe = options.uninstallViaPipe;
+    fields.defaultInstall = options.defaultInstall;
+    state = NextPage(state, code, fields, *this);
+    options.existingState = fields.existingState;
+    options.uninstallViaPipe = fields.uninstallViaPipe;
+    options.defaultInstall = fields.defaultInstall;
+  }
+}
+
+void SetupSession::RunInstallSequence(ProgressPage& page) { page.EndWith(kResultFinish); }

@@ -1,0 +1,35 @@
+# Windows tree: setup.exe, the stand-in payload, the GUI driver and the tests that run under Wine.
+set(KELTO_DEPS_PREFIX "" CACHE PATH "Prefix holding the cross-built liblzma")
+set(KELTO_PACKAGE "" CACHE FILEPATH "Package stream embedded as PACKAGE/105 (built by the native packager)")
+
+add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-municode> $<$<COMPILE_LANGUAGE:C,CXX>:-Wall>)
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800)
+include_directories(${CMAKE_SOURCE_DIR})
+
+list(APPEND CMAKE_PREFIX_PATH ${KELTO_DEPS_PREFIX})
+find_package(liblzma CONFIG REQUIRED)
+
+add_library(kelto_core STATIC ${CORE_SOURCES} ${CORE_WIN_SOURCES})
+target_link_libraries(kelto_core PUBLIC liblzma::liblzma)
+
+# msi.dll is imported by ordinal 113 (MsiQueryProductStateW), as the installer service has always exported it.
+set(MSI_ORD_LIB ${CMAKE_BINARY_DIR}/libmsi_ord.a)
+add_custom_command(OUTPUT ${MSI_ORD_LIB}
+  COMMAND i686-w64-mingw32-dlltool -k -d ${CMAKE_SOURCE_DIR}/resources/msi_ord.def -l ${MSI_ORD_LIB}
+  DEPENDS ${CMAKE_SOURCE_DIR}/resources/msi_ord.def)
+add_custom_target(msi_ord DEPENDS ${MSI_ORD_LIB})
+
+add_library(kelto_win STATIC ${WIN_SOURCES})
+add_dependencies(kelto_win msi_ord)
+target_link_libraries(kelto_win PUBLIC kelto_core ${MSI_ORD_LIB} comctl32 shlwapi shell32 ole32 oleaut32 uuid gdi32 user32 advapi32 version winspool)
+
+include(${CMAKE_SOURCE_DIR}/resources/targets.cmake)
+include(${CMAKE_SOURCE_DIR}/payload/targets.cmake OPTIONAL)
+
+# GoogleTest from Debian's sources, cross-compiled with the tree.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+include(${CMAKE_SOURCE_DIR}/tests/targets_win.cmake OPTIONAL)

@@ -1,0 +1,60 @@
+#pragma once
+// Modal dialogs from resource templates, the one window kind this program has.
+#include <windows.h>
+
+#include <string>
+
+class Dialog {
+ public:
+  explicit Dialog(int templateId) : templateId_(templateId) {}
+  virtual ~Dialog() = default;
+  Dialog(const Dialog&) = delete;
+  Dialog& operator=(const Dialog&) = delete;
+
+  // Shows the dialog and returns the code it ended with, or -1 when it could not be created.
+  INT_PTR DoModal(HWND owner = nullptr);
+
+  HWND hwnd() const { return hwnd_; }
+  int templateId() const { return templateId_; }
+  HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
+
+  // White background and black text for every dialog of the process.
+  static void SetDialogColours(COLORREF background, COLORREF text);
+
+ protected:
+  // Return true to let the system set the default focus.
+  virtual bool OnInitDialog() { return true; }
+  // A button or control notification; return true when handled.
+  virtual bool OnCommand(int /*id*/, int /*notifyCode*/, HWND /*control*/) { return false; }
+  // Enter: the default-button command. Does nothing unless a dialog says otherwise.
+  virtual void OnOk() {}
+  // The close box and, where it is not discarded, Escape.
+  virtual void OnCancel() { End(IDCANCEL); }
+  virtual void OnTimer(UINT_PTR /*id*/) {}
+  virtual void OnDestroy() {}
+  // Escape key messages never reach dialogs that return true.
+  virtual bool DiscardsEscape() const { return false; }
+  // Any other message; set handled to stop the default dialog processing.
+  virtual INT_PTR OnMessage(UINT /*msg*/, WPARAM /*wp*/, LPARAM /*lp*/, bool& handled) {
+    handled = false;
+    return 0;
+  }
+
+  void End(INT_PTR code) { ::EndDialog(hwnd_, code); }
+  void SetItemText(int id, const std::wstring& text) { ::SetDlgItemTextW(hwnd_, id, text.c_str()); }
+  void Place(int id, int x, int y, int width, int height) {
+    ::MoveWindow(Item(id), x, y, width, height, TRUE);
+  }
+
+ private:
+  static INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK MessageFilter(int code, WPARAM wp, LPARAM lp);
+  INT_PTR Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+
+  int templateId_;
+  HWND hwnd_ = nullptr;
+  Dialog* outer_ = nullptr;  // the modal dialog that was active when this one opened
+};
+
+// Message boxes: caption and style as given, optional owner.
+int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption, UINT style);

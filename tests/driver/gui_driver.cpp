@@ -1,0 +1,268 @@
+#include "tests/driver/gui_driver.h"
+
+#include <cstdio>
+
+#include "tests/driver/png_writer.h"
+
+namespace gui {
+
+namespace {
+
+struct PageMark {
+  const char* name;
+  int controlId;
+};
+
+// One control ID that only this page's template has.
+const PageMark kPageMarks[] = {
+    {"Language", 1002},   {"Welcome", 1114},     {"Existing", 1089}, {"Licence", 1206},
+    {"Type", 1303},       {"Components", 1040},  {"Destination", 1402}, {"Desktop", 1503},
+    {"Summary", 1606},    {"Progress", 1908},    {"Finish", 1707},   {"Interrupted", 1807},
+};
+
+constexpr int kMessageTextId = 0xFFFF;
+constexpr DWORD kPollMs = 25;
+
+bool IsDialogClass(HWND hwnd) {
+  wchar_t name[16] = L"";
+  ::GetClassNameW(hwnd, name, 16);
+  return wcscmp(name, L"#32770") == 0;
+}
+
+bool IsMessageBox(HWND hwnd) { return IsDialogClass(hwnd) && IdentifyPage(hwnd).empty() && ::GetDlgItem(hwnd, kMessageTextId); }
+
+}  // namespace
+
+std::string IdentifyPage(HWND dialog) {
+  for (const PageMark& mark : kPageMarks) {
+    if (::GetDlgItem(dialog, mark.controlId)) return mark.name;
+  }
+  return "";
+}
+
+Driver::~Driver() {
+  if (process_) {
+    Kill();
+    ::CloseHandle(process_);
+  }
+}
+
+bool Driver::Start(const std::wstring& exe, const std::wstring& arguments) {
+  std::wstring commandLine = L"\"" + exe + L"\"";
+  if (!arguments.empty()) commandLine += L" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  // Started from its own folder, as Explorer would.
+  const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\') + 1);
+  if (!::CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+    return false;
+  }
+  ::CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  pid_ = info.dwProcessId;
+  return true;
+}
+
+std::vector<HWND> Driver::TopLevelDialogs() const {
+  struct Search {
+    DWORD pid;
+    std::vector<HWND> found;
+  } search{pid_, {}};
+  struct Collect {
+    static BOOL CALLBACK Each(HWND hwnd, LPARAM lp) {
+      auto* s = reinterpret_cast<Search*>(lp);
+      DWORD pid = 0;
+      ::GetWindowThreadProcessId(hwnd, &pid);
+      if (pid == s->pid && ::IsWindowVisible(hwnd) && IsDialogClass(hwnd)) s->found.push_back(hwnd);
+      return TRUE;
+    }
+  };
+  ::EnumWindows(&Collect::Each, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND Driver::WaitForPage(DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  do {
+    for (HWND hwnd : TopLevelDialogs()) {
+      std::string page = IdentifyPage(hwnd);
+      if (!page.empty()) {
+        lastPage_ = page;
+        return hwnd;
+      }
+    }
+    if (::WaitForSingleObject(process_, kPollMs) == WAIT_OBJECT_0) return nullptr;
+  } while (::GetTickCount() - start < timeoutMs);
+  return nullptr;
+}
+
+HWND Driver::WaitForNamedPage(const std::string& name, DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  do {
+    HWND page = WaitForPage(timeoutMs);
+    if (!page) return nullptr;
+    if (lastPage_ == name) return page;
+    ::Sleep(kPollMs);
+  } while (::GetTickCount() - start < timeoutMs);
+  return nullptr;
+}
+
+HWND Driver::FindMessageBox() {
+  for (HWND hwnd : TopLevelDialogs()) {
+    if (IsMessageBox(hwnd)) return hwnd;
+  }
+  return nullptr;
+}
+
+HWND Driver::WaitForMessageBox(DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  do {
+    if (HWND box = FindMessageBox()) return box;
+    if (::WaitForSingleObject(process_, kPollMs) == WAIT_OBJECT_0) return nullptr;
+  } while (::GetTickCount() - start < timeoutMs);
+  return nullptr;
+}
+
+std::wstring Driver::MessageText(HWND box) { return ItemText(box, kMessageTextId); }
+
+std::wstring Driver::Caption(HWND window) {
+  wchar_t text[1024] = L"";
+  ::GetWindowTextW(window, text, 1024);
+  return text;
+}
+
+std::wstring Driver::ItemText(HWND dialog, int id) {
+  HWND item = ::GetDlgItem(dialog, id);
+  if (!item) return L"";
+  const LRESULT length = ::SendMessageW(item, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  ::SendMessageW(item, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+  text.resize(wcslen(text.c_str()));
+  return text;
+}
+
+bool Driver::IsChecked(HWND dialog, int id) {
+  return ::SendMessageW(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+bool Driver::IsEnabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
+
+bool Driver::IsVisible(HWND dialog, int id) { return ::IsWindowVisible(::GetDlgItem(dialog, id)) != FALSE; }
+
+void Driver::Click(HWND dialog, int controlId) {
+  ::PostMessageW(::GetDlgItem(dialog, controlId), BM_CLICK, 0, 0);
+}
+
+void Driver::Answer(HWND box, int buttonId) {
+  ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, buttonId)));
+}
+
+void Driver::PressEscape(HWND dialog) {
+  ::PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  ::PostMessageW(dialog, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+}
+
+void Driver::PressEnter(HWND dialog) {
+  ::PostMessageW(dialog, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+  ::PostMessageW(dialog, WM_KEYUP, VK_RETURN, 0xC01C0001);
+}
+
+void Driver::CloseBox(HWND dialog) { ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+void Driver::SetText(HWND dialog, int id, const std::wstring& text) {
+  ::SendMessageW(::GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Driver::SelectComboItem(HWND dialog, int id, int index) {
+  HWND combo = ::GetDlgItem(dialog, id);
+  ::SendMessageW(combo, CB_SETCURSEL, index, 0);
+  // Setting the selection from outside sends no notification; the dialog expects one from the user.
+  ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+bool Driver::WaitGone(HWND window, DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  while (::IsWindow(window) && ::IsWindowVisible(window)) {
+    if (::GetTickCount() - start >= timeoutMs) return false;
+    ::Sleep(kPollMs);
+  }
+  return true;
+}
+
+bool Driver::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
+  if (::WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return false;
+  if (exitCode) ::GetExitCodeProcess(process_, exitCode);
+  return true;
+}
+
+void Driver::Kill() {
+  if (process_ && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+    ::TerminateProcess(process_, 1);
+    ::WaitForSingleObject(process_, 5000);
+  }
+}
+
+bool Driver::Screenshot(HWND window, const std::wstring& pngPath) {
+  // Let the page finish painting; PrintWindow is no use here, the screen is the only faithful source.
+  ::Sleep(150);
+  RECT rect;
+  if (!::GetWindowRect(window, &rect)) return false;
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return false;
+  HDC screen = ::GetDC(nullptr);
+  HDC memory = ::CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool ok = false;
+  if (bitmap) {
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ok = ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
+    ::GdiFlush();
+    std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+    const uint8_t* src = static_cast<const uint8_t*>(bits);
+    for (size_t i = 0, n = static_cast<size_t>(width) * height; i < n; ++i) {
+      rgb[i * 3] = src[i * 4 + 2];
+      rgb[i * 3 + 1] = src[i * 4 + 1];
+      rgb[i * 3 + 2] = src[i * 4];
+    }
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    if (ok) {
+      const size_t slash = pngPath.find_last_of(L"\\/");
+      if (slash != std::wstring::npos) MakeFolders(pngPath.substr(0, slash));
+      std::vector<uint8_t> png = EncodePng(rgb, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+      FILE* f = _wfopen(pngPath.c_str(), L"wb");
+      ok = f && fwrite(png.data(), 1, png.size(), f) == png.size();
+      if (f) fclose(f);
+    }
+  }
+  ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+  return ok;
+}
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+  if (folder.empty()) return name;
+  if (folder.back() == L'\\' || folder.back() == L'/') return folder + name;
+  return folder + L"\\" + name;
+}
+
+void MakeFolders(const std::wstring& folder) {
+  for (size_t pos = folder.find_first_of(L"\\/", 3); pos != std::wstring::npos;
+       pos = folder.find_first_of(L"\\/", pos + 1)) {
+    ::CreateDirectoryW(folder.substr(0, pos).c_str(), nullptr);
+  }
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+}
+
+}  // namespace gui

@@ -1,0 +1,59 @@
+#include "tests/driver/walk.h"
+
+#include <cstdio>
+
+namespace gui {
+
+std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+WalkResult Walk(Driver& driver, const std::vector<Step>& steps, const std::wstring& shotFolder) {
+  WalkResult result;
+  int index = 1;
+  for (const Step& step : steps) {
+    HWND page = driver.WaitForNamedPage(step.page);
+    if (!page) {
+      result.ok = false;
+      result.error = "expected page " + step.page + ", last seen " +
+                     (driver.lastPage().empty() ? std::string("none") : driver.lastPage());
+      if (HWND box = driver.FindMessageBox()) {
+        std::wstring text = Driver::MessageText(box);
+        result.error += " (message box: " + std::string(text.begin(), text.end()) + ")";
+      }
+      return result;
+    }
+    result.route.push_back(step.page);
+    if (!shotFolder.empty()) {
+      wchar_t name[64];
+      swprintf(name, 64, L"%02d-%ls.png", index, Widen(step.page).c_str());
+      Driver::Screenshot(page, JoinPath(shotFolder, name));
+    }
+    ++index;
+    if (step.button) Driver::Click(page, step.button);
+    if (!Driver::WaitGone(page)) {
+      result.ok = false;
+      result.error = "page " + step.page + " stayed open";
+      return result;
+    }
+  }
+  return result;
+}
+
+std::wstring ModuleFolder() {
+  wchar_t path[MAX_PATH * 2] = L"";
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+  std::wstring folder = path;
+  // Wine names a program outside every drive "unix\...", which only works with the \\?\ prefix.
+  if (folder.compare(0, 5, L"unix\\") == 0) folder = L"\\\\?\\" + folder;
+  return folder.substr(0, folder.find_last_of(L'\\'));
+}
+
+std::wstring StageSetup(const std::wstring& source) {
+  const std::wstring folder = L"C:\\kelto";
+  MakeFolders(folder);
+  const std::wstring name = source.substr(source.find_last_of(L"\\/") + 1);
+  const std::wstring target = JoinPath(folder, name);
+  ::CopyFileW(source.c_str(), target.c_str(), FALSE);
+  return target;
+}
+
+}  // namespace gui

@@ -1,0 +1,33 @@
+#pragma once
+// Walks the wizard along a route of (page, button) steps, with a screenshot of every page.
+#include <string>
+#include <vector>
+
+#include "tests/driver/gui_driver.h"
+
+namespace gui {
+
+struct Step {
+  std::string page;  // the page expected on screen
+  int button;        // the control to press there; 0 to press nothing (the page ends by itself)
+};
+
+struct WalkResult {
+  bool ok = true;
+  std::vector<std::string> route;  // pages seen, in order
+  std::string error;
+};
+
+// Follows `steps`; stops at the first page that is not the expected one. Screenshots go to
+// shotFolder\NN-Page.png when shotFolder is not empty.
+WalkResult Walk(Driver& driver, const std::vector<Step>& steps, const std::wstring& shotFolder);
+
+// The folder of the running program, with no trailing backslash.
+std::wstring ModuleFolder();
+
+// Copies `source` to C:\kelto\<name> so the setup runs from a drive of the prefix like a download would.
+std::wstring StageSetup(const std::wstring& source);
+
+std::wstring Widen(const std::string& text);
+
+}  // namespace gui

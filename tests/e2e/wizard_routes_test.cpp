@@ -1,0 +1,140 @@
+// The wizard driven from outside, as a user would: routes, cancel, and start-up refusals.
+#include <gtest/gtest.h>
+
+#include "tests/driver/walk.h"
+
+namespace {
+
+using gui::Driver;
+using gui::Step;
+
+const wchar_t kCaption[] = L"Kelto Quorbel Install Wizard";
+
+class Wizard : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { setup_ = gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe")); }
+
+  void SetUp() override { ASSERT_TRUE(driver_.Start(setup_)) << "error " << ::GetLastError(); }
+
+  std::wstring ShotFolder() const {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return gui::JoinPath(gui::ModuleFolder(),
+                         L"screenshots\\e2e\\" + gui::Widen(info->test_suite_name()) + L"." + gui::Widen(info->name()));
+  }
+
+  void ExpectWalk(const std::vector<Step>& steps) {
+    gui::WalkResult result = gui::Walk(driver_, steps, ShotFolder());
+    ASSERT_TRUE(result.ok) << result.error;
+  }
+
+  void ExpectEnds() {
+    DWORD code = 0;
+    EXPECT_TRUE(driver_.WaitForExit(20000, &code)) << "setup still running";
+  }
+
+  static std::wstring setup_;
+  Driver driver_;
+};
+
+std::wstring Wizard::setup_;
+
+TEST_F(Wizard, DefaultRouteFromWelcomeToEnd) {
+  ExpectWalk({{"Welcome", 1114},
+              {"Licence", 1206},
+              {"Type", 1303},
+              {"Desktop", 1510},
+              {"Summary", 1606},
+              {"Progress", 0},
+              {"Finish", 1707}});
+  ExpectEnds();
+}
+
+TEST_F(Wizard, CustomRouteGoesThroughDestination) {
+  ExpectWalk({{"Welcome", 1114},
+              {"Licence", 1206},
+              {"Type", 1304},
+              {"Destination", 1412},
+              {"Desktop", 1510},
+              {"Summary", 1606},
+              {"Progress", 0},
+              {"Finish", 1707}});
+  ExpectEnds();
+}
+
+TEST_F(Wizard, BackFromDesktopFollowsTheInstallType) {
+  ExpectWalk({{"Welcome", 1114},
+              {"Licence", 1206},
+              {"Type", 1304},        // Custom
+              {"Destination", 1412},
+              {"Desktop", 1509},     // Back: to Destination after Custom
+              {"Destination", 1411}, // Back: always to Type
+              {"Type", 1303},        // Default
+              {"Desktop", 1509},     // Back: to Type after Default
+              {"Type", 1309},        // Back to the licence
+              {"Licence", 1205},     // Back to the welcome page
+              {"Welcome", 1114},
+              {"Licence", 1206},
+              {"Type", 1303},
+              {"Desktop", 1510},
+              {"Summary", 1605},     // Back to Desktop
+              {"Desktop", 1510},
+              {"Summary", 1606},
+              {"Progress", 0},
+              {"Finish", 1707}});
+  ExpectEnds();
+}
+
+TEST_F(Wizard, CancelAnsweredNoKeepsThePageAndYesInterrupts) {
+  HWND welcome = driver_.WaitForNamedPage("Welcome");
+  ASSERT_NE(welcome, nullptr);
+  Driver::Click(welcome, 1115);
+  HWND box = driver_.WaitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(Driver::MessageText(box), L"Are you sure you want to cancel Kelto Quorbel installation?");
+  EXPECT_EQ(Driver::Caption(box), kCaption);
+  Driver::Screenshot(box, gui::JoinPath(ShotFolder(), L"01-CancelQuestion.png"));
+  Driver::Answer(box, IDNO);
+  ASSERT_TRUE(Driver::WaitGone(box));
+  ::Sleep(200);
+  EXPECT_TRUE(::IsWindowVisible(welcome)) << "No must leave the page open";
+  EXPECT_EQ(driver_.WaitForPage(), welcome);
+
+  Driver::Click(welcome, 1115);
+  box = driver_.WaitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  Driver::Answer(box, IDYES);
+  ExpectWalk({{"Interrupted", 1807}});
+  ExpectEnds();
+}
+
+TEST_F(Wizard, EscapeAndEnterDoNothingOnTheWelcomePage) {
+  HWND welcome = driver_.WaitForNamedPage("Welcome");
+  ASSERT_NE(welcome, nullptr);
+  Driver::PressEscape(welcome);
+  Driver::PressEnter(welcome);
+  ::Sleep(400);
+  EXPECT_EQ(driver_.FindMessageBox(), nullptr);
+  EXPECT_TRUE(::IsWindowVisible(welcome));
+  // The close box asks the cancel question.
+  Driver::CloseBox(welcome);
+  HWND box = driver_.WaitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  Driver::Answer(box, IDYES);
+  ExpectWalk({{"Interrupted", 1807}});
+  ExpectEnds();
+}
+
+TEST_F(Wizard, CloseBoxOnInterruptedEndsTheSetup) {
+  HWND welcome = driver_.WaitForNamedPage("Welcome");
+  ASSERT_NE(welcome, nullptr);
+  Driver::Click(welcome, 1115);
+  HWND box = driver_.WaitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  Driver::Answer(box, IDYES);
+  HWND interrupted = driver_.WaitForNamedPage("Interrupted");
+  ASSERT_NE(interrupted, nullptr);
+  Driver::CloseBox(interrupted);
+  ExpectEnds();
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+# Windows test programs and the ctest entries that run them under Wine, one throwaway prefix per suite.
+set(WINE_SCRIPTS ${CMAKE_SOURCE_DIR}/scripts)
+set(WINE_RUN ${WINE_SCRIPTS}/winerun.sh)
+
+add_library(gui_driver STATIC
+  ${CMAKE_SOURCE_DIR}/tests/driver/gui_driver.cpp
+  ${CMAKE_SOURCE_DIR}/tests/driver/png_writer.cpp
+  ${CMAKE_SOURCE_DIR}/tests/driver/walk.cpp)
+target_link_libraries(gui_driver PUBLIC user32 gdi32)
+
+add_executable(walk ${CMAKE_SOURCE_DIR}/tests/driver/walk_main.cpp)
+target_link_libraries(walk PRIVATE gui_driver)
+target_link_options(walk PRIVATE -municode)
+add_dependencies(walk setup)
+
+add_executable(win_tests ${WIN_TESTS} $<TARGET_OBJECTS:setup_resources>)
+target_link_libraries(win_tests PRIVATE kelto_win gtest gtest_main)
+
+file(GLOB E2E_TESTS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+add_executable(e2e_tests ${E2E_TESTS})
+target_link_libraries(e2e_tests PRIVATE gui_driver gtest gtest_main)
+add_dependencies(e2e_tests setup)
+
+# name, prefix architecture, then the command; every entry runs in its arch's prefix.
+function(add_wine_test name arch)
+  set(prefix ${CMAKE_BINARY_DIR}/wine/${arch})
+  add_test(NAME ${name} COMMAND ${WINE_RUN} ${prefix} ${ARGN} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_${arch} RESOURCE_LOCK wine_${arch} TIMEOUT 600)
+endfunction()
+
+foreach(arch win32 win64)
+  set(prefix ${CMAKE_BINARY_DIR}/wine/${arch})
+  add_test(NAME wine.${arch}.prefix.create COMMAND ${WINE_SCRIPTS}/wine-fixture.sh setup ${arch} ${prefix})
+  set_tests_properties(wine.${arch}.prefix.create PROPERTIES FIXTURES_SETUP wine_${arch} TIMEOUT 300)
+  add_test(NAME wine.${arch}.prefix.remove COMMAND ${WINE_SCRIPTS}/wine-fixture.sh teardown ${arch} ${prefix})
+  set_tests_properties(wine.${arch}.prefix.remove PROPERTIES FIXTURES_CLEANUP wine_${arch})
+  add_wine_test(wine.${arch}.unit ${arch} $<TARGET_FILE:win_tests>)
+endforeach()
+
+add_wine_test(wine.win32.e2e win32 $<TARGET_FILE:e2e_tests>)

@@ -1,0 +1,74 @@
+// Start-up checks against the real system of the Wine prefix.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/setup_session.h"
+
+namespace {
+
+bool PrefixIs64Bit() {
+  const char* arch = std::getenv("KELTO_PREFIX_ARCH");
+  return arch && std::string(arch) == "win64";
+}
+
+TEST(Preflight, AdministratorPassesAndWow64FollowsThePrefix) {
+  SetupSession session;
+  session.Reset();
+  EXPECT_EQ(session.PreflightCheck(), 1);
+  EXPECT_EQ(session.options.isAdmin, 1);
+  EXPECT_EQ(session.options.isWow64, PrefixIs64Bit() ? 1 : 0);
+  EXPECT_EQ(SetupSession::DetectWow64(), PrefixIs64Bit() ? 1 : 0);
+}
+
+TEST(Preflight, ResetUsesTheProgramFilesFolder) {
+  SetupSession session;
+  session.Reset();
+  wchar_t expected[MAX_PATH];
+  ASSERT_TRUE(::ExpandEnvironmentStringsW(L"%ProgramFiles%\\Kelto Software\\Kelto Quorbel", expected, MAX_PATH));
+  EXPECT_EQ(session.options.defaultInstallFolder, expected);
+  EXPECT_EQ(session.options.installFolder, expected);
+  EXPECT_EQ(session.options.languageMode, 0);
+  EXPECT_EQ(session.options.setupVersion, L"2.2.4.0225");
+}
+
+// Packed form of the product code, as the installer service files its products.
+const wchar_t kPackedCode[] = L"17B2F0A685C391E4D9A2B5E7041C8F3A";
+
+class InstalledProduct : public ::testing::Test {
+ protected:
+  static REGSAM View() { return PrefixIs64Bit() ? KEY_WOW64_64KEY : 0; }
+  static std::wstring ProductsKey() { return std::wstring(L"Software\\Classes\\Installer\\Products\\") + kPackedCode; }
+  static std::wstring PropertiesKey() {
+    return std::wstring(L"Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Products\\") +
+           kPackedCode + L"\\InstallProperties";
+  }
+  void Seed() {
+    HKEY key;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, ProductsKey().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | View(),
+                                nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ::RegCloseKey(key);
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, PropertiesKey().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | View(),
+                                nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    DWORD one = 1;
+    ::RegSetValueExW(key, L"WindowsInstaller", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof(one));
+    ::RegCloseKey(key);
+  }
+  void TearDown() override {
+    ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, ProductsKey().c_str(), View(), 0);
+    const std::wstring products = PropertiesKey().substr(0, PropertiesKey().rfind(L'\\'));
+    ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, PropertiesKey().c_str(), View(), 0);
+    ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, products.c_str(), View(), 0);
+  }
+};
+
+TEST_F(InstalledProduct, QueryFindsOnlyAProductTheServiceKnows) {
+  EXPECT_FALSE(SetupSession::QueryMsiProductInstalled());
+  Seed();
+  EXPECT_TRUE(SetupSession::QueryMsiProductInstalled());
+}
+
+}  // namespace

@@ -1,0 +1,1 @@
+list(APPEND WIN_SOURCES ${CMAKE_SOURCE_DIR}/ui/pages/pages.cpp)
