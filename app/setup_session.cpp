@@ -89,5 +89,3 @@ void SetupSession::RunPageLoop(bool msiProductInstalled) {
     options.defaultInstall = fields.defaultInstall;
   }
 }
-
-void SetupSession::RunInstallSequence(ProgressPage& page) { page.EndWith(kResultFinish); }
