@@ -1,18 +1,37 @@
-# Native Linux tree: the portable core and its tests under ASan/UBSan, plus the fuzz harnesses and host tools.
+# Native Linux tree: the portable core and its tests under ASan/UBSan, and the host tools.
+# With KELTO_FUZZ (a clang tree) it builds only the libFuzzer harnesses and their bounded runs.
 option(KELTO_SANITIZE "Build the native tree with ASan and UBSan" ON)
 option(KELTO_FUZZ "Build the libFuzzer harnesses (needs clang)" OFF)
+set(KELTO_FUZZ_SECONDS 30 CACHE STRING "How long each fuzzer runs in the test command")
+
+include_directories(${CMAKE_SOURCE_DIR})
+add_compile_options(-Wall -Wextra)
+find_library(LZMA_LIB lzma REQUIRED)
+
+if(KELTO_FUZZ)
+  foreach(src ${FUZZERS})
+    get_filename_component(name ${src} NAME_WE)
+    string(REGEX REPLACE "_fuzz$" "" corpus ${name})
+    add_executable(${name} ${src} ${CORE_SOURCES} ${CORE_NATIVE_SOURCES})
+    target_compile_definitions(${name} PRIVATE KELTO_NATIVE=1)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_libraries(${name} ${LZMA_LIB})
+    add_test(NAME fuzz.${corpus}
+             COMMAND ${CMAKE_SOURCE_DIR}/scripts/fuzz-run.sh $<TARGET_FILE:${name}>
+                     ${CMAKE_SOURCE_DIR}/fuzz/corpus/${corpus} ${KELTO_FUZZ_SECONDS})
+    set_tests_properties(fuzz.${corpus} PROPERTIES TIMEOUT 900)
+  endforeach()
+  return()
+endif()
 
 if(KELTO_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
-add_compile_options(-Wall -Wextra)
 
-include_directories(${CMAKE_SOURCE_DIR})
 add_library(kelto_core STATIC ${CORE_SOURCES} ${CORE_NATIVE_SOURCES})
 target_compile_definitions(kelto_core PUBLIC KELTO_NATIVE=1)
-find_package(PkgConfig)
-find_library(LZMA_LIB lzma REQUIRED)
 target_link_libraries(kelto_core PUBLIC ${LZMA_LIB})
 
 find_package(GTest REQUIRED)
@@ -25,14 +44,3 @@ endif()
 
 # Host tools (the packager) and anything else that needs kelto_core to exist first.
 include(${CMAKE_SOURCE_DIR}/tools/targets.cmake OPTIONAL)
-
-if(KELTO_FUZZ)
-  foreach(src ${FUZZERS})
-    get_filename_component(name ${src} NAME_WE)
-    add_executable(${name} ${src} ${CORE_SOURCES} ${CORE_NATIVE_SOURCES})
-    target_compile_definitions(${name} PRIVATE KELTO_NATIVE=1)
-    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
-    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
-    target_link_libraries(${name} ${LZMA_LIB})
-  endforeach()
-endif()

@@ -1,6 +1,13 @@
 # Windows tree: setup.exe, the stand-in payload, the GUI driver and the tests that run under Wine.
 set(KELTO_DEPS_PREFIX "" CACHE PATH "Prefix holding the cross-built liblzma")
-set(KELTO_PACKAGE "" CACHE FILEPATH "Package stream embedded as PACKAGE/105 (built by the native packager)")
+set(KELTO_PACKAGE "" CACHE FILEPATH "Package stream to embed as PACKAGE/105 instead of the stand-in payload")
+set(KELTO_PACKER "" CACHE FILEPATH "The native kelto-pack, which packs the stand-in payload")
+# Without a package of their own, builds embed the stand-in payload packed by payload/targets.cmake.
+set(KELTO_BUILT_PACKAGE OFF)
+if(NOT KELTO_PACKAGE AND KELTO_PACKER AND EXISTS ${CMAKE_SOURCE_DIR}/payload/targets.cmake)
+  set(KELTO_PACKAGE ${CMAKE_BINARY_DIR}/package/kelto.pkg)
+  set(KELTO_BUILT_PACKAGE ON)
+endif()
 
 add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-municode> $<$<COMPILE_LANGUAGE:C,CXX>:-Wall>)
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800)
@@ -23,8 +30,14 @@ add_library(kelto_win STATIC ${WIN_SOURCES})
 add_dependencies(kelto_win msi_ord)
 target_link_libraries(kelto_win PUBLIC kelto_core ${MSI_ORD_LIB} comctl32 shlwapi shell32 ole32 oleaut32 uuid gdi32 user32 advapi32 version winspool)
 
+if(EXISTS ${CMAKE_SOURCE_DIR}/payload/targets.cmake)
+  include(${CMAKE_SOURCE_DIR}/payload/targets.cmake)
+endif()
 include(${CMAKE_SOURCE_DIR}/resources/targets.cmake)
-include(${CMAKE_SOURCE_DIR}/payload/targets.cmake OPTIONAL)
+if(KELTO_BUILT_PACKAGE)
+  add_dependencies(setup payload_package)
+  add_dependencies(setup_resources payload_package)
+endif()
 
 # GoogleTest from Debian's sources, cross-compiled with the tree.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
