@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "app/page_result.h"
+#include "i18n/win_string_sources.h"
 
 SetupSession::SetupSession()
     : languagePage(*this),
@@ -17,7 +18,8 @@ SetupSession::SetupSession()
       summaryPage(*this),
       progressPage(*this),
       finishPage(*this),
-      interruptedPage(*this) {}
+      interruptedPage(*this),
+      catalogue_(ReadWholeFile, LoadBuiltinString) {}
 
 SetupSession::~SetupSession() = default;
 
@@ -36,7 +38,11 @@ bool SetupSession::QueryMsiProductInstalled() {
   return ::MsiQueryProductStateW(kProductCode) == INSTALLSTATE_DEFAULT;
 }
 
-int SetupSession::LoadInstallerLanguage() { return 0; }
+int SetupSession::LoadInstallerLanguage() {
+  const int skin = catalogue_.LoadAtStartup(RunningProgramFolder(), UserWizardLanguage());
+  // A second load is refused with -1; the language already chosen stays.
+  return skin >= 0 ? skin : options.SkinIndex;
+}
 
 void SetupSession::Reset() {
   const int skin = LoadInstallerLanguage();
@@ -44,15 +50,14 @@ void SetupSession::Reset() {
   if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles))) {
     programFiles[0] = 0;
   }
-  ResetOptions(options, skin, 0, programFiles);
+  ResetOptions(options, skin, catalogue_.languageMode(), programFiles);
 }
 
 int SetupSession::Detect() { return 0; }
 
 std::wstring SetupSession::Text(unsigned id) const {
-  const wchar_t* text = nullptr;
-  int length = ::LoadStringW(::GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
-  return length > 0 ? std::wstring(text, length) : std::wstring();
+  const std::u16string text = catalogue_.text(id);
+  return std::wstring(text.begin(), text.end());
 }
 
 Dialog* SetupSession::PageOf(PageState state) {

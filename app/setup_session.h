@@ -6,6 +6,7 @@
 
 #include "app/page_flow.h"
 #include "app/setup_options.h"
+#include "i18n/string_catalogue.h"
 #include "ui/pages/pages.h"
 
 inline constexpr wchar_t kProductCode[] = L"{6A0F2B71-3C58-4E19-9D2A-5B7E40C1F8A3}";
@@ -28,6 +29,7 @@ class SetupSession : public FlowActions {
 
   // The localized text with this ID (empty when there is none).
   std::wstring Text(unsigned id) const;
+  StringCatalogue& catalogue() { return catalogue_; }
 
   // Runs the install sequence behind the progress page; ends the page with 1032.
   void RunInstallSequence(ProgressPage& page);
@@ -55,6 +57,7 @@ class SetupSession : public FlowActions {
   InterruptedPage interruptedPage;
 
  private:
+  StringCatalogue catalogue_;
   Dialog* PageOf(PageState state);
   int LoadInstallerLanguage();
 };

@@ -38,3 +38,7 @@ foreach(arch win32 win64)
 endforeach()
 
 add_wine_test(wine.win32.e2e win32 $<TARGET_FILE:e2e_tests>)
+
+# Language files the end-to-end tests lay beside the setup.
+file(GLOB LANG_FILES ${CMAKE_SOURCE_DIR}/resources/lang/*.xml)
+file(COPY ${LANG_FILES} DESTINATION ${CMAKE_BINARY_DIR}/lang)

@@ -24,7 +24,12 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("could not start %ls (error %lu)\n", setup.c_str(), ::GetLastError());
     return 2;
   }
-  gui::WalkResult result = gui::Walk(driver, steps, shots);
+  // With a language list the language dialog comes first: keep what it preselected.
+  std::vector<gui::Step> route_steps = steps;
+  if (HWND first = driver.WaitForPage(); first && driver.lastPage() == "Language") {
+    route_steps.insert(route_steps.begin(), gui::Step{"Language", 1003});
+  }
+  gui::WalkResult result = gui::Walk(driver, route_steps, shots);
   if (result.ok && route == L"cancel") {
     // Disagree asks whether to cancel; Yes leads to the Interrupted page.
     if (HWND licence = driver.WaitForNamedPage("Licence")) {

@@ -111,6 +111,19 @@ LicenseAgreementPage::LicenseAgreementPage(SetupSession& session) : WizardPage(1
   buttons_ = {{1205, 6, kResultBack}, {1206, 9, kResultNext}, {1207, 10, kAskCancel}};
 }
 
+// The agreement is English; other languages show their text 97 instead.
+void LicenseAgreementPage::InitPage() {
+  licence_.clear();
+  HMODULE module = ::GetModuleHandleW(nullptr);
+  if (HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(183), L"LICENSE")) {
+    HGLOBAL loaded = ::LoadResource(module, found);
+    const auto* text = static_cast<const wchar_t*>(loaded ? ::LockResource(loaded) : nullptr);
+    const size_t chars = ::SizeofResource(module, found) / sizeof(wchar_t);
+    if (text) licence_.assign(text, wcsnlen(text, chars));
+  }
+  SetItemText(1202, session_.options.SkinIndex == 0 ? licence_ : session_.Text(97));
+}
+
 InstallTypePage::InstallTypePage(SetupSession& session) : WizardPage(106, session) {
   texts_ = {{1302, 32}, {1305, 33}, {1306, 34}, {1308, 2}};
   buttons_ = {{1303, 11, kResultDefault}, {1304, 12, kResultCustom}, {1309, 6, kResultBack}, {1310, 8, kAskCancel}};
@@ -207,16 +220,37 @@ InterruptedPage::InterruptedPage(SetupSession& session) : WizardPage(112, sessio
 }
 
 bool LanguagePage::OnInitDialog() {
-  ::SetWindowTextW(hwnd(), session_.Text(1).c_str());
-  SetItemText(1001, session_.Text(17));
-  SetItemText(1003, session_.Text(5));
-  ::SendDlgItemMessageW(hwnd(), 1002, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(session_.Text(101).c_str()));
-  ::SendDlgItemMessageW(hwnd(), 1002, CB_SETCURSEL, 0, 0);
+  SetPageIcon(hwnd());
+  chosenSkin_ = session_.options.SkinIndex;
+  FillTexts(session_.catalogue().initialOfferedPosition());
   return true;
 }
 
+// Title, labels and the list in the language now loaded; the list keeps its order and selection.
+void LanguagePage::FillTexts(size_t selected) {
+  ::SetWindowTextW(hwnd(), session_.Text(1).c_str());
+  SetItemText(1001, session_.Text(17));
+  SetItemText(1003, session_.Text(5));
+  HWND combo = Item(1002);
+  ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+  for (const std::u16string& name : session_.catalogue().OfferedLanguageTexts()) {
+    const std::wstring item(name.begin(), name.end());
+    ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  }
+  ::SendMessageW(combo, CB_SETCURSEL, selected, 0);
+}
+
 bool LanguagePage::OnCommand(int id, int notifyCode, HWND) {
+  if (id == 1002 && notifyCode == CBN_SELCHANGE) {
+    const LRESULT position = ::SendDlgItemMessageW(hwnd(), 1002, CB_GETCURSEL, 0, 0);
+    if (position == CB_ERR) return true;
+    const int skin = session_.catalogue().SelectOfferedLanguage(static_cast<size_t>(position));
+    if (skin >= 0) chosenSkin_ = skin;
+    FillTexts(static_cast<size_t>(position));
+    return true;
+  }
   if (id == 1003 && notifyCode == BN_CLICKED) {
+    session_.options.SkinIndex = chosenSkin_;
     End(kResultOk);
     return true;
   }

@@ -2,6 +2,7 @@
 // Wizard pages: each one a modal dialog from its template that ends with a PageResult code.
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "framework/dialog.h"
@@ -69,6 +70,12 @@ class ExistingVersionPage : public WizardPage {
 class LicenseAgreementPage : public WizardPage {
  public:
   explicit LicenseAgreementPage(SetupSession& session);
+
+ protected:
+  void InitPage() override;
+
+ private:
+  std::wstring licence_;
 };
 
 class InstallTypePage : public WizardPage {
@@ -124,6 +131,7 @@ class InterruptedPage : public WizardPage {
   explicit InterruptedPage(SetupSession& session);
 };
 
+// Dialog 103: the installer language, offered when LangConfig.xml asks for a list. It cannot be cancelled.
 class LanguagePage : public Dialog {
  public:
   explicit LanguagePage(SetupSession& session) : Dialog(103), session_(session) {}
@@ -135,5 +143,8 @@ class LanguagePage : public Dialog {
   bool DiscardsEscape() const override { return true; }
 
  private:
+  void FillTexts(size_t selected);
+
   SetupSession& session_;
+  int chosenSkin_ = 0;
 };

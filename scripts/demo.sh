@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The main job: build setup.exe with the stand-in package, run it in a fresh Wine prefix, walk the wizard
+# automatically (a screenshot of every page) and report what is now on the system.
+#   demo.sh [--route default|custom|cancel] [--languages] [--interactive] [--keep] [--win64]
+#     --languages    lay LangConfig.xml (language list: English, French, German) and the language files beside
+#                    the setup, so the language dialog comes first
+#     --interactive  no automatic walk: the wizard opens on $DISPLAY for a person to click through
+#     --keep         keep the prefix (build/demo/PREFIX) afterwards, to look around in it
+#     --win64        a 64-bit prefix: the setup runs under WoW64
+set -euo pipefail
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+B=${BUILD_DIR:-$ROOT/build}
+route=default languages=0 interactive=0 keep=0 arch=win32
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --route) route=$2; shift ;;
+    --languages) languages=1 ;;
+    --interactive) interactive=1 ;;
+    --keep) keep=1 ;;
+    --win64) arch=win64 ;;
+    -h|--help) sed -n '2,10p' "$0"; exit 0 ;;
+    *) echo "unknown option $1" >&2; exit 2 ;;
+  esac
+  shift
+done
+
+start=$(date +%s)
+BUILD_DIR=$B bash "$ROOT/scripts/build.sh"
+
+pfx=$B/demo/$arch
+echo "[demo] fresh $arch prefix: $pfx"
+"$ROOT/scripts/wineprefix.sh" create "$arch" "$pfx"
+cleanup() {
+  if [ $keep = 1 ]; then "$ROOT/scripts/wineprefix.sh" stop "$pfx"; else "$ROOT/scripts/wineprefix.sh" remove "$pfx"; fi
+}
+trap cleanup EXIT
+
+stage=$pfx/drive_c/kelto
+mkdir -p "$stage"
+cp "$B/win32/setup.exe" "$stage/"
+if [ $languages = 1 ]; then
+  cp "$ROOT"/resources/lang/*.xml "$stage/"
+  printf '<?xml version="1.0" encoding="utf-8"?>\n<LangConfig LangType="2">\n  <LangId value="40811,40814,40816"/>\n</LangConfig>\n' \
+    >"$stage/LangConfig.xml"
+fi
+
+export KELTO_PREFIX=$pfx
+if [ $interactive = 1 ]; then
+  [ -n "${DISPLAY:-}" ] || { echo "--interactive needs a display (DISPLAY is not set)" >&2; exit 1; }
+  . "$ROOT/scripts/wine-env.sh"
+  echo "[demo] the setup opens on $DISPLAY; click through it, it ends with its last page"
+  wine 'C:\kelto\setup.exe' >/dev/null 2>&1 || true
+else
+  "$ROOT/scripts/wineprefix.sh" start "$pfx"
+  shots=$B/win32/screenshots/demo-$route
+  rm -rf "$shots"
+  echo "[demo] walking the $route route"
+  "$ROOT/scripts/winerun.sh" "$pfx" "$B/win32/walk.exe" "$route" | tr -d '\r'
+fi
+
+. "$ROOT/scripts/wine-env.sh"
+echo
+echo "== What is on the system now =="
+report() { printf -- '-- %s\n' "$1"; }
+if [ "$arch" = win64 ]; then pf="$pfx/drive_c/Program Files (x86)"; else pf="$pfx/drive_c/Program Files"; fi
+report "install folder: $pf/Kelto Software/Kelto Quorbel"
+if [ -d "$pf/Kelto Software/Kelto Quorbel" ]; then
+  (cd "$pf/Kelto Software/Kelto Quorbel" && find . -type f | sort | sed 's|^\./|   |')
+else
+  echo "   (not there)"
+fi
+report "product records"
+for key in 'HKLM\Software\Kelto Software\Kelto Quorbel' \
+           'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kelto Quorbel' \
+           'HKCU\Software\Kelto Software\Kelto Quorbel'; do
+  wine reg query "$key" /s 2>/dev/null | tr -d '\r' | sed 's/^/   /' || echo "   $key: (none)"
+done
+report "shortcuts"
+find "$pfx/drive_c" -name '*.lnk' -path '*Kelto*' 2>/dev/null | sed "s|$pfx/drive_c|   C:|" || true
+find "$pfx/drive_c/users" -name 'Kelto Quorbel*.lnk' 2>/dev/null | sed "s|$pfx/drive_c|   C:|" || true
+if [ $interactive = 0 ]; then
+  report "screenshots: $shots"
+  ls "$shots" 2>/dev/null | sed 's/^/   /'
+fi
+echo "[demo] done in $(( $(date +%s) - start )) s"
