@@ -42,3 +42,8 @@ add_wine_test(wine.win32.e2e win32 $<TARGET_FILE:e2e_tests>)
 # Language files the end-to-end tests lay beside the setup.
 file(GLOB LANG_FILES ${CMAKE_SOURCE_DIR}/resources/lang/*.xml)
 file(COPY ${LANG_FILES} DESTINATION ${CMAKE_BINARY_DIR}/lang)
+
+# Benchmark, not a test: tools/bench_extract.sh runs it under Wine.
+add_executable(bench_extract ${CMAKE_SOURCE_DIR}/tools/bench_extract_win.cpp)
+target_link_libraries(bench_extract PRIVATE kelto_win psapi)
+target_link_options(bench_extract PRIVATE -municode)

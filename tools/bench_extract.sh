@@ -50,3 +50,18 @@ for _ in $(seq "$RUNS"); do
   since "$s"
 done | median | xargs -I{} echo "xz --format=lzma -dc to /dev/null: median {} s"
 "$BUILD/kelto-bench-decode" "$WORK/package.pkg" "$RUNS"
+
+# The setup's own extraction, i686 under Wine, when the Windows tree is built.
+WIN_BUILD=${BENCH_WIN_BUILD:-$ROOT/build/win32}
+if [ -f "$WIN_BUILD/bench_extract.exe" ]; then
+  echo "== ExtractPackage (i686, Wine, 32-bit prefix, warm wineserver): decode and write every file"
+  pfx=$WORK/prefix
+  "$ROOT/scripts/wineprefix.sh" create win32 "$pfx" >/dev/null
+  mkdir -p "$pfx/drive_c/bench"
+  cp "$WORK/package.pkg" "$pfx/drive_c/bench/package.pkg"
+  "$ROOT/scripts/wineprefix.sh" start "$pfx" >/dev/null
+  "$ROOT/scripts/winerun.sh" "$pfx" "$WIN_BUILD/bench_extract.exe" 'C:\bench\package.pkg' "$RUNS" | tr -d '\r'
+  "$ROOT/scripts/wineprefix.sh" remove "$pfx"
+else
+  echo "(build the Windows tree for the ExtractPackage figures under Wine: bash scripts/build.sh)"
+fi
