@@ -74,6 +74,24 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
   INT_PTR result = OnMessage(msg, wp, lp, handled);
   if (handled) return result;
   switch (msg) {
+    case WM_COMMAND:
+    case WM_DRAWITEM:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC: {
+      HWND child = msg == WM_DRAWITEM ? reinterpret_cast<const DRAWITEMSTRUCT*>(lp)->hwndItem : reinterpret_cast<HWND>(lp);
+      if (child && ::IsChild(hwnd_, child)) {
+        if (LRESULT reflected = ::SendMessageW(child, kReflectBase + msg, wp, lp)) {
+          return msg == WM_COMMAND || msg == WM_DRAWITEM ? TRUE : static_cast<INT_PTR>(reflected);
+        }
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  switch (msg) {
     case WM_INITDIALOG:
       return OnInitDialog() ? TRUE : FALSE;
     case WM_COMMAND: {

@@ -4,6 +4,11 @@
 
 #include <string>
 
+// Notifications a dialog receives about a child are first offered to the child itself as
+// kReflectBase + message (control colours, owner drawing, commands). A child that handles one returns
+// non-zero: a brush for the colour messages, TRUE otherwise; the dialog then does nothing more with it.
+inline constexpr UINT kReflectBase = WM_USER + 0x1C00;
+
 class Dialog {
  public:
   explicit Dialog(int templateId) : templateId_(templateId) {}
