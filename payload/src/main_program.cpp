@@ -1,0 +1,100 @@
+// "Kelto Quorbel.exe": a plain window titled "Kelto Quorbel"; with the single switch "/register" it makes
+// itself the handler of .pdf and .fdf files instead, logs how it was started and ends without a window.
+#include <shlobj.h>
+#include <windows.h>
+
+#include <string>
+
+#include "payload/src/standin.h"
+
+namespace {
+
+const wchar_t kTitle[] = L"Kelto Quorbel";
+const wchar_t kWindowClass[] = L"KeltoQuorbelFrame";
+
+bool SetDefaultValue(const std::wstring& subKey, const std::wstring& text) {
+  HKEY key = nullptr;
+  if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG status = ::RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  ::RegCloseKey(key);
+  return status == ERROR_SUCCESS;
+}
+
+bool RegisterType(const std::wstring& extension, const std::wstring& progId, const std::wstring& description,
+                  const std::wstring& program) {
+  const std::wstring classes = L"Software\\Classes\\";
+  bool ok = SetDefaultValue(classes + extension, progId);
+  ok = SetDefaultValue(classes + progId, description) && ok;
+  ok = SetDefaultValue(classes + progId + L"\\DefaultIcon", program + L",0") && ok;
+  ok = SetDefaultValue(classes + progId + L"\\shell\\open\\command", L"\"" + program + L"\" \"%1\"") && ok;
+  return ok;
+}
+
+int Register() {
+  const std::wstring program = standin::ModulePath();
+  standin::AppendLine(standin::ModuleFolder() + L"\\register-log.txt", ::GetCommandLineW());
+  bool ok = RegisterType(L".pdf", L"KeltoQuorbel.Document", L"Kelto Quorbel Document", program);
+  ok = RegisterType(L".fdf", L"KeltoQuorbel.FDFDoc", L"Kelto Quorbel FDF Document", program) && ok;
+  ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+  return ok ? 0 : 2;
+}
+
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  static std::wstring* document = nullptr;
+  switch (message) {
+    case WM_CREATE:
+      document = static_cast<std::wstring*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = ::BeginPaint(window, &paint);
+      RECT area;
+      ::GetClientRect(window, &area);
+      const std::wstring text = document && !document->empty() ? *document : L"No document open.";
+      ::DrawTextW(dc, text.c_str(), -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_PATH_ELLIPSIS);
+      ::EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_DESTROY:
+      ::PostQuitMessage(0);
+      return 0;
+  }
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+int ShowWindowed(HINSTANCE instance, int show) {
+  std::wstring document = standin::Trim(standin::Arguments());
+  if (document.size() >= 2 && document.front() == L'"' && document.back() == L'"') {
+    document = document.substr(1, document.size() - 2);
+  }
+  WNDCLASSW windowClass = {};
+  windowClass.lpfnWndProc = FrameProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  windowClass.lpszClassName = kWindowClass;
+  if (!::RegisterClassW(&windowClass)) return 1;
+  HWND window = ::CreateWindowExW(0, kWindowClass, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640,
+                                  480, nullptr, nullptr, instance, &document);
+  if (!window) return 1;
+  ::ShowWindow(window, show);
+  ::UpdateWindow(window);
+  MSG message;
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+  if (standin::Lower(standin::Trim(standin::Arguments())) == L"/register") return Register();
+  return ShowWindowed(instance, show);
+}

@@ -1,0 +1,15 @@
+// Browser plug-in installer and uninstaller ("InPDFReaderPlugin.exe", "UnPDFReaderPlugin.exe"): the setup
+// only reads their exit code, so they log how they were started ("plugin-log.txt" beside themselves) and
+// end with the code that KELTO_PLUGIN_EXIT names (decimal, default 0).
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+
+#include "payload/src/standin.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  standin::AppendLine(standin::ModuleFolder() + L"\\plugin-log.txt", ::GetCommandLineW());
+  const std::wstring code = standin::Trim(standin::Environment(L"KELTO_PLUGIN_EXIT"));
+  return code.empty() ? 0 : static_cast<int>(std::wcstol(code.c_str(), nullptr, 10));
+}
