@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ui/pages/destination_checks.h"
+#include "ui/pages/summary_text.h"
+
+namespace {
+
+std::wstring EnglishText(unsigned id) {
+  static const std::map<unsigned, std::wstring> texts = {
+      {51, L"Destination Location:\r\n"},
+      {53, L"Desktop Settings:\r\n"},
+      {54, L"   Add a desktop shortcut\r\n"},
+      {55, L"   Add an icon to the Start Menu\r\n"},
+      {56, L"   Add an icon to Windows Quick Launch Toolbar"},
+  };
+  auto it = texts.find(id);
+  return it == texts.end() ? L"" : it->second;
+}
+
+const wchar_t kFolderLine[] = L"   %s\r\n\r\n";
+
+TEST(SummaryText, FolderAndEveryShortcut) {
+  SummaryChoices c{L"C:\\Program Files\\Kelto Software\\Kelto Quorbel", 1, 1, 1};
+  EXPECT_EQ(BuildSummaryText(c, EnglishText, kFolderLine),
+            L"Destination Location:\r\n   C:\\Program Files\\Kelto Software\\Kelto Quorbel\r\n\r\n"
+            L"Desktop Settings:\r\n   Add a desktop shortcut\r\n   Add an icon to the Start Menu\r\n"
+            L"   Add an icon to Windows Quick Launch Toolbar");
+}
+
+TEST(SummaryText, NoShortcutsShowsOnlyTheDestination) {
+  SummaryChoices c{L"D:\\Apps\\", 0, 0, 0};
+  EXPECT_EQ(BuildSummaryText(c, EnglishText, kFolderLine), L"Destination Location:\r\n   D:\\Apps\\\r\n\r\n");
+}
+
+TEST(SummaryText, EmptyFolderAndNoShortcutsIsEmpty) {
+  EXPECT_EQ(BuildSummaryText(SummaryChoices{}, EnglishText, kFolderLine), L"");
+}
+
+TEST(SummaryText, OnlyTheChosenShortcutsAreListed) {
+  SummaryChoices c{L"", 0, 1, 0};
+  EXPECT_EQ(BuildSummaryText(c, EnglishText, kFolderLine),
+            L"Desktop Settings:\r\n   Add an icon to the Start Menu\r\n");
+}
+
+TEST(SummaryText, FolderWithPercentSignsIsNotAFormat) {
+  // A folder is data: its own %s or %d must come out as typed.
+  SummaryChoices c{L"C:\\100%s\\%d", 0, 0, 0};
+  EXPECT_EQ(BuildSummaryText(c, EnglishText, kFolderLine), L"Destination Location:\r\n   C:\\100%s\\%d\r\n\r\n");
+}
+
+TEST(DestinationParts, DriveAndDirectory) {
+  EXPECT_EQ(DrivePart(L"C:\\Program Files\\"), L"C:");
+  EXPECT_EQ(DirectoryPart(L"C:\\Program Files\\"), L"\\Program Files\\");
+  EXPECT_EQ(DrivePart(L"\\\\server\\share\\"), L"");
+  EXPECT_EQ(DrivePart(L"relative\\"), L"");
+  EXPECT_EQ(DrivePart(L"x"), L"");
+  EXPECT_EQ(FixedDriveString({L"A:\\", L"C:\\", L"D:\\", L"E:\\"}, {false, true, false, true}), L"C:E:");
+}
+
+TEST(DestinationParts, ForbiddenCharactersInTheDirectory) {
+  for (const wchar_t* bad : {L"\\a<b\\", L"\\a>b\\", L"\\a*\\", L"\\a?\\", L"\\\"a\\", L"\\a|b\\", L"\\c:\\x\\",
+                             L"\\a/b\\"}) {
+    EXPECT_TRUE(HasForbiddenCharacter(bad)) << std::string(bad, bad + wcslen(bad));
+  }
+  EXPECT_FALSE(HasForbiddenCharacter(L"\\Program Files (x86)\\Kelto Software\\Kelto Quorbel 2.2\\"));
+}
+
+TEST(DestinationParts, PrefixesAreLowerCaseAndInOrder) {
+  EXPECT_EQ(FolderPrefixes(L"C:\\Program Files\\New\\"),
+            (std::vector<std::wstring>{L"c:", L"c:\\program files", L"c:\\program files\\new"}));
+}
+
+// A directory tree in memory.
+struct FakeDirectories : DirectoryOps {
+  std::set<std::wstring> existing;
+  std::vector<std::wstring> created, removed;
+  std::wstring failOn;
+  bool Exists(const std::wstring& d) override { return existing.count(d) > 0; }
+  bool Create(const std::wstring& d) override {
+    if (d == failOn) return false;
+    created.push_back(d);
+    existing.insert(d);
+    return true;
+  }
+  void Remove(const std::wstring& d) override {
+    removed.push_back(d);
+    existing.erase(d);
+  }
+};
+
+TEST(DestinationCreate, NewFolderTwoLevelsDeepIsCreatedOutermostFirstAndUndone) {
+  FakeDirectories fs;
+  fs.existing = {L"c:", L"c:\\program files"};
+  std::wstring existPath;
+  const std::wstring folder = L"C:\\Program Files\\New Folder\\Sub\\";
+  EXPECT_EQ(CheckAndCreateFolder(folder, L"c:d:", fs, existPath), DestinationCheck::CreatedAskUser);
+  EXPECT_EQ(existPath, L"c:\\program files");
+  EXPECT_EQ(fs.created, (std::vector<std::wstring>{L"c:\\program files\\new folder", L"c:\\program files\\new folder\\sub"}));
+  RemoveCreatedFolders(folder, existPath, fs);
+  EXPECT_EQ(fs.removed, (std::vector<std::wstring>{L"c:\\program files\\new folder\\sub", L"c:\\program files\\new folder"}));
+  EXPECT_EQ(fs.existing, (std::set<std::wstring>{L"c:", L"c:\\program files"}));
+}
+
+TEST(DestinationCreate, ExistingFolderNeedsNoQuestion) {
+  FakeDirectories fs;
+  fs.existing = {L"d:\\apps", L"d:\\apps\\kelto"};
+  std::wstring existPath = L"stale";
+  EXPECT_EQ(CheckAndCreateFolder(L"D:\\Apps\\Kelto\\", L"c:d:", fs, existPath), DestinationCheck::Existed);
+  EXPECT_EQ(existPath, L"d:\\apps\\kelto");
+  EXPECT_TRUE(fs.created.empty());
+}
+
+TEST(DestinationCreate, NothingBelowTheDriveExisted) {
+  FakeDirectories fs;
+  std::wstring existPath;
+  EXPECT_EQ(CheckAndCreateFolder(L"D:\\New\\", L"C:D:", fs, existPath), DestinationCheck::CreatedAskUser);
+  EXPECT_EQ(existPath, L"");
+  RemoveCreatedFolders(L"D:\\New\\", existPath, fs);
+  EXPECT_EQ(fs.removed, (std::vector<std::wstring>{L"d:\\new"}));
+}
+
+TEST(DestinationCreate, RejectionsTouchNothing) {
+  const std::wstring longFolder = L"C:\\" + std::wstring(300, L'a') + L"\\";
+  for (const std::wstring& folder : {std::wstring(L"E:\\Kelto\\"), std::wstring(L"\\\\server\\share\\"),
+                                     std::wstring(L"C:\\a<b\\"), std::wstring(L"C:\\a\\b:c\\"), longFolder}) {
+    FakeDirectories fs;
+    std::wstring existPath;
+    EXPECT_EQ(CheckAndCreateFolder(folder, L"c:d:", fs, existPath), DestinationCheck::Rejected);
+    EXPECT_TRUE(fs.created.empty());
+  }
+  FakeDirectories fs;
+  std::wstring existPath;
+  EXPECT_EQ(CheckAndCreateFolder(L"C:\\x\\", L"", fs, existPath), DestinationCheck::Rejected);
+}
+
+TEST(DestinationCreate, CreationFailureRejectsAndKeepsWhatWasMade) {
+  FakeDirectories fs;
+  fs.failOn = L"c:\\a\\b";
+  std::wstring existPath;
+  EXPECT_EQ(CheckAndCreateFolder(L"C:\\A\\B\\C\\", L"c:", fs, existPath), DestinationCheck::Rejected);
+  EXPECT_EQ(fs.created, (std::vector<std::wstring>{L"c:\\a"}));
+}
+
+}  // namespace
