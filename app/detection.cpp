@@ -1,0 +1,29 @@
+#include "app/detection.h"
+
+#include <cwctype>
+
+int CompareVersionText(const std::wstring& a, const std::wstring& b) {
+  const size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < n; ++i) {
+    const wint_t x = std::towlower(static_cast<wint_t>(a[i]));
+    const wint_t y = std::towlower(static_cast<wint_t>(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+DetectionResult EvaluateInstallation(const DetectionInput& input, const std::wstring& setupVersion,
+                                     const std::function<bool(const std::wstring&)>& fileExists) {
+  DetectionResult result;
+  if (input.installPath.empty()) return result;
+  std::wstring folder = input.installPath;
+  if (folder.back() != L'\\') folder += L'\\';
+  if (!fileExists(folder + L"Kelto Quorbel.exe") && !fileExists(folder + L"Kelto Quorbel Beta.exe")) return result;
+  if (input.version.empty()) return result;
+  result.uninstallViaPipe = CompareVersionText(input.version, kPipeUninstallerVersion) >= 0 ? 1 : 0;
+  const int order = CompareVersionText(setupVersion, input.version);
+  result.existingState = order == 0 ? 1 : order < 0 ? 2 : 3;
+  result.installFolder = folder;
+  return result;
+}
