@@ -12,3 +12,4 @@ list(APPEND WIN_TESTS
   ${CMAKE_SOURCE_DIR}/tests/win/extract_package_test.cpp)
 list(APPEND FUZZERS
   ${CMAKE_SOURCE_DIR}/fuzz/package_fuzz.cpp)
+include(${CMAKE_SOURCE_DIR}/engine/install_files.cmake)

@@ -1,0 +1,89 @@
+#include "engine/file_copy.h"
+
+#include "framework/dialog.h"
+#include "framework/handles.h"
+
+namespace {
+
+constexpr unsigned kTextCloseProgram = 59;
+constexpr unsigned kTextCaption = 1;
+
+bool AnyEntryIn(const std::wstring& folder) {
+  std::wstring pattern = folder;
+  AppendBackslash(pattern);
+  pattern += L"*.*";
+  WIN32_FIND_DATAW data;
+  UniqueFind find(::FindFirstFileW(pattern.c_str(), &data));
+  return find.valid();
+}
+
+// The folder in its 8.3 form with a trailing backslash; the long form when the system can't give one.
+void UseShortForm(std::wstring& folder) {
+  AppendBackslash(folder);
+  wchar_t shortForm[MAX_PATH];
+  const DWORD length = ::GetShortPathNameW(folder.c_str(), shortForm, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) folder.assign(shortForm, length);
+}
+
+bool InUse(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
+
+}  // namespace
+
+void AppendBackslash(std::wstring& path) {
+  if (path.empty() || path.back() != L'\\') path += L'\\';
+}
+
+std::vector<ProductFile> ProductFileTable(int languageMode, int skinIndex) {
+  std::vector<ProductFile> table = {{L"Kelto Quorbel.exe", L"Kelto Quorbel.exe"},
+                                    {L"Uninstall.exe", L"Uninstall.exe"},
+                                    {L"config.xml", L"config.xml"}};
+  if (languageMode != 2) {
+    table.push_back({L"Readme.txt", L"Readme.txt"});
+  } else if (skinIndex == 0) {
+    table.push_back({L"Readme_ENG.txt", L"Readme.txt"});
+  } else if (skinIndex == 1) {
+    table.push_back({L"Readme_FR.txt", L"Readme.txt"});
+  }
+  return table;
+}
+
+void EnsureFolder(const std::wstring& path) {
+  if (path.empty() || AnyEntryIn(path)) return;
+  // The parent ends at the last backslash before the final character; without one there is nothing to make
+  // (a bare drive, or a name the search could not see).
+  if (path.size() < 2) return;
+  const size_t cut = path.rfind(L'\\', path.size() - 2);
+  if (cut == std::wstring::npos) return;
+  EnsureFolder(path.substr(0, cut + 1));
+  ::CreateDirectoryW(path.c_str(), nullptr);
+}
+
+void CopyProductFiles(InstallContext& context) {
+  SetupOptions& options = context.options;
+  // Without an extraction folder every source would be read from the root of the current drive.
+  const bool haveSources = !options.extractionFolder.empty();
+  const auto prepareFolders = [&] {
+    if (haveSources) UseShortForm(options.extractionFolder);
+    AppendBackslash(options.installFolder);
+    EnsureFolder(options.installFolder);
+  };
+  prepareFolders();
+  if (!haveSources) return;
+
+  const std::vector<ProductFile> table = ProductFileTable(options.languageMode, options.SkinIndex);
+  for (size_t row = 0; row < table.size(); ++row) {
+    for (;;) {
+      const std::wstring source = options.extractionFolder + table[row].source;
+      const std::wstring destination = options.installFolder + table[row].destination;
+      ::SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (::CopyFileW(source.c_str(), destination.c_str(), FALSE)) break;
+      // Only the main program is worth waiting for; a box that can't be shown must not spin forever.
+      if (row != 0 || !InUse(::GetLastError())) break;
+      if (ShowMessage(context.owner, context.text(kTextCloseProgram), context.text(kTextCaption),
+                      MB_ICONWARNING | MB_OK) == 0) {
+        break;
+      }
+      prepareFolders();
+    }
+  }
+}

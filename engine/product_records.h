@@ -1,0 +1,21 @@
+#pragma once
+// The installation's own registry records: the uninstall entry, the product key and the user's language.
+#include <cstdint>
+#include <string>
+
+#include "app/setup_options.h"
+
+inline constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kelto Quorbel";
+inline constexpr wchar_t kProductKey[] = L"Software\\Kelto Software\\Kelto Quorbel";
+inline constexpr wchar_t kLanguageKey[] = L"Software\\Kelto Software\\Kelto Quorbel\\LANGUAGE";
+
+// The root "version" of installFolder + "config.xml"; the setup's own version when the file is missing,
+// unreadable, unparsable or has no version.
+std::wstring ProductVersion(const std::wstring& installFolder);
+
+// The language table's number of the installer language (English for an index outside 0 to 6).
+uint16_t LanguageNumber(int skinIndex);
+
+// Writes every value, each on its own: a key that can't be opened loses only its value. The machine-wide
+// records go to HKEY_LOCAL_MACHINE in the 32-bit program's view whatever the all-users choice.
+void WriteProductRecords(const SetupOptions& options);

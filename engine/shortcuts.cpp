@@ -1,0 +1,132 @@
+#include "engine/shortcuts.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "framework/dialog.h"
+
+namespace {
+
+constexpr unsigned kTextCaption = 1;
+constexpr unsigned kTextShortcutFailed = 58;
+constexpr unsigned kTextProgramLink = 60;
+constexpr unsigned kTextUninstallLink = 61;
+constexpr unsigned kTextReadmeLink = 63;
+
+constexpr wchar_t kQuickLaunch[] = L"Microsoft\\Internet Explorer\\Quick Launch";
+// Links of earlier versions: their names never followed the installer language.
+constexpr const wchar_t* kOldLinkNames[] = {L"Kelto Quorbel.lnk", L"KelmoraQuorbel.lnk"};
+
+// Releases a COM interface when the scope ends.
+template <typename T>
+class ComRef {
+ public:
+  ComRef() = default;
+  ComRef(const ComRef&) = delete;
+  ComRef& operator=(const ComRef&) = delete;
+  ~ComRef() {
+    if (p_) p_->Release();
+  }
+  T* operator->() const { return p_; }
+  T* get() const { return p_; }
+  void** receive() { return reinterpret_cast<void**>(&p_); }
+
+ private:
+  T* p_ = nullptr;
+};
+
+// CoInitialize and its matching CoUninitialize; a thread already in another apartment keeps it.
+class ComScope {
+ public:
+  ComScope() : initialized_(SUCCEEDED(::CoInitialize(nullptr))) {}
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+  ~ComScope() {
+    if (initialized_) ::CoUninitialize();
+  }
+
+ private:
+  bool initialized_;
+};
+
+int AllUsersOr(const InstallContext& context, int common, int own) {
+  return context.options.allUsers == 1 ? common : own;
+}
+
+}  // namespace
+
+std::wstring SpecialFolderPath(int csidl) {
+  LPITEMIDLIST items = nullptr;
+  if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, &items)) || !items) return std::wstring();
+  wchar_t path[MAX_PATH] = L"";
+  const BOOL found = ::SHGetPathFromIDListW(items, path);
+  ::CoTaskMemFree(items);
+  return found ? std::wstring(path) : std::wstring();
+}
+
+void RemoveOldShortcuts(const InstallContext& context) {
+  const std::wstring menuFolder = context.text(kTextProgramLink);
+  const struct {
+    int csidl;
+    std::wstring subfolder;
+  } places[] = {{CSIDL_COMMON_DESKTOPDIRECTORY, L""},
+                {CSIDL_DESKTOPDIRECTORY, L""},
+                {CSIDL_COMMON_PROGRAMS, menuFolder},
+                {CSIDL_PROGRAMS, menuFolder},
+                {CSIDL_APPDATA, kQuickLaunch}};
+  for (const auto& place : places) {
+    std::wstring folder = SpecialFolderPath(place.csidl);
+    // An unresolved folder would turn into the root of the current drive.
+    if (folder.empty()) continue;
+    if (!place.subfolder.empty()) folder += L"\\" + place.subfolder;
+    folder += L"\\";
+    for (const wchar_t* name : kOldLinkNames) ::DeleteFileW((folder + name).c_str());
+  }
+}
+
+void CreateStartMenuShortcuts(const InstallContext& context) {
+  const std::wstring programs = SpecialFolderPath(AllUsersOr(context, CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS));
+  if (programs.empty()) return;
+  const std::wstring folder = programs + L"\\" + context.text(kTextProgramLink);
+  ::CreateDirectoryW(folder.c_str(), nullptr);  // an existing folder is fine
+  CreateShortcut(context, L"Kelto Quorbel", folder, context.text(kTextProgramLink));
+  CreateShortcut(context, L"Uninstall", folder, context.text(kTextUninstallLink));
+  CreateShortcut(context, L"Readme", folder, context.text(kTextReadmeLink));
+}
+
+void CreateDesktopShortcut(const InstallContext& context) {
+  const std::wstring desktop =
+      SpecialFolderPath(AllUsersOr(context, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY));
+  if (desktop.empty()) return;
+  CreateShortcut(context, L"Kelto Quorbel", desktop, context.text(kTextProgramLink));
+}
+
+void CreateQuickLaunchShortcut(const InstallContext& context) {
+  const std::wstring appData = SpecialFolderPath(CSIDL_APPDATA);
+  if (appData.empty()) return;
+  // The trailing backslash doubles in the link path; the file system takes it.
+  CreateShortcut(context, L"Kelto Quorbel", appData + L"\\" + kQuickLaunch + L"\\", context.text(kTextProgramLink));
+}
+
+bool CreateShortcut(const InstallContext& context, const std::wstring& targetBase, const std::wstring& folder,
+                    const std::wstring& linkName) {
+  const ComScope com;
+  ComRef<IShellLinkW> link;
+  if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.receive())) ||
+      !link.get()) {
+    ShowMessage(context.owner, context.text(kTextShortcutFailed), context.text(kTextCaption),
+                MB_ICONWARNING | MB_OK);
+    return true;
+  }
+  const std::wstring& installFolder = context.options.installFolder;
+  const std::wstring linkPath = folder + L"\\" + linkName + L".lnk";
+  const std::wstring target = installFolder + targetBase + (targetBase == L"Readme" ? L".txt" : L".exe");
+  link->SetPath(target.c_str());
+  link->SetDescription(installFolder.c_str());
+
+  ComRef<IPersistFile> file;
+  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.receive())) && file.get()) {
+    file->Save(linkPath.c_str(), TRUE);
+  }
+  return true;
+}

@@ -1,0 +1,184 @@
+// Folder creation and the copy of the product's files on the prefix's real file system.
+#include "engine/file_copy.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/extract_package.h"
+#include "install_test_helpers.h"
+
+namespace {
+
+using namespace install_test;
+
+TEST(EnsureFolder, CreatesANewPathFromTheOutermostMissingFolderInwards) {
+  Sandbox sandbox(L"ensure");
+  const std::wstring outer = sandbox.path() + L"\\Kelto Software";
+  const std::wstring middle = outer + L"\\Kelto Quorbel";
+  const std::wstring inner = middle + L"\\bin";
+  EnsureFolder(inner + L"\\");
+  EXPECT_TRUE(IsFolder(outer));
+  EXPECT_TRUE(IsFolder(middle));
+  EXPECT_TRUE(IsFolder(inner));
+
+  // Without the trailing backslash the same; existing folders and their files stay as they are.
+  ASSERT_TRUE(WriteFileBytes(inner + L"\\keep.txt", "keep"));
+  EnsureFolder(inner);
+  EnsureFolder(sandbox.path() + L"\\a\\b");
+  EXPECT_TRUE(IsFolder(sandbox.path() + L"\\a\\b"));
+  EXPECT_EQ(ReadFileBytes(inner + L"\\keep.txt"), "keep");
+
+  // An empty existing folder counts as existing ("." and ".." are entries).
+  EnsureFolder(sandbox.path() + L"\\a\\b\\");
+  EXPECT_TRUE(List(sandbox.path() + L"\\a\\b").empty());
+}
+
+TEST(EnsureFolder, EmptyPathsAndBareDrivesCreateNothing) {
+  wchar_t current[MAX_PATH] = {};
+  ::GetCurrentDirectoryW(MAX_PATH, current);
+  const size_t before = List(current).size();
+  EnsureFolder(L"");
+  EnsureFolder(L"c:");
+  EnsureFolder(L"C:\\");
+  EXPECT_EQ(List(current).size(), before);
+}
+
+TEST(ProductFileTable, MainProgramFirstAndTheReadmeByLanguageMode) {
+  const auto readmeOf = [](int mode, int skin) -> std::wstring {
+    const std::vector<ProductFile> table = ProductFileTable(mode, skin);
+    EXPECT_EQ(std::wstring(table.front().source), L"Kelto Quorbel.exe");
+    EXPECT_EQ(std::wstring(table[1].source), L"Uninstall.exe");
+    EXPECT_EQ(std::wstring(table[2].source), L"config.xml");
+    if (table.size() == 3) return L"";
+    EXPECT_EQ(table.size(), 4u);
+    EXPECT_EQ(std::wstring(table.back().destination), L"Readme.txt");
+    return table.back().source;
+  };
+  for (int skin = 0; skin < 7; ++skin) {
+    EXPECT_EQ(readmeOf(0, skin), L"Readme.txt");
+    EXPECT_EQ(readmeOf(1, skin), L"Readme.txt");
+  }
+  EXPECT_EQ(readmeOf(2, 0), L"Readme_ENG.txt");
+  EXPECT_EQ(readmeOf(2, 1), L"Readme_FR.txt");
+  for (int skin = 2; skin < 7; ++skin) EXPECT_EQ(readmeOf(2, skin), L"") << skin;
+}
+
+// A package unpacked into its own extraction folder, removed afterwards.
+class CopyProductFilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::vector<uint8_t> stream = BuildPackage({{"Kelto Quorbel.exe", "new program"},
+                                                      {"Uninstall.exe", "new uninstaller"},
+                                                      {"config.xml", "<config_info version=\"2.2.4.0225\"/>"},
+                                                      {"Readme.txt", "readme"},
+                                                      {"Readme_ENG.txt", "readme en"},
+                                                      {"Readme_FR.txt", "readme fr"}});
+    ASSERT_EQ(ExtractPackage(extracted_, ByteView{stream.data(), stream.size()}), kPackageOk);
+    options_.extractionFolder = extracted_;
+    options_.installFolder = sandbox_.path() + L"\\Kelto Software\\Kelto Quorbel";
+  }
+  void TearDown() override { RemoveTree(extracted_); }
+
+  std::wstring Installed(const wchar_t* name) const { return sandbox_.path() + L"\\Kelto Software\\Kelto Quorbel\\" + name; }
+
+  Sandbox sandbox_{L"copy"};
+  std::wstring extracted_;
+  SetupOptions options_;
+  InstallContext context_{options_, BuiltinTexts()};
+};
+
+TEST_F(CopyProductFilesTest, CopiesTheTableAndLeavesBothFoldersInTheirWorkingForm) {
+  CopyProductFiles(context_);
+  EXPECT_EQ(ReadFileBytes(Installed(L"Kelto Quorbel.exe")), "new program");
+  EXPECT_EQ(ReadFileBytes(Installed(L"Uninstall.exe")), "new uninstaller");
+  EXPECT_EQ(ReadFileBytes(Installed(L"config.xml")), "<config_info version=\"2.2.4.0225\"/>");
+  EXPECT_EQ(ReadFileBytes(Installed(L"Readme.txt")), "readme");
+  EXPECT_EQ(List(Installed(L"")).size(), 4u);
+
+  EXPECT_EQ(options_.installFolder, Installed(L""));
+  // The extraction folder is now its 8.3 form of the same folder, with the backslash.
+  ASSERT_FALSE(options_.extractionFolder.empty());
+  EXPECT_EQ(options_.extractionFolder.back(), L'\\');
+  wchar_t shortForm[MAX_PATH] = {};
+  ASSERT_GT(::GetShortPathNameW(extracted_.c_str(), shortForm, MAX_PATH), 0u);
+  EXPECT_EQ(options_.extractionFolder, shortForm);
+  EXPECT_EQ(options_.extractionFolder.find(L' '), std::wstring::npos);
+}
+
+TEST_F(CopyProductFilesTest, ReadmeFollowsTheChosenLanguageOnlyInTheLanguageDialogsMode) {
+  const struct {
+    int mode, skin;
+    const char* readme;
+  } cases[] = {{2, 0, "readme en"}, {2, 1, "readme fr"}, {2, 3, "<missing>"}, {2, 6, "<missing>"},
+               {1, 3, "readme"},    {0, 1, "readme"}};
+  for (const auto& c : cases) {
+    ::DeleteFileW(Installed(L"Readme.txt").c_str());
+    options_.languageMode = c.mode;
+    options_.SkinIndex = c.skin;
+    CopyProductFiles(context_);
+    EXPECT_EQ(ReadFileBytes(Installed(L"Readme.txt")), c.readme) << c.mode << "/" << c.skin;
+  }
+}
+
+TEST_F(CopyProductFilesTest, ReadOnlyAndHiddenFilesAreReplaced) {
+  EnsureFolder(Installed(L""));
+  ASSERT_TRUE(WriteFileBytes(Installed(L"Readme.txt"), "old readme"));
+  ASSERT_TRUE(WriteFileBytes(Installed(L"config.xml"), "old config"));
+  ASSERT_TRUE(::SetFileAttributesW(Installed(L"Readme.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(::SetFileAttributesW(Installed(L"config.xml").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+  CopyProductFiles(context_);
+  EXPECT_EQ(ReadFileBytes(Installed(L"Readme.txt")), "readme");
+  EXPECT_EQ(ReadFileBytes(Installed(L"config.xml")), "<config_info version=\"2.2.4.0225\"/>");
+}
+
+TEST_F(CopyProductFilesTest, MissingSourcesAndOtherLockedFilesAreSkippedSilently) {
+  ::DeleteFileW((extracted_ + L"Uninstall.exe").c_str());
+  EnsureFolder(Installed(L""));
+  ASSERT_TRUE(WriteFileBytes(Installed(L"config.xml"), "old config"));
+  HANDLE held = ::CreateFileW(Installed(L"config.xml").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  MessageBoxAnswerer boxes;
+  CopyProductFiles(context_);
+  boxes.Stop();
+  ::CloseHandle(held);
+  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_EQ(ReadFileBytes(Installed(L"Uninstall.exe")), "<missing>");
+  EXPECT_EQ(ReadFileBytes(Installed(L"config.xml")), "old config");
+  EXPECT_EQ(ReadFileBytes(Installed(L"Kelto Quorbel.exe")), "new program");
+  EXPECT_EQ(ReadFileBytes(Installed(L"Readme.txt")), "readme");
+}
+
+TEST_F(CopyProductFilesTest, WithoutAnExtractionFolderNothingIsCopied) {
+  options_.extractionFolder.clear();
+  CopyProductFiles(context_);
+  EXPECT_TRUE(IsFolder(Installed(L"")));
+  EXPECT_TRUE(List(Installed(L"")).empty());
+  EXPECT_TRUE(options_.extractionFolder.empty());
+}
+
+// The running program is held open without sharing, as a running copy of it would; the user is asked once per
+// failed attempt and the holder lets go after the third question.
+TEST_F(CopyProductFilesTest, InUseMainProgramAsksUntilItCanBeReplaced) {
+  EnsureFolder(Installed(L""));
+  ASSERT_TRUE(WriteFileBytes(Installed(L"Kelto Quorbel.exe"), "running program"));
+  HANDLE held =
+      ::CreateFileW(Installed(L"Kelto Quorbel.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  constexpr int kAttempts = 3;
+  MessageBoxAnswerer boxes([&](int n) {
+    if (n == kAttempts) ::CloseHandle(std::exchange(held, INVALID_HANDLE_VALUE));
+  });
+  CopyProductFiles(context_);
+  boxes.Stop();
+  if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
+
+  ASSERT_EQ(boxes.boxes().size(), static_cast<size_t>(kAttempts));
+  for (const auto& box : boxes.boxes()) {
+    EXPECT_EQ(box.text, BuiltinText(59));
+    EXPECT_EQ(box.caption, BuiltinText(1));
+  }
+  EXPECT_EQ(ReadFileBytes(Installed(L"Kelto Quorbel.exe")), "new program");
+  EXPECT_EQ(ReadFileBytes(Installed(L"Uninstall.exe")), "new uninstaller");
+  EXPECT_EQ(ReadFileBytes(Installed(L"Readme.txt")), "readme");
+}
+
+}  // namespace

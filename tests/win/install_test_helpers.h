@@ -1,0 +1,377 @@
+#pragma once
+// Shared by the install tests: sandbox folders, file and registry probes, packages, progress recording and a
+// helper that answers the setup's message boxes. Everything works on the real prefix; tests clean up.
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "engine/install_context.h"
+#include "engine/shortcuts.h"
+#include "engine/package_writer.h"
+#include "engine/product_records.h"
+#include "i18n/win_string_sources.h"
+
+namespace install_test {
+
+inline bool PrefixIs64Bit() {
+  const char* arch = std::getenv("KELTO_PREFIX_ARCH");
+  return arch && std::string(arch) == "win64";
+}
+
+inline std::wstring BuiltinText(unsigned id) {
+  const std::u16string text = LoadBuiltinString(id);
+  return std::wstring(text.begin(), text.end());
+}
+
+inline TextLookup BuiltinTexts() { return [](unsigned id) { return BuiltinText(id); }; }
+
+inline bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+inline bool IsFolder(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+inline FILETIME CreationTime(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+  return data.ftCreationTime;
+}
+
+inline bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD done = 0;
+  const BOOL ok = bytes.empty() || ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+  ::CloseHandle(file);
+  return ok && done == bytes.size();
+}
+
+inline std::string ReadFileBytes(const std::wstring& path) {
+  std::string out;
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  out.assign(::GetFileSize(file, nullptr), '\0');
+  DWORD done = 0;
+  if (!out.empty()) ::ReadFile(file, &out[0], static_cast<DWORD>(out.size()), &done, nullptr);
+  ::CloseHandle(file);
+  out.resize(done);
+  return out;
+}
+
+inline std::vector<std::wstring> List(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+  return names;
+}
+
+inline void RemoveTree(std::wstring folder) {
+  while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+  if (folder.empty()) return;
+  for (const std::wstring& name : List(folder)) {
+    const std::wstring path = folder + L"\\" + name;
+    if (IsFolder(path)) {
+      RemoveTree(path);
+    } else {
+      ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ::DeleteFileW(path.c_str());
+    }
+  }
+  ::RemoveDirectoryW(folder.c_str());
+}
+
+// A folder of this test's own under the temporary folder, without a trailing backslash; removed with its
+// contents when the sandbox ends.
+class Sandbox {
+ public:
+  explicit Sandbox(const std::wstring& label) {
+    static std::atomic<int> counter{0};
+    wchar_t temp[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH + 1, temp);
+    path_ = std::wstring(temp) + L"kelto-" + label + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+            std::to_wstring(++counter);
+    RemoveTree(path_);
+    ::CreateDirectoryW(path_.c_str(), nullptr);
+  }
+  ~Sandbox() { RemoveTree(path_); }
+  Sandbox(const Sandbox&) = delete;
+  Sandbox& operator=(const Sandbox&) = delete;
+  const std::wstring& path() const { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
+using PackageFiles = std::vector<std::pair<std::string, std::string>>;
+
+// A package stream as the setup carries it, with a fast encoder setting.
+inline std::vector<uint8_t> BuildPackage(const PackageFiles& files) {
+  std::vector<uint8_t> container;
+  AppendPackageHeader(container, static_cast<uint32_t>(files.size()));
+  for (const auto& [name, data] : files) {
+    AppendPackageEntry(container, name, {reinterpret_cast<const uint8_t*>(data.data()), data.size()});
+  }
+  std::vector<uint8_t> stream;
+  LzmaEncodeSettings fast;
+  fast.preset = 1;
+  fast.dictionarySize = 1u << 20;
+  if (!EncodeLzmaAlone({container.data(), container.size()}, stream, fast)) stream.clear();
+  return stream;
+}
+
+// --- registry -------------------------------------------------------------------------------------------
+
+struct RawValue {
+  bool found = false;
+  DWORD type = REG_NONE;
+  std::vector<BYTE> bytes;
+  std::wstring text() const {
+    std::wstring s(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    if (!s.empty() && s.back() == L'\0') s.pop_back();
+    return s;
+  }
+};
+
+// Reads a value without creating anything, in the given view (0, KEY_WOW64_32KEY or KEY_WOW64_64KEY).
+inline RawValue ReadRaw(HKEY root, const std::wstring& key, const std::wstring& name, REGSAM view = 0) {
+  RawValue value;
+  HKEY opened;
+  if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) return value;
+  DWORD size = 0;
+  if (::RegQueryValueExW(opened, name.c_str(), nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+    value.bytes.resize(size);
+    value.found = ::RegQueryValueExW(opened, name.c_str(), nullptr, &value.type, value.bytes.data(), &size) ==
+                  ERROR_SUCCESS;
+    value.bytes.resize(size);
+  }
+  ::RegCloseKey(opened);
+  return value;
+}
+
+inline bool KeyExists(HKEY root, const std::wstring& key, REGSAM view = 0) {
+  HKEY opened;
+  if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return false;
+  ::RegCloseKey(opened);
+  return true;
+}
+
+inline void SetRaw(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data,
+                   DWORD size, REGSAM view = 0) {
+  HKEY opened;
+  if (::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &opened, nullptr) ==
+      ERROR_SUCCESS) {
+    ::RegSetValueExW(opened, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    ::RegCloseKey(opened);
+  }
+}
+
+// Deletes a key with everything below it.
+inline void DeleteKeyTree(HKEY root, const std::wstring& key, REGSAM view = 0) {
+  HKEY opened;
+  if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_ALL_ACCESS | view, &opened) == ERROR_SUCCESS) {
+    ::RegDeleteTreeW(opened, nullptr);
+    ::RegCloseKey(opened);
+  }
+  ::RegDeleteKeyExW(root, key.c_str(), view, 0);
+}
+
+// Removes key, then its parents up to (not including) `stop`, each only while it has nothing left in it.
+inline void DeleteKeyAndEmptyParents(HKEY root, std::wstring key, const std::wstring& stop, REGSAM view = 0) {
+  DeleteKeyTree(root, key, view);
+  for (size_t cut = key.rfind(L'\\'); cut != std::wstring::npos && key.substr(0, cut) != stop;
+       cut = key.rfind(L'\\')) {
+    key.resize(cut);
+    if (::RegDeleteKeyExW(root, key.c_str(), view, 0) != ERROR_SUCCESS) break;  // not empty: keep it
+  }
+}
+
+// The product's records in both views and the user's language key, with parents left empty by them.
+inline void RemoveProductRecords() {
+  for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey, view);
+    DeleteKeyAndEmptyParents(HKEY_LOCAL_MACHINE, kProductKey, L"Software", view);
+  }
+  DeleteKeyAndEmptyParents(HKEY_CURRENT_USER, kLanguageKey, L"Software");
+}
+
+// --- shell links ------------------------------------------------------------------------------------------
+
+inline const wchar_t kQuickLaunch[] = L"\\Microsoft\\Internet Explorer\\Quick Launch";
+
+struct LinkProperties {
+  bool loaded = false;
+  std::wstring target, description, arguments, workingFolder;
+};
+
+inline LinkProperties ReadLink(const std::wstring& path) {
+  LinkProperties properties;
+  const HRESULT init = ::CoInitialize(nullptr);
+  IShellLinkW* link = nullptr;
+  if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link)))) {
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
+        properties.loaded = true;
+        wchar_t text[1024] = {};
+        link->GetPath(text, 1024, nullptr, SLGP_RAWPATH);
+        properties.target = text;
+        text[0] = 0;
+        link->GetDescription(text, 1024);
+        properties.description = text;
+        text[0] = 0;
+        link->GetArguments(text, 1024);
+        properties.arguments = text;
+        text[0] = 0;
+        link->GetWorkingDirectory(text, 1024);
+        properties.workingFolder = text;
+      }
+      file->Release();
+    }
+    link->Release();
+  }
+  if (SUCCEEDED(init)) ::CoUninitialize();
+  return properties;
+}
+
+// The five special folders the shortcuts use, resolved the way the setup resolves them.
+struct Folders {
+  std::wstring commonDesktop = SpecialFolderPath(CSIDL_COMMON_DESKTOPDIRECTORY);
+  std::wstring desktop = SpecialFolderPath(CSIDL_DESKTOPDIRECTORY);
+  std::wstring commonPrograms = SpecialFolderPath(CSIDL_COMMON_PROGRAMS);
+  std::wstring programs = SpecialFolderPath(CSIDL_PROGRAMS);
+  std::wstring quickLaunch = SpecialFolderPath(CSIDL_APPDATA) + kQuickLaunch;
+};
+
+// Takes every link and Start-menu folder the setup may have made under these names out of the special folders.
+inline void RemoveProductLinks(const Folders& folders, const std::vector<std::wstring>& names) {
+  for (const std::wstring& name : names) {
+    RemoveTree(folders.commonPrograms + L"\\" + name);
+    RemoveTree(folders.programs + L"\\" + name);
+    for (const std::wstring& folder : {folders.commonDesktop, folders.desktop, folders.quickLaunch}) {
+      ::DeleteFileW((folder + L"\\" + name + L".lnk").c_str());
+    }
+  }
+}
+
+// Creates a folder and every missing parent (test set-up, independent of the code under test).
+inline void MakeFolders(const std::wstring& path) {
+  for (size_t cut = path.find(L'\\', 3); cut != std::wstring::npos; cut = path.find(L'\\', cut + 1)) {
+    ::CreateDirectoryW(path.substr(0, cut).c_str(), nullptr);
+  }
+  ::CreateDirectoryW(path.c_str(), nullptr);
+}
+
+// Restores the prefix's quick-launch folder as it was: a folder a test made (with Make or through the code
+// under test) goes again, one the prefix had stays.
+class QuickLaunchScope {
+ public:
+  explicit QuickLaunchScope(const Folders& folders) : path_(folders.quickLaunch), wasMissing_(!IsFolder(path_)) {}
+  ~QuickLaunchScope() {
+    if (!wasMissing_) return;
+    RemoveTree(path_);
+    ::RemoveDirectoryW(path_.substr(0, path_.rfind(L'\\')).c_str());  // "Internet Explorer", if left empty
+  }
+  QuickLaunchScope(const QuickLaunchScope&) = delete;
+  QuickLaunchScope& operator=(const QuickLaunchScope&) = delete;
+  void Make() const { MakeFolders(path_); }
+  bool wasMissing() const { return wasMissing_; }
+
+ private:
+  std::wstring path_;
+  bool wasMissing_;
+};
+
+// --- progress ---------------------------------------------------------------------------------------------
+
+// Keeps every call in order: "pos 5", "status Please wait while ...", "finish 1032".
+class RecordingProgress : public InstallProgress {
+ public:
+  void SetPosition(int position) override { calls.push_back(L"pos " + std::to_wstring(position)); }
+  void SetStatus(const std::wstring& text) override { calls.push_back(L"status " + text); }
+  void Finish(int code) override { calls.push_back(L"finish " + std::to_wstring(code)); }
+  std::vector<std::wstring> positions() const {
+    std::vector<std::wstring> out;
+    for (const std::wstring& call : calls) {
+      if (call.compare(0, 4, L"pos ") == 0) out.push_back(call.substr(4));
+    }
+    return out;
+  }
+  std::vector<std::wstring> calls;
+};
+
+// --- message boxes ----------------------------------------------------------------------------------------
+
+// Watches the calling thread for message boxes (dialog class "#32770"), records the caption and text of each
+// one and answers it with OK, so that an unexpected box can't hang a test. `beforeAnswer(n)` runs before the
+// n-th box (from 1) is answered.
+class MessageBoxAnswerer {
+ public:
+  struct Box {
+    std::wstring caption, text;
+  };
+
+  explicit MessageBoxAnswerer(std::function<void(int)> beforeAnswer = {})
+      : beforeAnswer_(std::move(beforeAnswer)), thread_(::GetCurrentThreadId()) {
+    worker_ = std::thread([this] { Watch(); });
+  }
+  ~MessageBoxAnswerer() { Stop(); }
+  MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
+  MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
+
+  // Ends the watch; read boxes() only after this.
+  void Stop() {
+    stop_ = true;
+    if (worker_.joinable()) worker_.join();
+  }
+  const std::vector<Box>& boxes() const { return boxes_; }
+
+ private:
+  static BOOL CALLBACK Visit(HWND hwnd, LPARAM lp) {
+    wchar_t className[32] = {};
+    ::GetClassNameW(hwnd, className, 32);
+    if (std::wstring(className) != L"#32770" || !::IsWindowVisible(hwnd)) return TRUE;
+    *reinterpret_cast<HWND*>(lp) = hwnd;
+    return FALSE;
+  }
+  void Watch() {
+    HWND answered = nullptr;
+    while (!stop_) {
+      ::Sleep(20);
+      if (answered && ::IsWindow(answered)) continue;  // the last box is still closing
+      HWND box = nullptr;
+      ::EnumThreadWindows(thread_, Visit, reinterpret_cast<LPARAM>(&box));
+      if (!box) continue;
+      wchar_t caption[256] = {}, text[1024] = {};
+      ::GetWindowTextW(box, caption, 256);
+      ::GetDlgItemTextW(box, 0xFFFF, text, 1024);  // the message box's text control
+      boxes_.push_back({caption, text});
+      if (beforeAnswer_) beforeAnswer_(static_cast<int>(boxes_.size()));
+      ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      answered = box;
+    }
+  }
+
+  std::function<void(int)> beforeAnswer_;
+  DWORD thread_;
+  std::atomic<bool> stop_{false};
+  std::vector<Box> boxes_;
+  std::thread worker_;
+};
+
+}  // namespace install_test
