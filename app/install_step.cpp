@@ -1,5 +1,31 @@
 // The work behind the progress page.
-#include "app/page_result.h"
 #include "app/setup_session.h"
+#include "engine/install_sequence.h"
 
-void SetupSession::RunInstallSequence(ProgressPage& page) { page.EndWith(kResultFinish); }
+namespace {
+
+class PageProgress final : public InstallProgress {
+ public:
+  explicit PageProgress(ProgressPage& page) : page_(page) {}
+  // The sequence holds the thread, so nothing repaints unless asked: show each change at once.
+  void SetPosition(int position) override {
+    page_.SetPosition(position);
+    ::UpdateWindow(page_.hwnd());
+  }
+  void SetStatus(const std::wstring& text) override {
+    page_.SetStatus(text);
+    ::UpdateWindow(page_.hwnd());
+  }
+  void Finish(int code) override { page_.EndWith(code); }
+
+ private:
+  ProgressPage& page_;
+};
+
+}  // namespace
+
+void SetupSession::RunInstallSequence(ProgressPage& page) {
+  PageProgress progress(page);
+  InstallContext context{options, [this](unsigned id) { return Text(id); }, page.hwnd()};
+  ::RunInstallSequence(context, progress);
+}

@@ -1,0 +1,118 @@
+#include "engine/install_sequence.h"
+
+#include <cwctype>
+
+#include "app/page_result.h"
+#include "engine/extract_package.h"
+#include "engine/file_copy.h"
+#include "engine/pending_steps.h"
+#include "engine/product_records.h"
+#include "engine/shortcuts.h"
+
+namespace {
+
+void RemoveTrailingBackslash(std::wstring& path) {
+  if (!path.empty() && path.back() == L'\\') path.pop_back();
+}
+
+class Stages {
+ public:
+  explicit Stages(InstallProgress& progress) : progress_(progress) {}
+  void SetProgress(int position) { progress_.SetPosition(position); }
+  // Stage names are fixed English texts; only the messages are localized.
+  void ShowStage(const wchar_t* stage) { progress_.SetStatus(std::wstring(L"Please wait while ") + stage); }
+
+ private:
+  InstallProgress& progress_;
+};
+
+void InstallComponents(ComponentRegistry& components) {
+  if (!components.InstallCjkSupport()) components.RemoveCjkSupport();
+  if (!components.InstallImageDecoders()) components.RemoveImageDecoders();
+  if (!components.InstallSpellCheck()) components.RemoveSpellCheck();
+  // A failed plug-in install left nothing for the plug-in's own uninstaller to take away.
+  if (!components.InstallBrowserPlugin()) components.RemoveBrowserPlugin(0);
+  if (!components.InstallOnDemandPlugin()) components.RemoveOnDemandPlugin();
+  if (!components.InstallStamps()) components.RemoveStamps();
+  if (!components.InstallLanguageFiles()) components.RemoveLanguageFiles();
+}
+
+}  // namespace
+
+bool IsFixedDriveDesignator(const std::wstring& folder) {
+  if (folder.size() != 2 || folder[1] != L':') return false;
+  const DWORD drives = ::GetLogicalDrives();
+  const wchar_t letter = static_cast<wchar_t>(std::towlower(folder[0]));
+  if (letter < L'a' || letter > L'z' || !(drives & (1u << (letter - L'a')))) return false;
+  const wchar_t root[] = {letter, L':', L'\\', 0};
+  return ::GetDriveTypeW(root) == DRIVE_FIXED;
+}
+
+void PrepareInstallFolder(std::wstring& installFolder) {
+  const bool bareDrive = IsFixedDriveDesignator(installFolder);
+  AppendBackslash(installFolder);
+  if (!bareDrive) EnsureFolder(installFolder);
+}
+
+void RunInstallSequence(InstallContext& context, InstallProgress& progress, const ExtractStep& extract) {
+  SetupOptions& options = context.options;
+  Stages stages(progress);
+
+  stages.SetProgress(5);
+  stages.ShowStage(L"decompressing files");
+  if (extract) {
+    extract(options.extractionFolder);
+  } else {
+    ExtractPackage(options.extractionFolder);
+  }
+  stages.SetProgress(15);
+
+  PrepareInstallFolder(options.installFolder);
+  RemoveTrailingBackslash(options.extractionFolder);
+  RemoveTrailingBackslash(options.installFolder);
+  stages.ShowStage(L"Copying Files");
+  CopyProductFiles(context);
+  stages.SetProgress(15);
+
+  VirtualPrinterInstaller printer;
+  printer.InitForInstall({options.extractionFolder, options.installFolder, options.isWow64, options.isAdmin});
+  printer.SetProgress(&progress, 15, 40);
+  stages.ShowStage(L"Setup Creator");
+  printer.Install();
+
+  ComponentRegistry components;
+  components.SetProgress(&progress, 40, 70);
+  components.SetSourceFolder(options.extractionFolder);
+  components.SetInstallFolder(options.installFolder);
+  components.SetAllUsers(options.allUsers);
+  components.SetSkinIndex(options.SkinIndex);
+  stages.ShowStage(L"Copying Files");
+  InstallComponents(components);
+
+  stages.ShowStage(L"Setup OCR Add-on");
+  if (!components.InstallOcrAddon()) components.RemoveOcrAddon();
+
+  stages.SetProgress(80);
+  RemoveOldShortcuts(context);
+  stages.SetProgress(84);
+  if (options.startMenuIcon) {
+    stages.ShowStage(L"Creating StartMenuShortCut");
+    CreateStartMenuShortcuts(context);
+  }
+  stages.SetProgress(88);
+  if (options.desktopShortcut) {
+    stages.ShowStage(L"Creating DesktopShortCut");
+    CreateDesktopShortcut(context);
+  }
+  stages.SetProgress(92);
+  if (options.quickLaunchIcon) {
+    stages.ShowStage(L"Creating QuicklaunchShortCut");
+    CreateQuickLaunchShortcut(context);
+  }
+  stages.ShowStage(L"Writing Register");
+  WriteProductRecords(options);
+  stages.SetProgress(96);
+  stages.SetProgress(100);
+
+  progress.Finish(kResultFinish);
+}

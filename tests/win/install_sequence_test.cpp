@@ -1,0 +1,182 @@
+// Whole install runs against a package built in the test, on the prefix's real files, registry and links.
+#include "engine/install_sequence.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/extract_package.h"
+#include "engine/product_records.h"
+#include "install_test_helpers.h"
+
+namespace {
+
+using namespace install_test;
+
+const PackageFiles kProduct = {{"Kelto Quorbel.exe", "program"},
+                               {"Uninstall.exe", "uninstaller"},
+                               {"config.xml", "<config_info version=\"2.2.5.0400\"><item/></config_info>"},
+                               {"Readme.txt", "readme"},
+                               {"kpdfcjk.bin", "font data"}};
+
+std::wstring RecordText(HKEY root, const wchar_t* key, const wchar_t* name) {
+  const RawValue raw = ReadRaw(root, key, name, root == HKEY_LOCAL_MACHINE ? KEY_WOW64_32KEY : 0);
+  if (!raw.found || raw.type != REG_SZ || raw.bytes.size() != 2 * raw.text().size() + 2) return L"<not a REG_SZ>";
+  return raw.text();
+}
+
+// Drops what the printer (15 to 40) and the components (40 to 70) may report, which is theirs to test.
+std::vector<std::wstring> SequencePositions(const RecordingProgress& progress) {
+  std::vector<std::wstring> own;
+  for (const std::wstring& position : progress.positions()) {
+    const int value = std::stoi(position);
+    if (value <= 15 || value > 70) own.push_back(position);
+  }
+  return own;
+}
+
+TEST(PrepareInstallFolder, ABareFixedDriveIsNotCreatedButGetsItsBackslash) {
+  EXPECT_TRUE(IsFixedDriveDesignator(L"c:"));
+  EXPECT_TRUE(IsFixedDriveDesignator(L"C:"));
+  EXPECT_FALSE(IsFixedDriveDesignator(L"c:\\"));
+  EXPECT_FALSE(IsFixedDriveDesignator(L"c"));
+  EXPECT_FALSE(IsFixedDriveDesignator(L":"));
+  EXPECT_FALSE(IsFixedDriveDesignator(L""));
+  // A letter no drive uses is no fixed drive. Wine maps drives only through the prefix's dosdevices, which
+  // can't be changed from inside, so c: is the one bare fixed drive a test can use.
+  const DWORD drives = ::GetLogicalDrives();
+  for (wchar_t letter = L'd'; letter <= L'z'; ++letter) {
+    if (drives & (1u << (letter - L'a'))) continue;
+    EXPECT_FALSE(IsFixedDriveDesignator(std::wstring(1, letter) + L":"));
+    break;
+  }
+
+  std::wstring folder = L"C:";
+  PrepareInstallFolder(folder);
+  EXPECT_EQ(folder, L"C:\\");
+
+  Sandbox sandbox(L"prepare");
+  folder = sandbox.path() + L"\\x\\y\\z";
+  PrepareInstallFolder(folder);
+  EXPECT_EQ(folder, sandbox.path() + L"\\x\\y\\z\\");
+  EXPECT_TRUE(IsFolder(folder));
+}
+
+class InstallSequenceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveProductRecords();
+    RemoveProductLinks(folders_, {L"Kelto Quorbel"});
+    installFolder_ = sandbox_.path() + L"\\Programs\\Kelto Software\\Kelto Quorbel";
+    options_.installFolder = installFolder_;
+  }
+  void TearDown() override {
+    RemoveTree(options_.extractionFolder);
+    RemoveProductRecords();
+    RemoveProductLinks(folders_, {L"Kelto Quorbel"});
+  }
+
+  void Run(const PackageFiles& files) {
+    const std::vector<uint8_t> stream = BuildPackage(files);
+    ASSERT_FALSE(stream.empty());
+    RunInstallSequence(context_, progress_, [&](std::wstring& folder) {
+      ExtractPackage(folder, ByteView{stream.data(), stream.size()});
+    });
+  }
+  std::wstring Installed(const wchar_t* name) const { return installFolder_ + L"\\" + name; }
+
+  Folders folders_;
+  QuickLaunchScope quickLaunch_{folders_};
+  Sandbox sandbox_{L"sequence"};
+  std::wstring installFolder_;
+  SetupOptions options_;
+  InstallContext context_{options_, BuiltinTexts()};
+  RecordingProgress progress_;
+};
+
+TEST_F(InstallSequenceTest, DefaultInstallFillsTheFolderWritesTheRecordsAndMakesTheLinks) {
+  quickLaunch_.Make();
+  Run(kProduct);
+
+  const std::vector<std::wstring> stages = {
+      L"status Please wait while decompressing files", L"status Please wait while Copying Files",
+      L"status Please wait while Setup Creator",       L"status Please wait while Copying Files",
+      L"status Please wait while Setup OCR Add-on",    L"status Please wait while Creating StartMenuShortCut",
+      L"status Please wait while Creating DesktopShortCut", L"status Please wait while Creating QuicklaunchShortCut",
+      L"status Please wait while Writing Register"};
+  std::vector<std::wstring> statuses;
+  for (const std::wstring& call : progress_.calls) {
+    if (call.compare(0, 7, L"status ") == 0) statuses.push_back(call);
+  }
+  EXPECT_EQ(statuses, stages);
+  EXPECT_EQ(SequencePositions(progress_),
+            (std::vector<std::wstring>{L"5", L"15", L"15", L"80", L"84", L"88", L"92", L"96", L"100"}));
+  ASSERT_FALSE(progress_.calls.empty());
+  EXPECT_EQ(progress_.calls.back(), L"finish 1032");
+
+  // The three-levels-deep folder exists and holds the product files (and only them).
+  EXPECT_EQ(options_.installFolder, installFolder_ + L"\\");
+  EXPECT_EQ(ReadFileBytes(Installed(L"Kelto Quorbel.exe")), "program");
+  EXPECT_EQ(ReadFileBytes(Installed(L"Uninstall.exe")), "uninstaller");
+  EXPECT_EQ(ReadFileBytes(Installed(L"Readme.txt")), "readme");
+  EXPECT_EQ(List(installFolder_).size(), 4u);
+  ASSERT_FALSE(options_.extractionFolder.empty());
+  EXPECT_EQ(options_.extractionFolder.back(), L'\\');
+  EXPECT_EQ(ReadFileBytes(options_.extractionFolder + L"kpdfcjk.bin"), "font data");
+
+  const std::wstring folder = options_.installFolder;
+  EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"), L"Kelto Quorbel");
+  EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"), folder + L"Uninstall.exe");
+  EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayIcon"), folder + L"Kelto Quorbel.exe");
+  EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallPath"), folder + L"Uninstall.exe");
+  EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kUninstallKey, L"Publisher"), L"Kelto Software Company");
+  EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion"), L"2.2.5.0400");
+  EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kProductKey, L"InstallPath"), folder);
+  EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kProductKey, L"ExistPath"), L"");
+  EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kProductKey, L"Version"), L"2.2.5.0400");
+  EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kProductKey, L"IsForAllUser"), L"1");
+  EXPECT_EQ(RecordText(HKEY_CURRENT_USER, kLanguageKey, L"langid"), L"40811d");
+
+  const std::wstring menu = folders_.commonPrograms + L"\\Kelto Quorbel\\";
+  EXPECT_EQ(ReadLink(menu + L"Kelto Quorbel.lnk").target, folder + L"Kelto Quorbel.exe");
+  EXPECT_EQ(ReadLink(menu + L"Uninstall.lnk").target, folder + L"Uninstall.exe");
+  EXPECT_EQ(ReadLink(menu + L"Readme.lnk").target, folder + L"Readme.txt");
+  EXPECT_EQ(ReadLink(folders_.commonDesktop + L"\\Kelto Quorbel.lnk").description, folder);
+  EXPECT_EQ(ReadLink(folders_.quickLaunch + L"\\Kelto Quorbel.lnk").target, folder + L"Kelto Quorbel.exe");
+}
+
+TEST_F(InstallSequenceTest, NoShortcutChoicesStillRemoveOldLinksAndPassEveryPosition) {
+  quickLaunch_.Make();
+  const std::wstring oldLink = folders_.commonDesktop + L"\\Kelto Quorbel.lnk";
+  ASSERT_TRUE(WriteFileBytes(oldLink, "old link"));
+  options_.desktopShortcut = options_.startMenuIcon = options_.quickLaunchIcon = 0;
+  options_.allUsers = 0;
+  options_.SkinIndex = 1;
+  options_.existPath = L"c:\\users";
+  PackageFiles withoutConfig = kProduct;
+  withoutConfig.erase(withoutConfig.begin() + 2);
+  Run(withoutConfig);
+
+  EXPECT_EQ(SequencePositions(progress_),
+            (std::vector<std::wstring>{L"5", L"15", L"15", L"80", L"84", L"88", L"92", L"96", L"100"}));
+  for (const std::wstring& call : progress_.calls) EXPECT_EQ(call.find(L"ShortCut"), std::wstring::npos);
+  int last = 0;  // whatever the printer and components add in between, the bar never goes back
+  for (const std::wstring& position : progress_.positions()) {
+    EXPECT_GE(std::stoi(position), last);
+    last = std::stoi(position);
+  }
+  EXPECT_EQ(progress_.calls.back(), L"finish 1032");
+
+  EXPECT_FALSE(Exists(oldLink));
+  for (const std::wstring& folder : {folders_.commonDesktop, folders_.desktop, folders_.quickLaunch}) {
+    EXPECT_FALSE(Exists(folder + L"\\Kelto Quorbel.lnk"));
+  }
+  EXPECT_FALSE(Exists(folders_.commonPrograms + L"\\Kelto Quorbel"));
+  EXPECT_FALSE(Exists(folders_.programs + L"\\Kelto Quorbel"));
+
+  EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion"), L"2.2.4.0225");
+  EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kProductKey, L"Version"), L"2.2.4.0225");
+  EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kProductKey, L"IsForAllUser"), L"0");
+  EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kProductKey, L"ExistPath"), L"c:\\users");
+  EXPECT_EQ(RecordText(HKEY_CURRENT_USER, kLanguageKey, L"langid"), L"40814d");
+}
+
+}  // namespace
