@@ -1,7 +1,6 @@
 # Install sequence, product file copy, registry records and shortcuts.
 list(APPEND WIN_SOURCES
   ${CMAKE_SOURCE_DIR}/engine/install_sequence.cpp
-  ${CMAKE_SOURCE_DIR}/engine/pending_steps.cpp
   ${CMAKE_SOURCE_DIR}/engine/file_copy.cpp
   ${CMAKE_SOURCE_DIR}/engine/registry.cpp
   ${CMAKE_SOURCE_DIR}/engine/product_records.cpp

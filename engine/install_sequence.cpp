@@ -5,7 +5,8 @@
 #include "app/page_result.h"
 #include "engine/extract_package.h"
 #include "engine/file_copy.h"
-#include "engine/pending_steps.h"
+#include "integration/component_registry.h"
+#include "integration/virtual_printer.h"
 #include "engine/product_records.h"
 #include "engine/shortcuts.h"
 
