@@ -3,7 +3,10 @@
 #include <msi.h>
 #include <shlobj.h>
 
+#include "app/detection.h"
 #include "app/page_result.h"
+#include "engine/product_records.h"
+#include "engine/registry.h"
 #include "i18n/win_string_sources.h"
 
 SetupSession::SetupSession()
@@ -53,7 +56,29 @@ void SetupSession::Reset() {
   ResetOptions(options, skin, catalogue_.languageMode(), programFiles);
 }
 
-int SetupSession::Detect() { return 0; }
+int SetupSession::Detect() {
+  const bool wow64 = DetectWow64() == 1;
+  DetectionInput found;
+  found.installPath = ReadRegistryString(HKEY_LOCAL_MACHINE, kProductKey, L"InstallPath", L"");
+  found.version = ReadRegistryString(HKEY_LOCAL_MACHINE, kProductKey, L"Version", L"");
+  // A record written by a 64-bit installation is only in the 64-bit view.
+  if (wow64 && found.installPath.empty()) {
+    found.installPath = ReadRegistryString64(HKEY_LOCAL_MACHINE, kProductKey, L"InstallPath", L"");
+  }
+  if (wow64 && found.version.empty()) {
+    found.version = ReadRegistryString64(HKEY_LOCAL_MACHINE, kProductKey, L"Version", L"");
+  }
+  const DetectionResult result = EvaluateInstallation(found, options.setupVersion, [](const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  });
+  if (result.existingState > 0) {
+    options.existingState = result.existingState;
+    options.uninstallViaPipe = result.uninstallViaPipe;
+    options.installFolder = result.installFolder;
+  }
+  return 0;
+}
 
 std::wstring SetupSession::Text(unsigned id) const {
   const std::u16string text = catalogue_.text(id);

@@ -8,6 +8,8 @@ set -euo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 ROOT=$(cd "$HERE/.." && pwd)
 TEMPLATES=${KELTO_TEMPLATE_DIR:-$ROOT/build/wine-templates}
+# Bump when the template's settings change, so cached templates are made again.
+TEMPLATE_VERSION=2
 
 reg() { wine reg "$@" >/dev/null 2>&1; }
 
@@ -34,7 +36,16 @@ make_template() {
   done
   # Z: is the Unix root and a fixed drive: nothing we run may write outside the prefix.
   rm -f "$dir/dosdevices/z:"
-  touch "$dir/.kelto-template"
+  # A second fixed drive and a CD drive, both folders of the prefix, for the destination page.
+  mkdir -p "$dir/drive_d" "$dir/drive_e"
+  ln -sfn ../drive_d "$dir/dosdevices/d:"
+  ln -sfn ../drive_e "$dir/dosdevices/e:"
+  local view=
+  [ "$arch" = win64 ] && view=/reg:64
+  reg add 'HKLM\Software\Wine\Drives' /v d: /d hd /f $view
+  reg add 'HKLM\Software\Wine\Drives' /v e: /d cdrom /f $view
+  wineserver -w
+  echo "$TEMPLATE_VERSION" >"$dir/.kelto-template"
 }
 
 cmd=${1:-}
@@ -45,7 +56,7 @@ case "$cmd" in
     mkdir -p "$TEMPLATES"
     (
       flock 9
-      [ -f "$tmpl/.kelto-template" ] || make_template "$arch" "$tmpl"
+      [ "$(cat "$tmpl/.kelto-template" 2>/dev/null)" = "$TEMPLATE_VERSION" ] || make_template "$arch" "$tmpl"
     ) 9>"$TEMPLATES/$arch.lock"
     "$0" remove "$dir" 2>/dev/null || true
     mkdir -p "$(dirname "$dir")"

@@ -1,5 +1,7 @@
 #include "tests/driver/gui_driver.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 
 #include "tests/driver/png_writer.h"
@@ -180,6 +182,96 @@ void Driver::SelectComboItem(HWND dialog, int id, int index) {
   ::SendMessageW(combo, CB_SETCURSEL, index, 0);
   // Setting the selection from outside sends no notification; the dialog expects one from the user.
   ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+namespace {
+
+// A block of memory in the setup's process, for list and tree messages that carry pointers.
+class RemoteBlock {
+ public:
+  RemoteBlock(DWORD pid, size_t size) : size_(size) {
+    process_ = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (process_) address_ = ::VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+  }
+  ~RemoteBlock() {
+    if (address_) ::VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    if (process_) ::CloseHandle(process_);
+  }
+  bool ok() const { return address_ != nullptr; }
+  char* at(size_t offset) const { return static_cast<char*>(address_) + offset; }
+  bool Write(size_t offset, const void* data, size_t size) const {
+    return offset + size <= size_ && ::WriteProcessMemory(process_, at(offset), data, size, nullptr);
+  }
+  bool Read(size_t offset, void* data, size_t size) const {
+    return offset + size <= size_ && ::ReadProcessMemory(process_, at(offset), data, size, nullptr);
+  }
+
+ private:
+  HANDLE process_ = nullptr;
+  void* address_ = nullptr;
+  size_t size_;
+};
+
+constexpr size_t kTextOffset = 512;
+constexpr int kTextChars = 256;
+
+}  // namespace
+
+void Driver::Attach(DWORD pid) { pid_ = pid; }
+
+std::vector<std::wstring> Driver::ListRows(HWND list, int column) const {
+  std::vector<std::wstring> rows;
+  RemoteBlock block(pid_, kTextOffset + kTextChars * sizeof(wchar_t));
+  if (!block.ok()) return rows;
+  const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < count; ++row) {
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = reinterpret_cast<wchar_t*>(block.at(kTextOffset));
+    item.cchTextMax = kTextChars;
+    block.Write(0, &item, sizeof(item));
+    ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(block.at(0)));
+    wchar_t text[kTextChars] = L"";
+    block.Read(kTextOffset, text, sizeof(text));
+    text[kTextChars - 1] = 0;
+    rows.push_back(text);
+  }
+  return rows;
+}
+
+bool Driver::ClickListRow(HWND list, int row) const {
+  RemoteBlock block(pid_, sizeof(RECT));
+  RECT rect{LVIR_LABEL, 0, 0, 0};
+  if (!block.ok() || !block.Write(0, &rect, sizeof(rect))) return false;
+  if (!::SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(block.at(0)))) return false;
+  block.Read(0, &rect, sizeof(rect));
+  const LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  ::PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  ::PostMessageW(list, WM_LBUTTONUP, 0, point);
+  return true;
+}
+
+std::vector<std::pair<std::wstring, bool>> Driver::TreeItems(HWND tree) const {
+  std::vector<std::pair<std::wstring, bool>> items;
+  RemoteBlock block(pid_, kTextOffset + kTextChars * sizeof(wchar_t));
+  if (!block.ok()) return items;
+  for (auto item = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)); item;
+       item = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+    TVITEMW query{};
+    query.mask = TVIF_TEXT | TVIF_STATE | TVIF_HANDLE;
+    query.hItem = item;
+    query.stateMask = TVIS_STATEIMAGEMASK;
+    query.pszText = reinterpret_cast<wchar_t*>(block.at(kTextOffset));
+    query.cchTextMax = kTextChars;
+    block.Write(0, &query, sizeof(query));
+    ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(block.at(0)));
+    block.Read(0, &query, sizeof(query));
+    wchar_t text[kTextChars] = L"";
+    block.Read(kTextOffset, text, sizeof(text));
+    text[kTextChars - 1] = 0;
+    items.emplace_back(text, (query.state & TVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2));
+  }
+  return items;
 }
 
 bool Driver::WaitGone(HWND window, DWORD timeoutMs) {

@@ -48,6 +48,15 @@ class Driver {
   static void SetText(HWND dialog, int id, const std::wstring& text);
   static void SelectComboItem(HWND dialog, int id, int index);
 
+  // List views of the setup: first-column texts, and a click on a row (read through the other process's memory).
+  std::vector<std::wstring> ListRows(HWND list, int column = 0) const;
+  bool ClickListRow(HWND list, int row) const;
+  // Tree views: the items' texts and check marks.
+  std::vector<std::pair<std::wstring, bool>> TreeItems(HWND tree) const;
+
+  // Attaches to a process that is already running (for example this one).
+  void Attach(DWORD pid);
+
   // Waits until `window` is gone (closed or hidden).
   static bool WaitGone(HWND window, DWORD timeoutMs = 15000);
   bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);

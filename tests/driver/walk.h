@@ -30,4 +30,7 @@ std::wstring StageSetup(const std::wstring& source);
 
 std::wstring Widen(const std::string& text);
 
+// Removes the product's machine record (both registry views), so the next setup finds nothing installed.
+void ForgetInstallation();
+
 }  // namespace gui

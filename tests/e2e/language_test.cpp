@@ -21,6 +21,7 @@ void WriteUtf8(const std::wstring& path, const char* text) {
 class Languages : public ::testing::Test {
  protected:
   void SetUp() override {
+    gui::ForgetInstallation();
     setup_ = gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"));
     for (const wchar_t* name : {L"inst_lang_fr_fr.xml", L"inst_lang_de_de.xml", L"inst_lang_ru_ru.xml"}) {
       const std::wstring target = gui::JoinPath(kFolder, name);

@@ -14,7 +14,10 @@ class Wizard : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { setup_ = gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe")); }
 
-  void SetUp() override { ASSERT_TRUE(driver_.Start(setup_)) << "error " << ::GetLastError(); }
+  void SetUp() override {
+    gui::ForgetInstallation();
+    ASSERT_TRUE(driver_.Start(setup_)) << "error " << ::GetLastError();
+  }
 
   std::wstring ShotFolder() const {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
