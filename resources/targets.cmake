@@ -3,7 +3,7 @@ set(GEN_RC ${CMAKE_BINARY_DIR}/generated/generated.rc)
 set(gen "// Written by CMake.\n")
 set(RC_DEPS ${CMAKE_SOURCE_DIR}/resources/dialogs.rc ${CMAKE_SOURCE_DIR}/resources/setup.ico
             ${CMAKE_SOURCE_DIR}/resources/setup.manifest ${CMAKE_SOURCE_DIR}/resources/license_en.txt)
-foreach(piece strings_en.rc art.rc license.rc)
+foreach(piece strings_en.rc art.rc license.rc removal.rc)
   if(EXISTS ${CMAKE_SOURCE_DIR}/resources/${piece})
     string(APPEND gen "#include \"${CMAKE_SOURCE_DIR}/resources/${piece}\"\n")
     list(APPEND RC_DEPS ${CMAKE_SOURCE_DIR}/resources/${piece})
