@@ -1,0 +1,21 @@
+#pragma once
+// Deleting whole trees: a folder with everything below it, the entries that match a wildcard pattern, and a
+// registry key with all its sub-keys and values. Nothing is reported: whatever can't be deleted stays.
+// Junctions, symbolic links and other reparse points are never followed: a link is removed as a link, and one
+// that can't be removed without touching its target stays.
+#include <windows.h>
+
+#include <string>
+
+// An empty folder deletes nothing. A trailing backslash is allowed. Read-only files are not touched, so they
+// and the folders holding them stay.
+void deleteTree(const std::wstring& folder);
+
+// A path whose last part is a wildcard pattern ("...\*.lnk", "...\*.*"): matching files are deleted and
+// matching folders deleted whole. The folder holding them stays. A pattern without a folder part (nothing
+// before a backslash) deletes nothing.
+void deleteMatching(const std::wstring& pattern);
+
+// root\path with every sub-key and value. An empty path deletes nothing. A sub-key that can't be deleted
+// stops the walk, and the keys above it stay.
+void deleteKeyTree(HKEY root, const std::wstring& path);

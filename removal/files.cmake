@@ -1,0 +1,5 @@
+# Recursive deletion of folders, file patterns and registry keys.
+list(APPEND WIN_SOURCES
+  ${CMAKE_SOURCE_DIR}/removal/delete_tree.cpp)
+list(APPEND WIN_TESTS
+  ${CMAKE_SOURCE_DIR}/tests/win/delete_tree_test.cpp)

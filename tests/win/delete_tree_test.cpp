@@ -1,0 +1,247 @@
+// Recursive deletion on the prefix's real files and registry.
+#include "removal/delete_tree.h"
+
+#include <gtest/gtest.h>
+
+#include "component_test_helpers.h"
+
+namespace {
+
+using namespace component_test;
+
+const wchar_t kTestKey[] = L"Software\\Kelto Software\\Test";
+
+void Write(const std::wstring& path, const char* text = "x") { ASSERT_TRUE(WriteFileBytes(path, text)); }
+
+void Make(const std::wstring& path) { ASSERT_TRUE(::CreateDirectoryW(path.c_str(), nullptr)) << Narrow(path); }
+
+TEST(DeleteTree, ReadOnlyFileStaysWithTheFoldersAboveItAndTheRestGoes) {
+  Sandbox sandbox(L"deltree");
+  const std::wstring root = sandbox.path() + L"\\tree";
+  Make(root);
+  Make(root + L"\\a");
+  Make(root + L"\\a\\b");
+  Make(root + L"\\c");
+  Make(root + L"\\c\\empty");
+  Write(root + L"\\top.txt");
+  Write(root + L"\\a\\one.txt");
+  Write(root + L"\\a\\b\\locked.txt", "keep");
+  Write(root + L"\\a\\b\\two.txt");
+  Write(root + L"\\c\\three.txt");
+  ::SetFileAttributesW((root + L"\\a\\b\\locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+
+  deleteTree(root);
+
+  EXPECT_EQ(Tree(root), (std::vector<std::wstring>{L"a\\", L"a\\b\\", L"a\\b\\locked.txt"}));
+  EXPECT_EQ(ReadFileBytes(root + L"\\a\\b\\locked.txt"), "keep");
+  ::SetFileAttributesW((root + L"\\a\\b\\locked.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(DeleteTree, TakesTheFolderWithOrWithoutATrailingBackslash) {
+  Sandbox sandbox(L"deltree");
+  for (const wchar_t* ending : {L"", L"\\"}) {
+    const std::wstring root = sandbox.path() + L"\\tree";
+    Make(root);
+    Make(root + L"\\sub");
+    Write(root + L"\\sub\\file.txt");
+    deleteTree(root + ending);
+    EXPECT_FALSE(Exists(root)) << "ending '" << Narrow(ending) << "'";
+  }
+}
+
+// The extraction folder is handed over in its 8.3 form.
+TEST(DeleteTree, TakesAFolderGivenByItsShortName) {
+  Sandbox sandbox(L"deltree");
+  const std::wstring root = sandbox.path() + L"\\extraction folder.tmp";
+  Make(root);
+  Make(root + L"\\long sub-folder name");
+  Write(root + L"\\long sub-folder name\\a file with a long name.txt");
+  Write(root + L"\\Kelto Quorbel.exe");
+  wchar_t shortPath[MAX_PATH] = {};
+  ASSERT_GT(::GetShortPathNameW(root.c_str(), shortPath, MAX_PATH), 0u);
+  ASSERT_NE(std::wstring(shortPath), root);
+  deleteTree(std::wstring(shortPath) + L"\\");
+  EXPECT_FALSE(Exists(root));
+}
+
+TEST(DeleteTree, EmptyPathOrAFileDeletesNothing) {
+  Sandbox sandbox(L"deltree");
+  Write(sandbox.path() + L"\\file.txt");
+  Make(sandbox.path() + L"\\sub");
+  wchar_t previous[MAX_PATH * 2] = {};
+  ::GetCurrentDirectoryW(MAX_PATH * 2, previous);
+  ASSERT_TRUE(::SetCurrentDirectoryW(sandbox.path().c_str()));
+
+  deleteTree(L"");
+  deleteTree(sandbox.path() + L"\\file.txt");
+  deleteMatching(L"");
+  deleteMatching(L"*.*");
+  deleteMatching(L"\\");
+
+  ::SetCurrentDirectoryW(previous);
+  EXPECT_EQ(Tree(sandbox.path()), (std::vector<std::wstring>{L"file.txt", L"sub\\"}));
+}
+
+TEST(DeleteMatching, ShortcutPatternTakesShortcutsAndAFolderNamedLikeOneWhole) {
+  Sandbox sandbox(L"delmatch");
+  const std::wstring folder = sandbox.path() + L"\\links";
+  Make(folder);
+  Write(folder + L"\\Kelto Quorbel.lnk");
+  Write(folder + L"\\Uninstall.lnk");
+  Write(folder + L"\\readme.txt");
+  Write(folder + L"\\notes.lnk2");
+  Make(folder + L"\\x.lnk");
+  Make(folder + L"\\x.lnk\\inner");
+  Write(folder + L"\\x.lnk\\inner\\deep.txt");
+  Make(folder + L"\\keep");
+  Write(folder + L"\\keep\\inside.lnk");
+
+  deleteMatching(folder + L"\\*.lnk");
+
+  // The folder itself stays: the caller removes it when it wants it gone. Long names decide, so the 8.3
+  // alias of notes.lnk2 (NOTES~xx.LNK) does not make it match.
+  EXPECT_EQ(Tree(folder), (std::vector<std::wstring>{L"keep\\", L"keep\\inside.lnk", L"notes.lnk2", L"readme.txt"}));
+}
+
+TEST(DeleteMatching, AllPatternEmptiesTheFolderButKeepsIt) {
+  Sandbox sandbox(L"delmatch");
+  const std::wstring folder = sandbox.path() + L"\\all";
+  Make(folder);
+  Write(folder + L"\\noextension");
+  Write(folder + L"\\a.b.c");
+  Make(folder + L"\\sub");
+  Write(folder + L"\\sub\\x");
+  deleteMatching(folder + L"\\*.*\\");
+  EXPECT_TRUE(IsFolder(folder));
+  EXPECT_TRUE(List(folder).empty());
+}
+
+// A link inside a tree is never followed: what it points at keeps every file. Under Wine the links are made on
+// the Unix side, since its CreateSymbolicLinkW makes nothing.
+class DeleteThroughLinks : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Make(base_);
+    Make(base_ + L"\\outside");
+    Make(base_ + L"\\outside\\sub");
+    Write(base_ + L"\\outside\\keep.txt", "keep");
+    Write(base_ + L"\\outside\\sub\\deep.txt", "deep");
+    Make(base_ + L"\\outside-empty");
+    Write(base_ + L"\\outside-file.txt", "file");
+    Make(tree_);
+    Write(tree_ + L"\\plain.txt");
+    Make(tree_ + L"\\dir");
+    Write(tree_ + L"\\dir\\x.txt");
+    if (RunningUnderWine()) {
+      ASSERT_TRUE(MakeUnixLink(L"../outside", tree_ + L"\\dirlink"));
+      ASSERT_TRUE(MakeUnixLink(L"../outside-empty", tree_ + L"\\emptylink"));
+      ASSERT_TRUE(MakeUnixLink(L"../outside-file.txt", tree_ + L"\\filelink"));
+    } else {
+      ASSERT_TRUE(::CreateSymbolicLinkW((tree_ + L"\\dirlink").c_str(), (base_ + L"\\outside").c_str(),
+                                        SYMBOLIC_LINK_FLAG_DIRECTORY));
+      ASSERT_TRUE(::CreateSymbolicLinkW((tree_ + L"\\emptylink").c_str(), (base_ + L"\\outside-empty").c_str(),
+                                        SYMBOLIC_LINK_FLAG_DIRECTORY));
+      ASSERT_TRUE(::CreateSymbolicLinkW((tree_ + L"\\filelink").c_str(), (base_ + L"\\outside-file.txt").c_str(), 0));
+    }
+  }
+  void TearDown() override {
+    if (RunningUnderWine()) RemoveOnUnixSide(base_);
+  }
+  void ExpectTargetsUntouched() {
+    EXPECT_EQ(ReadFileBytes(base_ + L"\\outside\\keep.txt"), "keep");
+    EXPECT_EQ(ReadFileBytes(base_ + L"\\outside\\sub\\deep.txt"), "deep");
+    EXPECT_TRUE(IsFolder(base_ + L"\\outside-empty"));
+    EXPECT_EQ(ReadFileBytes(base_ + L"\\outside-file.txt"), "file");
+  }
+
+  Sandbox sandbox_{L"links"};
+  std::wstring base_ = sandbox_.path() + L"\\base";
+  std::wstring tree_ = base_ + L"\\tree";
+};
+
+TEST_F(DeleteThroughLinks, DeleteTreeLeavesTheTargetsAndTakesEverythingElse) {
+  // The Wine view the code has to cope with: a linked folder carries the reparse attribute, a linked file
+  // looks like a plain file.
+  if (RunningUnderWine()) {
+    EXPECT_EQ(::GetFileAttributesW((tree_ + L"\\dirlink").c_str()),
+              DWORD{FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT});
+    EXPECT_EQ(::GetFileAttributesW((tree_ + L"\\filelink").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+  }
+  deleteTree(tree_);
+  ExpectTargetsUntouched();
+  EXPECT_FALSE(Exists(tree_ + L"\\plain.txt"));
+  EXPECT_FALSE(Exists(tree_ + L"\\dir"));
+  if (!RunningUnderWine()) {
+    EXPECT_FALSE(Exists(tree_));  // the links went as links
+  }
+}
+
+TEST_F(DeleteThroughLinks, DeleteMatchingLeavesTheTargetsToo) {
+  deleteMatching(tree_ + L"\\*.*");
+  ExpectTargetsUntouched();
+  EXPECT_FALSE(Exists(tree_ + L"\\plain.txt"));
+  EXPECT_FALSE(Exists(tree_ + L"\\dir"));
+}
+
+TEST_F(DeleteThroughLinks, ALinkHandedOverAsTheFolderIsNotFollowed) {
+  deleteTree(tree_ + L"\\dirlink");
+  deleteTree(tree_ + L"\\emptylink\\");
+  ExpectTargetsUntouched();
+}
+
+// --- registry ---
+
+class DeleteKeyTree : public ::testing::Test {
+ protected:
+  void TearDown() override { DeleteKeyAndEmptyParents(HKEY_CURRENT_USER, key_, L"Software"); }
+
+  void Value(const std::wstring& key, const wchar_t* name, const wchar_t* text) {
+    SetRaw(HKEY_CURRENT_USER, key, name, REG_SZ, text, static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
+  }
+
+  std::wstring key_ = std::wstring(kTestKey) + L"\\deltree-" + std::to_wstring(::GetCurrentProcessId());
+};
+
+TEST_F(DeleteKeyTree, KeyThreeLevelsDeepWithValuesEverywhereGoesEntirely) {
+  const std::wstring sibling = key_ + L"-sibling";
+  Value(sibling, L"stay", L"1");
+  Value(key_, L"", L"default");
+  Value(key_, L"top", L"1");
+  for (const wchar_t* child : {L"\\a", L"\\b", L"\\c"}) {
+    Value(key_ + child, L"one", L"1");
+    Value(key_ + child, L"two", L"2");
+    Value(key_ + child + L"\\x", L"", L"default");
+    Value(key_ + child + L"\\x\\deepest", L"three", L"3");
+    Value(key_ + child + L"\\y", L"four", L"4");
+  }
+
+  ::deleteKeyTree(HKEY_CURRENT_USER, key_);
+
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key_));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, std::wstring(kTestKey)));
+  EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, sibling, L"stay").text(), L"1");
+  DeleteKeyAndEmptyParents(HKEY_CURRENT_USER, sibling, L"Software");
+}
+
+TEST_F(DeleteKeyTree, MissingKeyChangesNothing) {
+  Value(key_, L"v", L"1");
+  ::deleteKeyTree(HKEY_CURRENT_USER, key_ + L"\\missing");
+  EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, key_, L"v").text(), L"1");
+}
+
+// Run against a stand-in for the hive, so that a failure can't take the prefix's HKEY_CURRENT_USER with it.
+TEST_F(DeleteKeyTree, EmptyPathDeletesNothing) {
+  Value(key_ + L"\\inside", L"v", L"1");
+  HKEY standIn = nullptr;
+  ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_ALL_ACCESS, &standIn), ERROR_SUCCESS);
+  ASSERT_EQ(::RegOverridePredefKey(HKEY_CURRENT_USER, standIn), ERROR_SUCCESS);
+  ::deleteKeyTree(HKEY_CURRENT_USER, L"");
+  HKEY inside = nullptr;
+  const LONG opened = ::RegOpenKeyExW(HKEY_CURRENT_USER, L"inside", 0, KEY_READ, &inside);
+  ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+  ::RegCloseKey(standIn);
+  EXPECT_EQ(opened, ERROR_SUCCESS);
+  if (inside) ::RegCloseKey(inside);
+}
+
+}  // namespace
