@@ -1,0 +1,57 @@
+#include "integration/word_addin.h"
+
+#include <windows.h>
+#include <ole2.h>
+
+#include "framework/dialog.h"
+#include "framework/handles.h"
+#include "i18n/win_string_sources.h"
+
+namespace {
+
+constexpr unsigned kCloseWordText = 96;
+
+std::wstring CloseWordText(const TextLookup& text) {
+  if (text) return text(kCloseWordText);
+  const std::u16string builtin = LoadBuiltinString(kCloseWordText);
+  return std::wstring(builtin.begin(), builtin.end());
+}
+
+// Only a destination someone holds open can start working after the user acts; retrying anything else
+// would keep the user in a box that has no way out.
+bool CopyMayWorkLater(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
+
+using RegistrationEntry = HRESULT(STDAPICALLTYPE*)();
+
+}  // namespace
+
+int CallRegistrationEntry(const std::wstring& libraryPath, int registering) {
+  if (FAILED(::OleInitialize(nullptr))) return 0;
+  int result = 0;
+  {
+    UniqueModule library(::LoadLibraryW(libraryPath.c_str()));
+    if (library) {
+      const auto entry = reinterpret_cast<RegistrationEntry>(reinterpret_cast<void*>(
+          ::GetProcAddress(library.get(), registering ? "DllRegisterServer" : "DllUnregisterServer")));
+      if (entry && SUCCEEDED(entry())) result = 1;
+    }
+  }
+  ::OleUninitialize();
+  return result;
+}
+
+int InstallWordAddin(const std::wstring& sourceFolder, const std::wstring& installFolder, const TextLookup& text) {
+  const std::wstring source = sourceFolder + L"\\kpc_wordaddin.dll";
+  const std::wstring destination = installFolder + L"\\kpc_wordaddin.dll";
+  while (!::CopyFileW(source.c_str(), destination.c_str(), FALSE)) {
+    if (!CopyMayWorkLater(::GetLastError())) return 0;
+    if (ShowMessage(nullptr, CloseWordText(text), kWordAddinCaption, MB_OK) != IDOK) return 0;
+  }
+  return CallRegistrationEntry(destination, 1);
+}
+
+int RemoveWordAddin(const std::wstring& folder) {
+  const std::wstring path = folder + L"\\KPC_WordAddin.dll";
+  CallRegistrationEntry(path, 0);
+  return ::DeleteFileW(path.c_str()) ? 1 : 0;
+}

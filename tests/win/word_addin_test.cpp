@@ -1,0 +1,112 @@
+// The word-processor add-in with the staged stand-in, whose DllRegisterServer leaves a marker key in the user's
+// registry and whose DllUnregisterServer removes it.
+#include "integration/word_addin.h"
+
+#include <gtest/gtest.h>
+
+#include "component_test_helpers.h"
+
+namespace {
+
+using namespace component_test;
+
+const wchar_t kMarker[] = L"Software\\Kelto Software\\Test\\WordAddinRegistered";
+
+class WordAddinTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    install_test::DeleteKeyTree(HKEY_CURRENT_USER, kMarker);
+    ASSERT_TRUE(::CreateDirectoryW(source_.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(install_.c_str(), nullptr));
+  }
+  void TearDown() override { DeleteKeyAndEmptyParents(HKEY_CURRENT_USER, kMarker, L"Software"); }
+
+  void TakeAddin(const wchar_t* stagedName = L"kpc_wordaddin.dll") {
+    ASSERT_TRUE(::CopyFileW((StageFolder() + stagedName).c_str(), (source_ + L"\\kpc_wordaddin.dll").c_str(), FALSE));
+  }
+  int Install() { return InstallWordAddin(source_, install_, BuiltinTexts()); }
+  // The path the stand-in registered itself from, or "<none>".
+  std::wstring Registered() const {
+    const RawValue value = ReadRaw(HKEY_CURRENT_USER, kMarker, L"");
+    return value.found ? value.text() : L"<none>";
+  }
+
+  Sandbox sandbox_{L"addin"};
+  std::wstring source_ = sandbox_.path() + L"\\package";
+  std::wstring install_ = sandbox_.path() + L"\\Kelto Quorbel";
+  std::wstring installed_ = install_ + L"\\kpc_wordaddin.dll";
+};
+
+TEST_F(WordAddinTest, InstallCopiesAndRegistersAndRemovalUnregistersAndDeletes) {
+  TakeAddin();
+  MessageBoxAnswerer answerer;
+  EXPECT_EQ(Install(), 1);
+  EXPECT_TRUE(::lstrcmpiW(Registered().c_str(), installed_.c_str()) == 0) << Narrow(Registered());
+  EXPECT_EQ(ReadFileBytes(installed_), ReadFileBytes(source_ + L"\\kpc_wordaddin.dll"));
+
+  EXPECT_EQ(RemoveWordAddin(install_), 1);
+  EXPECT_EQ(Registered(), L"<none>");
+  EXPECT_FALSE(Exists(installed_));
+  answerer.Stop();
+  EXPECT_TRUE(answerer.boxes().empty());
+}
+
+TEST_F(WordAddinTest, LibraryWithoutTheEntryIsCopiedButTheStepFails) {
+  TakeAddin(L"ktdecod1.dll");  // loadable, exports neither entry
+  EXPECT_EQ(Install(), 0);
+  EXPECT_TRUE(Exists(installed_));
+  EXPECT_EQ(CallRegistrationEntry(installed_, 0), 0);
+  // Removal still deletes what it can't unregister.
+  EXPECT_EQ(RemoveWordAddin(install_), 1);
+  EXPECT_FALSE(Exists(installed_));
+}
+
+TEST_F(WordAddinTest, RegistrationEntryFailsForWhatIsNoLibrary) {
+  EXPECT_EQ(CallRegistrationEntry(source_ + L"\\missing.dll", 1), 0);
+  ASSERT_TRUE(WriteFileBytes(source_ + L"\\text.dll", "not a library"));
+  EXPECT_EQ(CallRegistrationEntry(source_ + L"\\text.dll", 1), 0);
+  EXPECT_EQ(Registered(), L"<none>");
+}
+
+// The test holds the destination open without sharing, as the word processor does with a loaded add-in, and
+// lets go only when the third box is answered.
+TEST_F(WordAddinTest, DestinationInUseAsksUntilItIsReleased) {
+  TakeAddin();
+  ASSERT_TRUE(WriteFileBytes(installed_, "old add-in"));
+  HANDLE held = ::CreateFileW(installed_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  MessageBoxAnswerer answerer([&](int box) {
+    if (box == 3) ::CloseHandle(held);
+  });
+  EXPECT_EQ(Install(), 1);
+  answerer.Stop();
+
+  ASSERT_EQ(answerer.boxes().size(), 3u);
+  for (const MessageBoxAnswerer::Box& box : answerer.boxes()) {
+    EXPECT_EQ(box.caption, L"Kelto Quorbel Printer");
+    EXPECT_EQ(box.text, BuiltinText(96));
+  }
+  EXPECT_EQ(ReadFileBytes(installed_), ReadFileBytes(source_ + L"\\kpc_wordaddin.dll"));
+  EXPECT_NE(Registered(), L"<none>");
+  RemoveWordAddin(install_);
+}
+
+// Retrying can't bring back a file the package lacks, so there is no box to be trapped in.
+TEST_F(WordAddinTest, MissingSourceFailsAtOnceWithoutABox) {
+  MessageBoxAnswerer answerer;
+  EXPECT_EQ(Install(), 0);
+  answerer.Stop();
+  EXPECT_TRUE(answerer.boxes().empty());
+  EXPECT_FALSE(Exists(installed_));
+  EXPECT_EQ(Registered(), L"<none>");
+}
+
+TEST_F(WordAddinTest, RemovalWithoutAnAddinFailsQuietly) {
+  MessageBoxAnswerer answerer;
+  EXPECT_EQ(RemoveWordAddin(install_), 0);
+  answerer.Stop();
+  EXPECT_TRUE(answerer.boxes().empty());
+  EXPECT_EQ(List(install_), std::vector<std::wstring>{});
+}
+
+}  // namespace
