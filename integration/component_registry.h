@@ -1,18 +1,41 @@
 #pragma once
 // The add-on components with their "Updates List" records, the stamps, the language files and the OCR add-on.
+#include <windows.h>
+
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "engine/install_context.h"
 
+// Where the records live, under HKEY_CURRENT_USER; each component's key is this followed by its name.
+inline constexpr wchar_t kUpdatesListKey[] = L"Software\\Kelto Software\\Kelto Quorbel\\Updates List\\";
+
+// The English name of an installer language (built-in text 101 + skinIndex); empty out of range.
+std::wstring InstallerLanguageName(int skinIndex);
+
+// What a language's files are named after: the catalogue's file for the name (case-insensitive) from its
+// first "_" on ("lang_fr_fr.xml"). The whole file name when it has no "_"; empty for an unknown name.
+std::wstring LanguageSuffix(const std::wstring& languageName);
+
 // Install routines return 1 or 0; a 0 is answered by the matching remove routine, which returns 1.
+// Failed sub-steps go to the failure hook with a fixed English message and the component's name; without a
+// hook they have no effect.
 class ComponentRegistry {
  public:
+  using FailureHook = std::function<void(const std::wstring& message, const std::wstring& component)>;
+
+  ComponentRegistry();
+
   void SetProgress(InstallProgress* progress, int start, int end);
   void SetSourceFolder(const std::wstring& path);   // one trailing backslash is dropped
   void SetInstallFolder(const std::wstring& path);  // one trailing backslash is dropped
-  void SetAllUsers(int allUsers);
-  void SetSkinIndex(int skinIndex);  // picks the stamp set and the language-file suffix
+  void SetAllUsers(int allUsers);                   // kept for the caller: the records are always per user
+  void SetSkinIndex(int skinIndex);                 // picks the stamp set and the language-file suffix
+  // The folder that LangConfig.xml and "OCR Add-on" lie in, ending with a backslash after this call; the
+  // running program's folder unless set.
+  void SetSetupFolder(const std::wstring& path);
+  void SetFailureHook(FailureHook hook);
 
   int InstallCjkSupport();
   int RemoveCjkSupport();
@@ -26,16 +49,54 @@ class ComponentRegistry {
   int RemoveOnDemandPlugin();
   int InstallStamps();
   int RemoveStamps();
-  int InstallLanguageFiles();
+  int InstallLanguageFiles();  // fills extraLanguages()
   int RemoveLanguageFiles();
   int InstallOcrAddon();
   int RemoveOcrAddon();
 
+  // Runs the plug-in installer (install 1) or uninstaller (install 0); 1 for success.
+  int RunPluginInstaller(int install);
+
+  const std::vector<std::wstring>& extraLanguages() const { return extraLanguages_; }
+
  private:
+  // Components 1 and 2: one file straight into the install folder.
+  struct SingleFile {
+    const wchar_t* name;
+    const wchar_t* version;
+    const wchar_t* file;
+    const wchar_t* nameFailure;  // the two differ in case
+  };
+  static const SingleFile kCjkSupport;
+  static const SingleFile kImageDecoders;
+
+  int InstallSingleFile(const SingleFile& component, int step);
+  void RemoveSingleFile(const SingleFile& component);
+  int WriteValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName, const std::wstring& text);
+  int DeleteRecord(HKEY root, const std::wstring& keyPath);
+  // Writes one value of a component's record, reporting `failure` when it can't.
+  void Record(const wchar_t* component, const std::wstring& valueName, const std::wstring& text,
+              const std::wstring& failure);
+  // Folder under the install folder, created when missing; false (after reporting) when it can't be.
+  bool EnsureFolder(const wchar_t* relative, const wchar_t* failure, const wchar_t* component);
+  // Copies a source file over install folder + relative, reporting `failure` when it can't.
+  bool CopyIn(const std::wstring& from, const std::wstring& relative, const std::wstring& failure,
+              const wchar_t* component);
+  // Deletes install folder + relative, reporting `failure` when it can't.
+  void DeleteIn(const std::wstring& relative, const std::wstring& failure, const wchar_t* component);
+  void RemoveFolderIn(const std::wstring& relative, const std::wstring& failure, const wchar_t* component);
+  void Step(int n, int total) const { range_.Step(n, total); }
+  void ReportFailure(const std::wstring& message, const std::wstring& component) const;
+
+  std::wstring Source(const std::wstring& name) const { return sourceFolder_ + L"\\" + name; }
+  std::wstring Installed(const std::wstring& relative) const { return installFolder_ + relative; }
+
   std::wstring sourceFolder_;
   std::wstring installFolder_;
+  std::wstring setupFolder_;
   int allUsers_ = 0;
   int skinIndex_ = 0;
   ProgressRange range_;
+  FailureHook failureHook_;
   std::vector<std::wstring> extraLanguages_;
 };
