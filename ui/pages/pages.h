@@ -1,15 +1,21 @@
 #pragma once
-// Wizard pages: each one a modal dialog from its template that ends with a PageResult code.
+// Wizard pages: each one a modal dialog from its template that ends with a PageResult code. The frame
+// (caption, icon, skin pictures, separator, footer link, button row, cancel question, keyboard rules) is
+// WizardPage's; each page adds its own controls.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/dialog.h"
+#include "ui/controls/colour_edit.h"
+#include "ui/controls/hyperlink_label.h"
+#include "ui/controls/skin_button.h"
+#include "ui/controls/skin_image.h"
 
 class SetupSession;
 
-// The common frame: caption, icon, fixed client size, button row, cancel question, keyboard rules.
 class WizardPage : public Dialog {
  public:
   WizardPage(int templateId, SetupSession& session) : Dialog(templateId), session_(session) {}
@@ -17,46 +23,76 @@ class WizardPage : public Dialog {
   // Ends the page with a code (used by the install sequence on the progress page).
   void EndWith(int code) { End(code); }
 
- protected:
-  enum class CloseBox { ConfirmCancel, Finish, Nothing };
-  static constexpr int kAskCancel = -1;
+  struct Rect {
+    int x, y, width, height;
+  };
 
+ protected:
+  enum class Picture { Side, Banner };
+  enum class Title { None, Welcome, Finish, Interrupted };
+  enum class CloseBox { ConfirmCancel, Finish, Nothing };
+  static constexpr int kAskCancel = -1;  // the button asks the cancel question
+  static constexpr int kOwnAction = -2;  // the page handles the button in OnOwnButton
+
+  struct Frame {
+    Picture picture;
+    int pictureId;
+    Title title;
+    int titleId;  // 0 when there is no title picture
+    int separatorId;
+    int footerId;
+  };
   struct ButtonRule {
     int id;
     int textId;
-    int action;  // a PageResult, or kAskCancel
+    int action;  // a PageResult, kAskCancel or kOwnAction
   };
-  struct TextRule {
-    int id;
-    int textId;
-  };
-  struct FlagBox {
-    int id;
-    int textId;
-    int* flag;
-  };
-
   bool OnInitDialog() override;
   bool OnCommand(int id, int notifyCode, HWND control) override;
   void OnCancel() override;
   bool DiscardsEscape() const override { return closeBox_ != CloseBox::Nothing; }
+  INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
 
-  // Asks text 91; on Yes ends the page with Cancel.
-  void ConfirmCancel();
-  // Per-page behaviour on a button before the page ends with its code; false keeps the page open.
-  virtual bool BeforeEnd(int /*buttonId*/, int /*code*/) { return true; }
+  // Step 5 of the frame: the page's own statics and controls.
   virtual void InitPage() {}
+  // Where the buttons of the row go; by default the places of a two- or three-button row.
+  virtual std::vector<Rect> ButtonPlaces() const;
+  // Before the page ends with a code; false keeps the page open.
+  virtual bool BeforeEnd(int /*buttonId*/, int /*code*/) { return true; }
+  virtual void OnOwnButton(int /*buttonId*/) {}
+  // Asks text 91; on Yes resets `buttonId` and ends the page with Cancel.
+  void ConfirmCancel(int buttonId);
+
+  void SetText(int id, unsigned textId);
+  void SetTextAt(int id, unsigned textId, Rect place);
+  void PlaceItem(int id, Rect place) { Place(id, place.x, place.y, place.width, place.height); }
+  SkinButton* Button(int id);
+  int skin() const;
 
   SetupSession& session_;
+  Frame frame_{};
   std::vector<ButtonRule> buttons_;
-  std::vector<TextRule> texts_;
-  std::vector<FlagBox> flags_;
   CloseBox closeBox_ = CloseBox::ConfirmCancel;
+
+ private:
+  void AttachFrame();
+
+  std::vector<std::unique_ptr<SkinButton>> skinButtons_;
+  SkinImage picture_;
+  SkinImage titlePicture_;
+  HyperlinkLabel footer_;
 };
 
 class WelcomePage : public WizardPage {
  public:
   explicit WelcomePage(SetupSession& session);
+
+ protected:
+  void InitPage() override;
+  std::vector<Rect> ButtonPlaces() const override;
+
+ private:
+  HyperlinkLabel moreLink_;
 };
 
 class ExistingVersionPage : public WizardPage {
@@ -65,6 +101,7 @@ class ExistingVersionPage : public WizardPage {
 
  protected:
   void InitPage() override;
+  std::vector<Rect> ButtonPlaces() const override;
 };
 
 class LicenseAgreementPage : public WizardPage {
@@ -73,8 +110,11 @@ class LicenseAgreementPage : public WizardPage {
 
  protected:
   void InitPage() override;
+  std::vector<Rect> ButtonPlaces() const override;
 
  private:
+  void LoadLicence();
+  ColourEdit licenceEdit_;
   std::wstring licence_;
 };
 
@@ -83,12 +123,21 @@ class InstallTypePage : public WizardPage {
   explicit InstallTypePage(SetupSession& session);
 
  protected:
+  void InitPage() override;
+  std::vector<Rect> ButtonPlaces() const override;
   bool BeforeEnd(int buttonId, int code) override;
+
+ private:
+  int squareSide_ = 66;
 };
 
 class ComponentsPage : public WizardPage {
  public:
   explicit ComponentsPage(SetupSession& session);
+
+ protected:
+  void InitPage() override;
+  void OnTimer(UINT_PTR id) override;
 };
 
 class DestinationPage : public WizardPage {
@@ -97,17 +146,38 @@ class DestinationPage : public WizardPage {
 
  protected:
   void InitPage() override;
+  std::vector<Rect> ButtonPlaces() const override;
   bool BeforeEnd(int buttonId, int code) override;
+  void OnOwnButton(int buttonId) override;
+  INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
+
+ private:
+  void FillDrives();
+  void Browse();
+  void ChooseDrive();
+  bool Validate();
 };
 
 class DesktopSettingsPage : public WizardPage {
  public:
   explicit DesktopSettingsPage(SetupSession& session);
+
+ protected:
+  void InitPage() override;
+  std::vector<Rect> ButtonPlaces() const override;
+  void OnOwnButton(int buttonId) override;
 };
 
 class SummaryPage : public WizardPage {
  public:
   explicit SummaryPage(SetupSession& session);
+
+ protected:
+  void InitPage() override;
+  std::vector<Rect> ButtonPlaces() const override;
+
+ private:
+  ColourEdit summaryEdit_;
 };
 
 class ProgressPage : public WizardPage {
@@ -118,17 +188,28 @@ class ProgressPage : public WizardPage {
 
  protected:
   void InitPage() override;
+  std::vector<Rect> ButtonPlaces() const override;
   void OnTimer(UINT_PTR id) override;
+
+ private:
+  ColourEdit hiddenEdit_;
 };
 
 class FinishPage : public WizardPage {
  public:
   explicit FinishPage(SetupSession& session);
+
+ protected:
+  void InitPage() override;
+  void OnOwnButton(int buttonId) override;
 };
 
 class InterruptedPage : public WizardPage {
  public:
   explicit InterruptedPage(SetupSession& session);
+
+ protected:
+  void InitPage() override;
 };
 
 // Dialog 103: the installer language, offered when LangConfig.xml asks for a list. It cannot be cancelled.
@@ -146,5 +227,10 @@ class LanguagePage : public Dialog {
   void FillTexts(size_t selected);
 
   SetupSession& session_;
+  SkinButton ok_;
+  SkinButton cancel_;
   int chosenSkin_ = 0;
 };
+
+// The page icon, large and small.
+void SetPageIcon(HWND hwnd);

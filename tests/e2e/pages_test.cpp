@@ -1,0 +1,238 @@
+// The pages themselves: their buttons, keyboard rules, check boxes and the destination checks.
+#include <gtest/gtest.h>
+
+#include "tests/driver/walk.h"
+
+namespace {
+
+using gui::Driver;
+
+const wchar_t kCancelQuestion[] = L"Are you sure you want to cancel Kelto Quorbel installation?";
+const wchar_t kWrongFolder[] = L"Please input or select a right directory.";
+const wchar_t kCreateFolder[] = L"This directory dose not exist, do you want to create it?";
+
+bool FolderExists(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+class Pages : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gui::ForgetInstallation();
+    ASSERT_TRUE(driver_.Start(gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"))));
+  }
+  void TearDown() override { driver_.Kill(); }
+
+  std::wstring Shot(const std::wstring& name) const {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return gui::JoinPath(gui::ModuleFolder(), L"screenshots\\e2e\\Pages." + gui::Widen(info->name()) + L"\\" + name +
+                                                  L".png");
+  }
+  // Presses `button` on the current page `page` and waits for it to go.
+  void Press(const char* page, int button) {
+    HWND window = driver_.WaitForNamedPage(page);
+    ASSERT_NE(window, nullptr) << "expected " << page << ", last " << driver_.lastPage();
+    Driver::Click(window, button);
+    ASSERT_TRUE(Driver::WaitGone(window)) << page << " stayed";
+  }
+  HWND On(const char* page) {
+    HWND window = driver_.WaitForNamedPage(page);
+    EXPECT_NE(window, nullptr) << "expected " << page << ", last " << driver_.lastPage();
+    return window;
+  }
+  // Expects a message box with this text, answers it and returns.
+  void Answer(const std::wstring& text, int button, const std::wstring& shot = L"") {
+    HWND box = driver_.WaitForMessageBox();
+    ASSERT_NE(box, nullptr) << "no message box";
+    EXPECT_EQ(Driver::MessageText(box), text);
+    EXPECT_EQ(Driver::Caption(box), L"Kelto Quorbel Install Wizard");
+    if (!shot.empty()) Driver::Screenshot(box, Shot(shot));
+    Driver::Answer(box, button);
+    ASSERT_TRUE(Driver::WaitGone(box));
+  }
+  void ExpectStays(HWND page) {
+    ::Sleep(400);
+    EXPECT_EQ(driver_.FindMessageBox(), nullptr);
+    EXPECT_TRUE(::IsWindowVisible(page));
+  }
+
+  Driver driver_;
+};
+
+TEST_F(Pages, EveryCancelAsksAndNoKeepsThePage) {
+  struct Stop {
+    const char* page;
+    int cancel;
+    int next;
+  };
+  // Cancel (or disagree) on each page that asks, then the way on to the next page.
+  const Stop stops[] = {{"Welcome", 1115, 1114}, {"Licence", 1207, 1206}, {"Type", 1310, 1304},
+                        {"Destination", 1413, 1412}, {"Desktop", 1502, 1510}, {"Summary", 1607, 0}};
+  for (const Stop& stop : stops) {
+    HWND page = On(stop.page);
+    ASSERT_NE(page, nullptr);
+    Driver::Click(page, stop.cancel);
+    Answer(kCancelQuestion, IDNO);
+    ExpectStays(page);
+    // The close box asks the same question.
+    Driver::CloseBox(page);
+    Answer(kCancelQuestion, IDNO);
+    ExpectStays(page);
+    if (stop.next == 0) break;
+    if (std::string(stop.page) == "Destination") {
+      // A folder of its own that does not exist yet: Next asks before creating it.
+      Driver::SetText(page, 1402, L"D:\\Cancel Test\\Kelto");
+      Driver::Click(page, stop.next);
+      Answer(kCreateFolder, IDYES);
+      ASSERT_TRUE(Driver::WaitGone(page));
+    } else {
+      Press(stop.page, stop.next);
+    }
+  }
+  HWND summary = On("Summary");
+  Driver::Click(summary, 1607);
+  Answer(kCancelQuestion, IDYES);
+  HWND interrupted = On("Interrupted");
+  ASSERT_NE(interrupted, nullptr);
+  EXPECT_EQ(Driver::ItemText(interrupted, 1802),
+            L"Setup was interrupted before Kelto Quorbel could be completely installed.");
+  EXPECT_EQ(Driver::ItemText(interrupted, 1803),
+            L"Your system has not been modified. To install this program at a later time, please run the "
+            L"installation again.");
+  EXPECT_EQ(Driver::ItemText(interrupted, 1804), L"Click Finish to exit Setup.");
+  Driver::Screenshot(interrupted, Shot(L"Interrupted"));
+  // Escape does nothing here either; Finish ends the setup.
+  Driver::PressEscape(interrupted);
+  ExpectStays(interrupted);
+  Driver::Click(interrupted, 1807);
+  EXPECT_TRUE(driver_.WaitForExit(20000));
+  ::RemoveDirectoryW(L"D:\\Cancel Test\\Kelto");
+  ::RemoveDirectoryW(L"D:\\Cancel Test");
+}
+
+TEST_F(Pages, EscapeAndEnterDoNothingOnTheAskingPages) {
+  Press("Welcome", 1114);
+  for (const char* page : {"Licence", "Type"}) {
+    HWND window = On(page);
+    ASSERT_NE(window, nullptr);
+    Driver::PressEscape(window);
+    ExpectStays(window);
+    if (std::string(page) == "Licence") Press("Licence", 1206);
+  }
+}
+
+TEST_F(Pages, DesktopChoicesSurviveBackAndDefaultResetsThem) {
+  Press("Welcome", 1114);
+  Press("Licence", 1206);
+  Press("Type", 1303);
+  HWND desktop = On("Desktop");
+  ASSERT_NE(desktop, nullptr);
+  for (int id : {1503, 1504, 1505, 1506}) EXPECT_TRUE(Driver::IsChecked(desktop, id));
+  Driver::Click(desktop, 1503);
+  Driver::Click(desktop, 1505);
+  Driver::Click(desktop, 1506);
+  ::Sleep(300);
+  EXPECT_FALSE(Driver::IsChecked(desktop, 1503));
+  EXPECT_TRUE(Driver::IsChecked(desktop, 1504));
+  EXPECT_FALSE(Driver::IsChecked(desktop, 1505));
+  EXPECT_FALSE(Driver::IsChecked(desktop, 1506));
+  Driver::Screenshot(desktop, Shot(L"DesktopCleared"));
+  Press("Desktop", 1510);
+  HWND summary = On("Summary");
+  ASSERT_NE(summary, nullptr);
+  // All users is not shown; only the Start menu icon is left.
+  const std::wstring text = Driver::ItemText(summary, 1602);
+  EXPECT_EQ(text, L"Destination Location:\r\n   C:\\Program Files\\Kelto Software\\Kelto Quorbel\r\n\r\n"
+                  L"Desktop Settings:\r\n   Add an icon to the Start Menu\r\n");
+  Press("Summary", 1605);
+  desktop = On("Desktop");
+  ASSERT_NE(desktop, nullptr);
+  EXPECT_FALSE(Driver::IsChecked(desktop, 1503));
+  EXPECT_TRUE(Driver::IsChecked(desktop, 1504));
+  EXPECT_FALSE(Driver::IsChecked(desktop, 1506));
+  Press("Desktop", 1509);
+  // Default starts again from the defaults.
+  Press("Type", 1303);
+  desktop = On("Desktop");
+  ASSERT_NE(desktop, nullptr);
+  for (int id : {1503, 1504, 1505, 1506}) EXPECT_TRUE(Driver::IsChecked(desktop, id));
+}
+
+TEST_F(Pages, DestinationRejectsWhatCannotBeAFolder) {
+  Press("Welcome", 1114);
+  Press("Licence", 1206);
+  Press("Type", 1304);
+  HWND destination = On("Destination");
+  ASSERT_NE(destination, nullptr);
+  EXPECT_EQ(Driver::ItemText(destination, 1402), L"C:\\Program Files\\Kelto Software\\Kelto Quorbel");
+  Driver::Screenshot(destination, Shot(L"Destination"));
+  // E: is a CD drive, "\\x" has no drive, "<" and a second colon are not allowed.
+  for (const wchar_t* bad : {L"E:\\Elsewhere", L"\\Elsewhere", L"C:\\Else<where", L"C:\\Elsewhere\\a:b",
+                             L"Q:\\Elsewhere", L"C:\\Else/where"}) {
+    Driver::SetText(destination, 1402, bad);
+    Driver::Click(destination, 1412);
+    Answer(kWrongFolder, IDOK);
+    ExpectStays(destination);
+  }
+  EXPECT_FALSE(FolderExists(L"C:\\Elsewhere"));
+  EXPECT_FALSE(FolderExists(L"E:\\Elsewhere"));
+}
+
+TEST_F(Pages, DestinationCreatesOnlyWhatTheUserAccepts) {
+  Press("Welcome", 1114);
+  Press("Licence", 1206);
+  Press("Type", 1304);
+  HWND destination = On("Destination");
+  ASSERT_NE(destination, nullptr);
+  ::CreateDirectoryW(L"D:\\Apps", nullptr);
+  Driver::SetText(destination, 1402, L"D:\\Apps\\New Place\\Deeper");
+  Driver::Click(destination, 1412);
+  Answer(kCreateFolder, IDNO, L"CreateQuestion");
+  ExpectStays(destination);
+  EXPECT_FALSE(FolderExists(L"D:\\Apps\\New Place")) << "No must remove what the check created";
+  EXPECT_TRUE(FolderExists(L"D:\\Apps"));
+  EXPECT_EQ(Driver::ItemText(destination, 1402), L"D:\\Apps\\New Place\\Deeper");
+
+  Driver::Click(destination, 1412);
+  Answer(kCreateFolder, IDYES);
+  ASSERT_TRUE(Driver::WaitGone(destination));
+  EXPECT_TRUE(FolderExists(L"d:\\apps\\new place\\deeper"));
+  HWND desktop = On("Desktop");
+  ASSERT_NE(desktop, nullptr);
+  Press("Desktop", 1510);
+  HWND summary = On("Summary");
+  ASSERT_NE(summary, nullptr);
+  // The folder keeps the letters as typed and gains its backslash.
+  const std::wstring expected = L"Destination Location:\r\n   D:\\Apps\\New Place\\Deeper\\\r\n";
+  EXPECT_EQ(Driver::ItemText(summary, 1602).substr(0, expected.size()), expected);
+  ::RemoveDirectoryW(L"D:\\Apps\\New Place\\Deeper");
+  ::RemoveDirectoryW(L"D:\\Apps\\New Place");
+  ::RemoveDirectoryW(L"D:\\Apps");
+}
+
+TEST_F(Pages, DriveRowsAreTheFixedDrivesAndAClickChoosesOne) {
+  Press("Welcome", 1114);
+  Press("Licence", 1206);
+  Press("Type", 1304);
+  HWND destination = On("Destination");
+  ASSERT_NE(destination, nullptr);
+  HWND list = ::GetDlgItem(destination, 1405);
+  // C: and D: are fixed drives of the test prefix; E: is a CD drive and is not listed.
+  EXPECT_EQ(driver_.ListRows(list), (std::vector<std::wstring>{L"C:", L"D:"}));
+  const std::vector<std::wstring> totals = driver_.ListRows(list, 1);
+  ASSERT_EQ(totals.size(), 2u);
+  EXPECT_EQ(totals[0].substr(totals[0].size() - 3), L" MB");
+  ASSERT_TRUE(driver_.ClickListRow(list, 1));
+  ::Sleep(400);
+  EXPECT_EQ(Driver::ItemText(destination, 1402), L"D:\\");
+  Driver::Screenshot(destination, Shot(L"DriveChosen"));
+  // Back does not read the edit; Custom puts the default folder back.
+  Press("Destination", 1411);
+  Press("Type", 1304);
+  destination = On("Destination");
+  ASSERT_NE(destination, nullptr);
+  EXPECT_EQ(Driver::ItemText(destination, 1402), L"C:\\Program Files\\Kelto Software\\Kelto Quorbel");
+}
+
+}  // namespace

@@ -1,0 +1,153 @@
+// Each wizard language brings its own pictures and a few layouts of its own; a screenshot of every page
+// of the route is kept for each.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "tests/driver/walk.h"
+
+namespace {
+
+using gui::Driver;
+
+struct Skin {
+  int index;
+  const char* languageId;  // for a fixed-language LangConfig.xml; null for none
+  const wchar_t* name;
+};
+
+const Skin kSkins[] = {
+    {0, nullptr, L"0-English"}, {1, "40814", L"1-French"}, {3, "40819", L"3-Korean"}, {4, "40833", L"4-Japanese"}};
+
+RECT ClientRect(HWND page, int id) {
+  RECT rect{};
+  HWND control = ::GetDlgItem(page, id);
+  ::GetWindowRect(control, &rect);
+  ::MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+::testing::AssertionResult At(HWND page, int id, int x, int y, int width, int height) {
+  const RECT r = ClientRect(page, id);
+  if (r.left == x && r.top == y && r.right - r.left == width && r.bottom - r.top == height) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << "control " << id << " at (" << r.left << ", " << r.top << ", "
+                                       << r.right - r.left << ", " << r.bottom - r.top << ")";
+}
+
+class Skins : public ::testing::TestWithParam<Skin> {
+ protected:
+  void SetUp() override {
+    gui::ForgetInstallation();
+    setup_ = gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"));
+    const Skin& skin = GetParam();
+    if (skin.languageId) {
+      ::CopyFileW(gui::JoinPath(gui::ModuleFolder(), L"lang\\inst_lang_fr_fr.xml").c_str(),
+                  L"C:\\kelto\\inst_lang_fr_fr.xml", FALSE);
+      FILE* f = _wfopen(L"C:\\kelto\\LangConfig.xml", L"wb");
+      ASSERT_NE(f, nullptr);
+      fprintf(f, "<LangConfig LangType=\"1\"><LangId value=\"%s\"/></LangConfig>", skin.languageId);
+      fclose(f);
+    }
+  }
+  void TearDown() override {
+    driver_.Kill();
+    ::DeleteFileW(L"C:\\kelto\\LangConfig.xml");
+    ::DeleteFileW(L"C:\\kelto\\inst_lang_fr_fr.xml");
+    gui::ForgetInstallation();
+  }
+  HWND Page(const char* name) {
+    HWND page = driver_.WaitForNamedPage(name);
+    EXPECT_NE(page, nullptr) << "expected " << name << ", last " << driver_.lastPage();
+    if (page) {
+      Driver::Screenshot(page, gui::JoinPath(gui::ModuleFolder(), std::wstring(L"screenshots\\skins\\") +
+                                                                      GetParam().name + L"\\" + gui::Widen(name) + L".png"));
+    }
+    return page;
+  }
+  void Leave(HWND page, int button) {
+    Driver::Click(page, button);
+    ASSERT_TRUE(Driver::WaitGone(page));
+  }
+  std::wstring setup_;
+  Driver driver_;
+};
+
+TEST_P(Skins, PagesTakeTheirLanguagesLayout) {
+  const int skin = GetParam().index;
+  ASSERT_TRUE(driver_.Start(setup_));
+  HWND welcome = Page("Welcome");
+  ASSERT_NE(welcome, nullptr);
+  EXPECT_TRUE(At(welcome, 1100, 0, 0, 195, 340));
+  if (skin == 3) {
+    EXPECT_TRUE(At(welcome, 1101, 233, 20, 270, 30));
+    EXPECT_TRUE(At(welcome, 1102, 211, 60, 312, 50));
+  } else {
+    EXPECT_TRUE(At(welcome, 1101, 253, 20, 203, 32));
+  }
+  if (skin == 4) {
+    EXPECT_TRUE(At(welcome, 1114, 320, 358, 99, 24));
+    EXPECT_TRUE(At(welcome, 1115, 425, 358, 99, 24));
+  } else if (skin != 3) {
+    EXPECT_TRUE(At(welcome, 1114, 329, 358, 88, 24));
+  }
+  EXPECT_TRUE(At(welcome, 1113, 9, 357, 160, 24));
+  Leave(welcome, 1114);
+
+  HWND licence = Page("Licence");
+  ASSERT_NE(licence, nullptr);
+  EXPECT_TRUE(At(licence, 1200, 0, 0, 529, 66));
+  if (skin == 1) EXPECT_TRUE(At(licence, 1205, 197, 358, 100, 24));
+  if (skin == 4) EXPECT_TRUE(At(licence, 1206, 309, 358, 98, 24));
+  if (skin == 0 || skin == 3) EXPECT_TRUE(At(licence, 1207, 425, 358, 88, 24));
+  Leave(licence, 1206);
+
+  HWND type = Page("Type");
+  ASSERT_NE(type, nullptr);
+  const int square = skin == 4 ? 77 : skin == 3 ? 75 : 66;
+  EXPECT_TRUE(At(type, 1303, 40, 150, square, square));
+  EXPECT_TRUE(At(type, 1304, 40, 230, square, square));
+  Leave(type, 1303);
+
+  Leave(Page("Desktop"), 1510);
+  HWND summary = Page("Summary");
+  ASSERT_NE(summary, nullptr);
+  if (skin == 4) {
+    EXPECT_TRUE(At(summary, 1602, 16, 146, 498, 188));
+    EXPECT_TRUE(At(summary, 1606, 293, 358, 112, 24));
+  } else {
+    EXPECT_TRUE(At(summary, 1602, 16, 126, 498, 188));
+  }
+  Leave(summary, 1606);
+
+  HWND progress = Page("Progress");
+  ASSERT_NE(progress, nullptr);
+  EXPECT_FALSE(Driver::IsEnabled(progress, 1905));
+  EXPECT_FALSE(Driver::IsEnabled(progress, 1907));
+  HWND finish = driver_.WaitForNamedPage("Finish", 60000);
+  ASSERT_NE(finish, nullptr);
+  Page("Finish");
+  if (skin == 3) {
+    EXPECT_TRUE(At(finish, 1701, 300, 20, 120, 32));
+  } else {
+    EXPECT_TRUE(At(finish, 1701, 263, 20, 182, 32));
+  }
+  EXPECT_TRUE(Driver::IsChecked(finish, 1703));
+  EXPECT_TRUE(Driver::IsChecked(finish, 1709));
+  EXPECT_TRUE(Driver::IsChecked(finish, 1708));
+  EXPECT_FALSE(Driver::IsChecked(finish, 1704));
+  // Nothing to run afterwards in this test: all four follow-up actions off.
+  for (int id : {1703, 1709, 1708}) Driver::Click(finish, id);
+  ::Sleep(200);
+  Leave(finish, 1707);
+  EXPECT_TRUE(driver_.WaitForExit(30000));
+}
+
+INSTANTIATE_TEST_SUITE_P(AllLayouts, Skins, ::testing::ValuesIn(kSkins),
+                         [](const ::testing::TestParamInfo<Skin>& info) {
+                           const std::wstring name = info.param.name;
+                           return std::string(name.begin() + 2, name.end());
+                         });
+
+}  // namespace

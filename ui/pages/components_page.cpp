@@ -1,0 +1,59 @@
+// The component list: shown, all checked, and never read.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/page_result.h"
+#include "app/setup_session.h"
+#include "ui/pages/pages.h"
+
+namespace {
+constexpr UINT_PTR kCheckTimer = 678;
+const wchar_t* const kComponents[] = {
+    L"Kelto Quorbel",     L"Eastern Asian Language Support", L"JPEG2000 and JBIG2 Image Decoders",
+    L"Kelto Spell Check Language", L"firefox plugin",        L"RiRovozeVA",
+};
+
+void SetChecked(HWND tree, HTREEITEM item) {
+  TVITEMW state{};
+  state.mask = TVIF_HANDLE | TVIF_STATE;
+  state.hItem = item;
+  state.stateMask = TVIS_STATEIMAGEMASK;
+  state.state = INDEXTOSTATEIMAGEMASK(2);
+  ::SendMessageW(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&state));
+}
+}  // namespace
+
+ComponentsPage::ComponentsPage(SetupSession& session) : WizardPage(107, session) {
+  frame_ = {Picture::Banner, 1029, Title::None, 0, 1030, 1031};
+  buttons_ = {{1032, 6, kResultBack}, {1033, 7, kResultNext}, {1034, 8, kAskCancel}};
+  closeBox_ = CloseBox::Nothing;
+}
+
+void ComponentsPage::InitPage() {
+  SetTextAt(1035, 35, {16, 80, 494, 40});
+  SetTextAt(1036, 36, {16, 140, 170, 20});
+  PlaceItem(1039, {200, 135, 313, 189});
+  PlaceItem(1040, {201, 145, 310, 174});
+  HWND tree = Item(1040);
+  HTREEITEM last = TVI_LAST;
+  for (const wchar_t* name : kComponents) {
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = TVI_ROOT;
+    insert.hInsertAfter = last;
+    insert.item.mask = TVIF_TEXT;
+    insert.item.pszText = const_cast<wchar_t*>(name);
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    if (item) SetChecked(tree, item);
+  }
+  SetTextAt(1037, 37, {16, 305, 170, 20});
+  ::SetTimer(hwnd(), kCheckTimer, 100, nullptr);
+}
+
+// Once the page is on screen, the first item gets its check mark once more.
+void ComponentsPage::OnTimer(UINT_PTR id) {
+  if (id != kCheckTimer) return;
+  ::KillTimer(hwnd(), kCheckTimer);
+  HWND tree = Item(1040);
+  auto first = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0));
+  if (first) SetChecked(tree, first);
+}

@@ -1,0 +1,235 @@
+// The install folder: typed, browsed or taken from a drive, then checked and created on Next.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <cwchar>
+
+#include "app/page_result.h"
+#include "app/setup_session.h"
+#include "framework/handles.h"
+#include "ui/pages/destination_checks.h"
+#include "ui/pages/pages.h"
+
+namespace {
+
+constexpr int kJapanese = 4;
+
+std::vector<std::wstring> DriveRoots(DWORD bufferChars) {
+  std::vector<wchar_t> buffer(bufferChars + 1, L'\0');
+  const DWORD length = ::GetLogicalDriveStringsW(bufferChars, buffer.data());
+  std::vector<std::wstring> roots;
+  if (length == 0 || length > bufferChars) return roots;
+  for (const wchar_t* root = buffer.data(); *root; root += wcslen(root) + 1) roots.push_back(root);
+  return roots;
+}
+
+bool IsFixed(const std::wstring& root) { return ::GetDriveTypeW(root.c_str()) == DRIVE_FIXED; }
+
+// Total and free bytes of a drive; the extended call is looked up because older systems lack it.
+bool DriveSizes(const std::wstring& name, ULONGLONG& total, ULONGLONG& free) {
+  using FreeSpaceEx = BOOL(WINAPI*)(LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+  HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+  auto freeSpaceEx = kernel ? reinterpret_cast<FreeSpaceEx>(::GetProcAddress(kernel, "GetDiskFreeSpaceExW")) : nullptr;
+  if (freeSpaceEx) {
+    ULARGE_INTEGER available, totalBytes, freeBytes;
+    if (!freeSpaceEx(name.c_str(), &available, &totalBytes, &freeBytes)) return false;
+    total = totalBytes.QuadPart;
+    free = freeBytes.QuadPart;
+    return true;
+  }
+  DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
+  if (!::GetDiskFreeSpaceW(name.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) {
+    return false;
+  }
+  total = ULONGLONG(sectorsPerCluster) * bytesPerSector * totalClusters;
+  free = ULONGLONG(sectorsPerCluster) * bytesPerSector * freeClusters;
+  return true;
+}
+
+std::wstring Megabytes(ULONGLONG bytes) {
+  wchar_t text[32];
+  swprintf(text, 32, L"%ld MB", static_cast<long>(bytes >> 20));
+  return text;
+}
+
+void SetCell(HWND list, int row, int column, const std::wstring& text) {
+  LVITEMW cell{};
+  cell.iSubItem = column;
+  cell.pszText = const_cast<wchar_t*>(text.c_str());
+  ::SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&cell));
+}
+
+struct DiskDirectories : DirectoryOps {
+  bool Exists(const std::wstring& d) override {
+    const DWORD attributes = ::GetFileAttributesW(d.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+  bool Create(const std::wstring& d) override { return ::CreateDirectoryW(d.c_str(), nullptr) != FALSE; }
+  void Remove(const std::wstring& d) override { ::RemoveDirectoryW(d.c_str()); }
+};
+
+int CALLBACK BrowseCallback(HWND window, UINT msg, LPARAM lp, LPARAM) {
+  if (msg == BFFM_INITIALIZED) {
+    wchar_t current[MAX_PATH] = L"";
+    if (::GetCurrentDirectoryW(MAX_PATH, current)) {
+      ::SendMessageW(window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(current));
+    }
+  } else if (msg == BFFM_SELCHANGED) {
+    wchar_t path[MAX_PATH] = L"";
+    const bool hasPath = ::SHGetPathFromIDListW(reinterpret_cast<LPCITEMIDLIST>(lp), path) != FALSE;
+    ::SendMessageW(window, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(hasPath ? path : L""));
+  }
+  return 0;
+}
+
+std::wstring WithBackslash(std::wstring folder) {
+  if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+  return folder;
+}
+
+}  // namespace
+
+DestinationPage::DestinationPage(SetupSession& session) : WizardPage(108, session) {
+  frame_ = {Picture::Banner, 1400, Title::None, 0, 1409, 1410};
+  buttons_ = {{1403, 13, kOwnAction}, {1411, 6, kResultBack}, {1412, 7, kResultNext}, {1413, 8, kAskCancel}};
+}
+
+void DestinationPage::InitPage() {
+  const bool japanese = skin() == kJapanese;
+  SetTextAt(1401, 39, {16, 80, 497, 22});
+  SetItemText(1402, session_.options.installFolder);
+  PlaceItem(1402, japanese ? Rect{16, 110, 396, 22} : Rect{16, 110, 406, 22});
+  SetTextAt(1404, 40, {16, 140, 497, 148});
+  PlaceItem(1405, {28, 160, 471, 114});
+  PlaceItem(1406, {27, 274, 474, 1});
+  PlaceItem(1407, {499, 160, 1, 115});
+  SetTextAt(1408, 37, {16, 302, 492, 22});
+
+  HWND list = Item(1405);
+  ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  const struct {
+    unsigned textId;
+    int format;
+    int width;
+  } columns[] = {{41, LVCFMT_LEFT, 155}, {42, LVCFMT_RIGHT, 156}, {43, LVCFMT_RIGHT, 156}};
+  for (int i = 0; i < 3; ++i) {
+    const std::wstring title = session_.Text(columns[i].textId);
+    LVCOLUMNW column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = columns[i].format;
+    column.cx = columns[i].width;
+    column.pszText = const_cast<wchar_t*>(title.c_str());
+    column.iSubItem = i;
+    ::SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+  }
+  FillDrives();
+}
+
+std::vector<WizardPage::Rect> DestinationPage::ButtonPlaces() const {
+  if (skin() == kJapanese) {
+    return {{415, 110, 100, 22}, {173, 358, 112, 24}, {293, 358, 112, 24}, {412, 358, 112, 24}};
+  }
+  return {{425, 110, 88, 22}, {233, 358, 88, 24}, {329, 358, 88, 24}, {425, 358, 92, 24}};
+}
+
+void DestinationPage::FillDrives() {
+  HWND list = Item(1405);
+  ::SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+  int rows = 0;
+  for (const std::wstring& root : DriveRoots(520)) {
+    if (!IsFixed(root)) continue;
+    const std::wstring name = root.substr(0, 2);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = rows;
+    item.pszText = const_cast<wchar_t*>(name.c_str());
+    const int row = static_cast<int>(::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    ++rows;
+    ULONGLONG total = 0, free = 0;
+    if (row >= 0 && DriveSizes(name, total, free)) {
+      SetCell(list, row, 1, Megabytes(total));
+      SetCell(list, row, 2, Megabytes(free));
+    }
+  }
+}
+
+void DestinationPage::OnOwnButton(int buttonId) {
+  if (buttonId == 1403) Browse();
+}
+
+void DestinationPage::Browse() {
+  const std::wstring title = session_.Text(44);
+  BROWSEINFOW info{};
+  info.hwndOwner = hwnd();
+  info.lpszTitle = title.c_str();
+  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF_STATUSTEXT | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
+  info.lpfn = BrowseCallback;
+  LPITEMIDLIST chosen = ::SHBrowseForFolderW(&info);
+  if (chosen) {
+    wchar_t path[MAX_PATH] = L"";
+    if (::SHGetPathFromIDListW(chosen, path)) session_.options.installFolder = WithBackslash(path);
+    ::CoTaskMemFree(chosen);
+  }
+  SetItemText(1402, session_.options.installFolder);
+}
+
+void DestinationPage::ChooseDrive() {
+  HWND list = Item(1405);
+  wchar_t name[8] = L"";
+  for (int row = -1; (row = static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, row, LVNI_SELECTED))) != -1;) {
+    LVITEMW cell{};
+    cell.iSubItem = 0;
+    cell.pszText = name;
+    cell.cchTextMax = 8;
+    ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&cell));
+    session_.options.installFolder = WithBackslash(name);
+    SetItemText(1402, session_.options.installFolder);
+  }
+}
+
+INT_PTR DestinationPage::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
+  if (msg == WM_NOTIFY) {
+    const auto* header = reinterpret_cast<const NMHDR*>(lp);
+    if (header->idFrom == 1405 && header->code == NM_CLICK) {
+      ChooseDrive();
+      ::SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, 0);
+      handled = true;
+      return TRUE;
+    }
+  }
+  return WizardPage::OnMessage(msg, wp, lp, handled);
+}
+
+bool DestinationPage::BeforeEnd(int buttonId, int code) {
+  if (buttonId == 1412 && code == kResultNext) return Validate();
+  return true;
+}
+
+bool DestinationPage::Validate() {
+  SetupOptions& o = session_.options;
+  HWND edit = Item(1402);
+  const int length = ::GetWindowTextLengthW(edit);
+  std::wstring typed(static_cast<size_t>(length) + 1, L'\0');
+  ::GetWindowTextW(edit, &typed[0], length + 1);
+  typed.resize(wcslen(typed.c_str()));
+  o.installFolder = WithBackslash(typed);
+
+  std::vector<std::wstring> roots = DriveRoots(256);
+  std::vector<bool> fixed;
+  for (const std::wstring& root : roots) fixed.push_back(IsFixed(root));
+  DiskDirectories disk;
+  switch (CheckAndCreateFolder(o.installFolder, FixedDriveString(roots, fixed), disk, o.existPath)) {
+    case DestinationCheck::Existed:
+      return true;
+    case DestinationCheck::CreatedAskUser:
+      if (ShowMessage(hwnd(), session_.Text(90), session_.Text(1), MB_YESNO | MB_ICONQUESTION) == IDYES) return true;
+      RemoveCreatedFolders(o.installFolder, o.existPath, disk);
+      return false;
+    case DestinationCheck::Rejected:
+      break;
+  }
+  ShowMessage(hwnd(), session_.Text(89), session_.Text(1), MB_OK | MB_ICONEXCLAMATION);
+  ::SetFocus(edit);
+  return false;
+}

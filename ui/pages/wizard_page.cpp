@@ -1,0 +1,204 @@
+// The frame every wizard page shares.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/page_result.h"
+#include "app/setup_session.h"
+#include "ui/pages/pages.h"
+
+namespace {
+
+constexpr int kClientWidth = 529;
+constexpr int kClientHeight = 392;
+constexpr int kIconId = 128;
+
+struct SkinArt {
+  int side, banner, welcomeTitle, finishTitle, interruptedTitle;
+};
+
+// Bitmap resources by SkinIndex: English, French, German, Korean, Japanese, Simplified and Traditional Chinese.
+const SkinArt kSkins[7] = {
+    {402, 403, 401, 404, 405}, {155, 156, 157, 154, 153}, {160, 161, 162, 159, 158}, {170, 171, 172, 169, 168},
+    {165, 166, 167, 164, 163}, {407, 408, 406, 409, 410}, {175, 176, 177, 174, 173},
+};
+constexpr int kKorean = 3;
+
+// Pages are laid out in pixels, so the client area must be exactly the page size whatever the font.
+void SetClientSize(HWND hwnd, int width, int height) {
+  RECT rect{0, 0, width, height};
+  ::AdjustWindowRectEx(&rect, static_cast<DWORD>(::GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(::GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+  const int w = rect.right - rect.left;
+  const int h = rect.bottom - rect.top;
+  const int x = (::GetSystemMetrics(SM_CXSCREEN) - w) / 2;
+  const int y = (::GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+  ::SetWindowPos(hwnd, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool ClosesWithReset(int code) {
+  return code == kResultBack || code == kResultNext || code == kResultDefault || code == kResultCustom ||
+         code == kResultInstall;
+}
+
+}  // namespace
+
+void SetPageIcon(HWND hwnd) {
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  // Shared icons belong to the system's cache; nothing to release.
+  HANDLE big = ::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
+                            ::GetSystemMetrics(SM_CYICON), LR_SHARED);
+  HANDLE small = ::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                              ::GetSystemMetrics(SM_CYSMICON), LR_SHARED);
+  ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+}
+
+int WizardPage::skin() const {
+  const int index = session_.options.SkinIndex;
+  return index >= 0 && index < 7 ? index : 0;
+}
+
+void WizardPage::SetText(int id, unsigned textId) { SetItemText(id, session_.Text(textId)); }
+
+void WizardPage::SetTextAt(int id, unsigned textId, Rect place) {
+  SetText(id, textId);
+  PlaceItem(id, place);
+}
+
+SkinButton* WizardPage::Button(int id) {
+  for (size_t i = 0; i < buttons_.size() && i < skinButtons_.size(); ++i) {
+    if (buttons_[i].id == id) return skinButtons_[i].get();
+  }
+  return nullptr;
+}
+
+std::vector<WizardPage::Rect> WizardPage::ButtonPlaces() const {
+  switch (buttons_.size()) {
+    case 1: return {{425, 358, 88, 24}};
+    case 2: return {{329, 358, 88, 24}, {425, 358, 88, 24}};
+    default: return {{233, 358, 88, 24}, {329, 358, 88, 24}, {425, 358, 88, 24}};
+  }
+}
+
+void WizardPage::AttachFrame() {
+  const SkinArt& art = kSkins[skin()];
+  const bool korean = skin() == kKorean;
+  picture_.Attach(hwnd(), frame_.pictureId);
+  if (frame_.picture == Picture::Side) {
+    picture_.SetBitmap(art.side);
+    PlaceItem(frame_.pictureId, {0, 0, 195, 340});
+  } else {
+    picture_.SetBitmap(art.banner);
+    PlaceItem(frame_.pictureId, {0, 0, 529, 66});
+  }
+  if (frame_.title != Title::None) {
+    titlePicture_.Attach(hwnd(), frame_.titleId);
+    Rect place{};
+    switch (frame_.title) {
+      case Title::Welcome:
+        titlePicture_.SetBitmap(art.welcomeTitle);
+        place = korean ? Rect{233, 20, 270, 30} : Rect{253, 20, 203, 32};
+        break;
+      case Title::Finish:
+        titlePicture_.SetBitmap(art.finishTitle);
+        place = korean ? Rect{300, 20, 120, 32} : Rect{263, 20, 182, 32};
+        break;
+      case Title::Interrupted:
+        titlePicture_.SetBitmap(art.interruptedTitle);
+        place = korean ? Rect{253, 20, 250, 32} : Rect{273, 20, 163, 32};
+        break;
+      case Title::None: break;
+    }
+    PlaceItem(frame_.titleId, place);
+  }
+}
+
+bool WizardPage::OnInitDialog() {
+  // The button objects live as long as the page; their windows are new on every showing.
+  while (skinButtons_.size() < buttons_.size()) skinButtons_.push_back(std::make_unique<SkinButton>());
+  for (size_t i = 0; i < buttons_.size(); ++i) skinButtons_[i]->Attach(hwnd(), buttons_[i].id);
+  SetPageIcon(hwnd());
+  ::SetWindowTextW(hwnd(), session_.Text(1).c_str());
+  SetClientSize(hwnd(), kClientWidth, kClientHeight);
+  AttachFrame();
+  InitPage();
+  PlaceItem(frame_.separatorId, {-1, 340, 531, 1});
+  // Placed before it is attached, so the tooltip covers the label's final size.
+  PlaceItem(frame_.footerId, {9, 357, 160, 24});
+  footer_.Attach(hwnd(), frame_.footerId);
+  footer_.url = session_.Text(2);
+  SetItemText(frame_.footerId, footer_.url);
+  footer_.SetTooltipText(session_.Text(3));
+  const std::vector<Rect> places = ButtonPlaces();
+  for (size_t i = 0; i < buttons_.size(); ++i) {
+    SetText(buttons_[i].id, buttons_[i].textId);
+    if (i < places.size()) PlaceItem(buttons_[i].id, places[i]);
+  }
+  return true;
+}
+
+bool WizardPage::OnCommand(int id, int notifyCode, HWND) {
+  if (notifyCode != BN_CLICKED) return false;
+  for (const ButtonRule& rule : buttons_) {
+    if (rule.id != id) continue;
+    if (rule.action == kAskCancel) {
+      ConfirmCancel(id);
+    } else if (rule.action == kOwnAction) {
+      OnOwnButton(id);
+    } else if (BeforeEnd(id, rule.action)) {
+      if (ClosesWithReset(rule.action)) {
+        if (SkinButton* button = Button(id)) button->ResetState();
+      }
+      End(rule.action);
+    }
+    return true;
+  }
+  OnOwnButton(id);
+  return false;
+}
+
+void WizardPage::OnCancel() {
+  switch (closeBox_) {
+    case CloseBox::ConfirmCancel: {
+      int cancelId = 0;
+      for (const ButtonRule& rule : buttons_) {
+        if (rule.action == kAskCancel) cancelId = rule.id;
+      }
+      ConfirmCancel(cancelId);
+      break;
+    }
+    case CloseBox::Finish: End(kResultFinish); break;
+    case CloseBox::Nothing: break;
+  }
+}
+
+void WizardPage::ConfirmCancel(int buttonId) {
+  if (ShowMessage(hwnd(), session_.Text(91), session_.Text(1), MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
+    if (SkinButton* button = Button(buttonId)) button->ResetState();
+    End(kResultCancel);
+  }
+}
+
+INT_PTR WizardPage::OnMessage(UINT msg, WPARAM, LPARAM, bool& handled) {
+  // Minimised, the page shows its icon centred; a drag asks for the same icon.
+  if (msg == WM_PAINT && ::IsIconic(hwnd())) {
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(hwnd(), &paint);
+    ::SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    ::GetClientRect(hwnd(), &client);
+    const int cx = ::GetSystemMetrics(SM_CXICON);
+    const int cy = ::GetSystemMetrics(SM_CYICON);
+    HICON icon = reinterpret_cast<HICON>(::SendMessageW(hwnd(), WM_GETICON, ICON_BIG, 0));
+    ::DrawIcon(dc, (client.right - cx + 1) / 2, (client.bottom - cy + 1) / 2, icon);
+    ::EndPaint(hwnd(), &paint);
+    handled = true;
+    return TRUE;
+  }
+  if (msg == WM_QUERYDRAGICON) {
+    handled = true;
+    return static_cast<INT_PTR>(::SendMessageW(hwnd(), WM_GETICON, ICON_BIG, 0));
+  }
+  handled = false;
+  return 0;
+}
