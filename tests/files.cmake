@@ -1,1 +1,3 @@
-list(APPEND WIN_TESTS ${CMAKE_SOURCE_DIR}/tests/win/preflight_test.cpp)
+list(APPEND WIN_TESTS
+  ${CMAKE_SOURCE_DIR}/tests/win/preflight_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/win/components_page_test.cpp)

@@ -35,6 +35,11 @@ void ComponentsPage::InitPage() {
   PlaceItem(1039, {200, 135, 313, 189});
   PlaceItem(1040, {201, 145, 310, 174});
   HWND tree = Item(1040);
+  // The check-box images of a tree from a template exist only once the style is set again at run time;
+  // before that, check marks set during initialisation are lost.
+  const LONG_PTR style = ::GetWindowLongPtrW(tree, GWL_STYLE);
+  ::SetWindowLongPtrW(tree, GWL_STYLE, style & ~TVS_CHECKBOXES);
+  ::SetWindowLongPtrW(tree, GWL_STYLE, style | TVS_CHECKBOXES);
   HTREEITEM last = TVI_LAST;
   for (const wchar_t* name : kComponents) {
     TVINSERTSTRUCTW insert{};
