@@ -140,4 +140,25 @@ TEST_F(Wizard, CloseBoxOnInterruptedEndsTheSetup) {
   ExpectEnds();
 }
 
+TEST_F(Wizard, CloseBoxOnFinishEndsLikeFinishAndKeepsTheChoices) {
+  ExpectWalk({{"Welcome", 1114}, {"Licence", 1206}, {"Type", 1303}, {"Desktop", 1510}, {"Summary", 1606}});
+  HWND finish = driver_.WaitForNamedPage("Finish", 60000);
+  ASSERT_NE(finish, nullptr);
+  // The readme box starts cleared; checking it and clearing it again flips the flag both ways.
+  EXPECT_FALSE(Driver::IsChecked(finish, 1704));
+  Driver::Click(finish, 1704);
+  ::Sleep(200);
+  EXPECT_TRUE(Driver::IsChecked(finish, 1704));
+  Driver::Click(finish, 1704);
+  for (int id : {1703, 1709, 1708}) Driver::Click(finish, id);
+  ::Sleep(200);
+  EXPECT_FALSE(Driver::IsChecked(finish, 1704));
+  EXPECT_FALSE(Driver::IsChecked(finish, 1703));
+  Driver::PressEscape(finish);
+  ::Sleep(300);
+  EXPECT_TRUE(::IsWindowVisible(finish)) << "Escape is discarded on the finish page";
+  Driver::CloseBox(finish);
+  ExpectEnds();
+}
+
 }  // namespace
