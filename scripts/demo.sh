@@ -55,7 +55,9 @@ else
   shots=$B/win32/screenshots/demo-$route
   rm -rf "$shots"
   echo "[demo] walking the $route route"
-  "$ROOT/scripts/winerun.sh" "$pfx" "$B/win32/walk.exe" "$route" | tr -d '\r'
+  # walk.exe writes through Wine's name for a host folder outside every drive.
+  shots_win='\\?\unix'$(printf '%s' "$shots" | tr / '\\')
+  "$ROOT/scripts/winerun.sh" "$pfx" "$B/win32/walk.exe" "$route" "$shots_win" | tr -d '\r' | grep -v '^screenshots:'
 fi
 
 . "$ROOT/scripts/wine-env.sh"
@@ -76,10 +78,9 @@ for key in 'HKLM\Software\Kelto Software\Kelto Quorbel' \
   wine reg query "$key" /s 2>/dev/null | tr -d '\r' | sed 's/^/   /' || echo "   $key: (none)"
 done
 report "shortcuts"
-find "$pfx/drive_c" -name '*.lnk' -path '*Kelto*' 2>/dev/null | sed "s|$pfx/drive_c|   C:|" || true
-find "$pfx/drive_c/users" -name 'Kelto Quorbel*.lnk' 2>/dev/null | sed "s|$pfx/drive_c|   C:|" || true
+find "$pfx/drive_c" -name '*.lnk' -path '*Kelto*' 2>/dev/null | sort | sed "s|$pfx/drive_c|   C:|" || true
 if [ $interactive = 0 ]; then
   report "screenshots: $shots"
-  ls "$shots" 2>/dev/null | sed 's/^/   /'
+  ls "$shots" 2>/dev/null | sed 's/^/   /' || true
 fi
 echo "[demo] done in $(( $(date +%s) - start )) s"
