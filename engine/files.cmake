@@ -13,3 +13,6 @@ list(APPEND WIN_TESTS
 list(APPEND FUZZERS
   ${CMAKE_SOURCE_DIR}/fuzz/package_fuzz.cpp)
 include(${CMAKE_SOURCE_DIR}/engine/install_files.cmake)
+list(APPEND WIN_SOURCES
+  ${CMAKE_SOURCE_DIR}/engine/associations.cpp
+  ${CMAKE_SOURCE_DIR}/app/finish_actions.cpp)

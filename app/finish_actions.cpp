@@ -1,0 +1,37 @@
+#include "app/finish_actions.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cwchar>
+
+#include "engine/associations.h"
+#include "integration/default_printer.h"
+
+void FinishSteps::ClearForeignPdfAssociations(int isWow64) { ::ClearForeignPdfAssociations(isWow64); }
+
+void FinishSteps::RegisterMainProgram(const std::wstring& installFolder) { ::RegisterMainProgram(installFolder); }
+
+void FinishSteps::SetDefaultPrinter(const std::wstring& printerName) { MakeDefaultPrinter(printerName); }
+
+void FinishSteps::Open(const std::wstring& path) {
+  ::ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+std::wstring FinishPath(const std::wstring& installFolder, const wchar_t* name) {
+  wchar_t buffer[MAX_PATH];
+  // The folder may already end with a backslash; the doubled one is accepted by the system.
+  swprintf(buffer, MAX_PATH, L"%ls\\%ls", installFolder.c_str(), name);
+  buffer[MAX_PATH - 1] = L'\0';
+  return buffer;
+}
+
+void RunFinishActions(const SetupOptions& o, FinishSteps& steps) {
+  if (o.setDefaultPdfHandler == 1) {
+    steps.ClearForeignPdfAssociations(o.isWow64);
+    steps.RegisterMainProgram(o.installFolder);
+  }
+  if (o.setDefaultPrinter == 1) steps.SetDefaultPrinter(kPrinterName);
+  if (o.runProgram == 1) steps.Open(FinishPath(o.installFolder, L"Kelto Quorbel.exe"));
+  if (o.viewReadme == 1) steps.Open(FinishPath(o.installFolder, L"Readme.txt"));
+}

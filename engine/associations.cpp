@@ -1,0 +1,86 @@
+#include "engine/associations.h"
+
+#include <cwctype>
+#include <vector>
+
+#include "engine/registry.h"
+#include "framework/handles.h"
+
+namespace {
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i]))) return false;
+  }
+  return true;
+}
+
+void DeleteValue(HKEY root, const std::wstring& key, const wchar_t* value) {
+  UniqueKey opened;
+  if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_ALL_ACCESS, opened.receive()) != ERROR_SUCCESS) return;
+  ::RegDeleteValueW(opened.get(), value);
+}
+
+struct HandlerCheck {
+  HKEY root;
+  const wchar_t* key;
+  const wchar_t* value;  // empty: the key's unnamed value
+  const wchar_t* progId;
+};
+
+struct MimeCheck {
+  HKEY root;
+  const wchar_t* progIdClsidKey;
+  const wchar_t* mimeKey;
+};
+
+}  // namespace
+
+void ClearForeignPdfAssociations(int isWow64) {
+  const bool view64 = isWow64 != 0;
+  auto read = [view64](HKEY root, const std::wstring& key, const std::wstring& value) {
+    return ReadRegistryString(root, key, value, L"", view64);
+  };
+  auto handler = [&](const HandlerCheck& c) {
+    if (!SameText(read(c.root, c.key, c.value), c.progId)) DeleteValue(c.root, c.key, *c.value ? c.value : nullptr);
+  };
+  auto mime = [&](const MimeCheck& c) {
+    if (!SameText(read(c.root, c.progIdClsidKey, L""), read(c.root, c.mimeKey, L"CLSID"))) {
+      DeleteValue(c.root, c.mimeKey, L"CLSID");
+    }
+  };
+  handler({HKEY_LOCAL_MACHINE, L"Software\\Classes\\.pdf", L"", kPdfProgId});
+  handler({HKEY_LOCAL_MACHINE, L"Software\\Classes\\.fdf", L"", kFdfProgId});
+  mime({HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\KeltoQuorbel.Document\\CLSID",
+        L"SOFTWARE\\Classes\\MIME\\Database\\Content Type\\application/pdf"});
+  mime({HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\KeltoQuorbel.FDFDoc\\CLSID",
+        L"SOFTWARE\\Classes\\MIME\\Database\\Content Type\\application/vnd.fdf"});
+  handler({HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pdf\\UserChoice",
+           L"Progid", kPdfProgId});
+  handler({HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.fdf", L"Progid",
+           kFdfProgId});
+  handler({HKEY_CLASSES_ROOT, L".pdf", L"", kPdfProgId});
+  handler({HKEY_CLASSES_ROOT, L".fdf", L"", kFdfProgId});
+  mime({HKEY_CLASSES_ROOT, L"KeltoQuorbel.Document\\CLSID", L"Mime\\Database\\Content Type\\application/pdf"});
+  mime({HKEY_CLASSES_ROOT, L"KeltoQuorbel.FDFDoc\\CLSID", L"Mime\\Database\\Content Type\\application/vnd.fdf"});
+}
+
+std::wstring RegisterCommandLine(const std::wstring& installFolder) {
+  return L"\"" + installFolder + L"Kelto Quorbel.exe\" /register";
+}
+
+void RegisterMainProgram(const std::wstring& installFolder) {
+  std::wstring commandLine = RegisterCommandLine(installFolder);
+  std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back(L'\0');
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return;
+  UniqueHandle process(info.hProcess);
+  UniqueHandle thread(info.hThread);
+  ::WaitForSingleObject(process.get(), INFINITE);
+  DWORD exitCode = 0;
+  ::GetExitCodeProcess(process.get(), &exitCode);
+}

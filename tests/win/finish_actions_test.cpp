@@ -1,0 +1,155 @@
+// Finish: the order of the follow-up actions, the PDF association clean-up against the real registry, and the
+// main program's registration run.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "app/finish_actions.h"
+#include "engine/associations.h"
+#include "engine/registry.h"
+
+namespace {
+
+struct Recorder : FinishSteps {
+  std::vector<std::wstring> calls;
+  void ClearForeignPdfAssociations(int isWow64) override { calls.push_back(L"clear " + std::to_wstring(isWow64)); }
+  void RegisterMainProgram(const std::wstring& folder) override { calls.push_back(L"register " + folder); }
+  void SetDefaultPrinter(const std::wstring& name) override { calls.push_back(L"printer " + name); }
+  void Open(const std::wstring& path) override { calls.push_back(L"open " + path); }
+};
+
+SetupOptions Installed() {
+  SetupOptions o;
+  ResetOptions(o, 0, 0, L"C:\\Program Files");
+  o.installFolder = L"C:\\Program Files\\Kelto Software\\Kelto Quorbel\\";
+  return o;
+}
+
+TEST(FinishActions, DefaultChoicesTakeOverPdfThenPrinterThenStartTheProgram) {
+  Recorder steps;
+  RunFinishActions(Installed(), steps);
+  EXPECT_EQ(steps.calls,
+            (std::vector<std::wstring>{L"clear 0", L"register C:\\Program Files\\Kelto Software\\Kelto Quorbel\\",
+                                       L"printer Kelto Quorbel Printer",
+                                       L"open C:\\Program Files\\Kelto Software\\Kelto Quorbel\\\\Kelto Quorbel.exe"}));
+}
+
+TEST(FinishActions, EachChoiceAloneAndNoneAtAll) {
+  SetupOptions o = Installed();
+  o.setDefaultPdfHandler = o.setDefaultPrinter = o.runProgram = 0;
+  Recorder none;
+  RunFinishActions(o, none);
+  EXPECT_TRUE(none.calls.empty());
+  o.viewReadme = 1;
+  o.isWow64 = 1;
+  Recorder readme;
+  RunFinishActions(o, readme);
+  EXPECT_EQ(readme.calls,
+            (std::vector<std::wstring>{L"open C:\\Program Files\\Kelto Software\\Kelto Quorbel\\\\Readme.txt"}));
+  o.viewReadme = 0;
+  o.setDefaultPdfHandler = 1;
+  Recorder pdf;
+  RunFinishActions(o, pdf);
+  ASSERT_EQ(pdf.calls.size(), 2u);
+  EXPECT_EQ(pdf.calls[0], L"clear 1");
+}
+
+TEST(FinishActions, OverlongFolderIsCutNotOverrun) {
+  const std::wstring folder(400, L'a');
+  const std::wstring path = FinishPath(folder, L"Readme.txt");
+  EXPECT_EQ(path.size(), static_cast<size_t>(MAX_PATH - 1));
+  EXPECT_EQ(FinishPath(L"C:\\Q", L"Readme.txt"), L"C:\\Q\\Readme.txt");
+}
+
+// The registry of the prefix, put back as it was after each test.
+class PdfAssociations : public ::testing::Test {
+ protected:
+  static constexpr const wchar_t* kMimePdf = L"SOFTWARE\\Classes\\MIME\\Database\\Content Type\\application/pdf";
+  static constexpr const wchar_t* kProgIdClsid = L"SOFTWARE\\Classes\\KeltoQuorbel.Document\\CLSID";
+  static constexpr const wchar_t* kUserChoice =
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pdf\\UserChoice";
+  void TearDown() override {
+    for (const wchar_t* key : {L"SOFTWARE\\Classes\\.pdf", L"SOFTWARE\\Classes\\.fdf", kMimePdf,
+                               L"SOFTWARE\\Classes\\KeltoQuorbel.Document", L"SOFTWARE\\Classes\\KeltoQuorbel.FDFDoc"}) {
+      ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, key);
+    }
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pdf");
+  }
+  static bool HasValue(HKEY root, const wchar_t* key, const wchar_t* value) {
+    HKEY opened;
+    if (::RegOpenKeyExW(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    const bool found = ::RegQueryValueExW(opened, value, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    ::RegCloseKey(opened);
+    return found;
+  }
+  static bool KeyExists(HKEY root, const wchar_t* key) {
+    HKEY opened;
+    if (::RegOpenKeyExW(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(opened);
+    return true;
+  }
+};
+
+TEST_F(PdfAssociations, AnotherProgramsHandlerIsDeletedAndTheKeysStay) {
+  ASSERT_TRUE(WriteRegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\.pdf", L"", L"Other.Reader.1"));
+  ASSERT_TRUE(WriteRegistryString(HKEY_CURRENT_USER, kUserChoice, L"Progid", L"Other.Reader.1"));
+  ClearForeignPdfAssociations(0);
+  EXPECT_FALSE(HasValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\.pdf", nullptr));
+  EXPECT_FALSE(HasValue(HKEY_CLASSES_ROOT, L".pdf", nullptr));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\.pdf"));
+  EXPECT_FALSE(HasValue(HKEY_CURRENT_USER, kUserChoice, L"Progid"));
+}
+
+TEST_F(PdfAssociations, OurOwnHandlerInAnyCaseIsLeftAlone) {
+  ASSERT_TRUE(WriteRegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\.pdf", L"", L"KELTOQUORBEL.DOCUMENT"));
+  ASSERT_TRUE(WriteRegistryString(HKEY_CURRENT_USER, kUserChoice, L"Progid", L"keltoquorbel.document"));
+  ClearForeignPdfAssociations(0);
+  EXPECT_EQ(ReadRegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\.pdf", L"", L"-"), L"KELTOQUORBEL.DOCUMENT");
+  EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, kUserChoice, L"Progid", L"-"), L"keltoquorbel.document");
+}
+
+TEST_F(PdfAssociations, MimeClsidStaysOnlyWhenItIsOurs) {
+  const wchar_t ours[] = L"{4B1F3C2A-0D6E-4F5A-9B8C-7D6E5F4A3B2C}";
+  ASSERT_TRUE(WriteRegistryString(HKEY_LOCAL_MACHINE, kProgIdClsid, L"", ours));
+  ASSERT_TRUE(WriteRegistryString(HKEY_LOCAL_MACHINE, kMimePdf, L"CLSID", ours));
+  ClearForeignPdfAssociations(0);
+  EXPECT_TRUE(HasValue(HKEY_LOCAL_MACHINE, kMimePdf, L"CLSID"));
+  ASSERT_TRUE(WriteRegistryString(HKEY_LOCAL_MACHINE, kMimePdf, L"CLSID", L"{00000000-1111-2222-3333-444444444444}"));
+  ClearForeignPdfAssociations(0);
+  EXPECT_FALSE(HasValue(HKEY_LOCAL_MACHINE, kMimePdf, L"CLSID"));
+}
+
+TEST_F(PdfAssociations, NoUserChoiceMeansNothingToDelete) {
+  ClearForeignPdfAssociations(0);
+  EXPECT_FALSE(HasValue(HKEY_CURRENT_USER, kUserChoice, L"Progid"));
+}
+
+TEST_F(PdfAssociations, MainProgramRegistersItselfFromAFolderWithBlanks) {
+  wchar_t module[MAX_PATH * 2];
+  ::GetModuleFileNameW(nullptr, module, MAX_PATH * 2);
+  std::wstring stage = module;
+  if (stage.compare(0, 5, L"unix\\") == 0) stage = L"\\\\?\\" + stage;
+  stage = stage.substr(0, stage.find_last_of(L'\\')) + L"\\payload-stage\\";
+  const std::wstring folder = L"C:\\Finish Test\\Kelto Quorbel\\";
+  ::CreateDirectoryW(L"C:\\Finish Test", nullptr);
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(::CopyFileW((stage + L"Kelto Quorbel.exe").c_str(), (folder + L"Kelto Quorbel.exe").c_str(), FALSE));
+
+  RegisterMainProgram(folder);  // returns only once the program has ended
+
+  std::string logged;
+  if (FILE* f = _wfopen((folder + L"register-log.txt").c_str(), L"rb")) {
+    char chunk[512];
+    for (size_t n; (n = fread(chunk, 1, sizeof(chunk), f)) > 0;) logged.append(chunk, n);
+    fclose(f);
+  }
+  EXPECT_NE(logged.find("\"C:\\Finish Test\\Kelto Quorbel\\Kelto Quorbel.exe\" /register"), std::string::npos)
+      << "logged: " << logged;
+  EXPECT_EQ(ReadRegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\.pdf", L"", L""), L"KeltoQuorbel.Document");
+  ::DeleteFileW((folder + L"register-log.txt").c_str());
+  ::DeleteFileW((folder + L"Kelto Quorbel.exe").c_str());
+  ::RemoveDirectoryW(folder.c_str());
+  ::RemoveDirectoryW(L"C:\\Finish Test");
+}
+
+}  // namespace
