@@ -1,0 +1,114 @@
+#include "removal/removal_dialogs.h"
+
+#include <commctrl.h>
+
+#include "ui/pages/pages.h"
+
+namespace {
+
+constexpr int kClientHeight = 135;
+
+struct Layout {
+  int picture, text, bar;
+  int bannerWidth;
+};
+
+constexpr Layout kPipeLayout{kPipeRemovalPicture, kPipeRemovalText, kPipeRemovalBar, 530};
+constexpr Layout kBuiltInLayout{kBuiltInRemovalPicture, kBuiltInRemovalText, kBuiltInRemovalBar, 525};
+
+// Controls are placed in pixels, so the client area must be exactly that size whatever the font.
+void SetClientSize(HWND hwnd, int width, int height) {
+  RECT rect{0, 0, width, height};
+  ::AdjustWindowRectEx(&rect, static_cast<DWORD>(::GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(::GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+  const int w = rect.right - rect.left;
+  const int h = rect.bottom - rect.top;
+  const int x = (::GetSystemMetrics(SM_CXSCREEN) - w) / 2;
+  const int y = (::GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+  ::SetWindowPos(hwnd, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Prepare(HWND window, const Layout& layout, SkinImage& banner, int skinIndex, const TextLookup& text) {
+  SetPageIcon(window);
+  ::SetWindowTextW(window, text(1).c_str());
+  SetClientSize(window, layout.bannerWidth, kClientHeight);
+  banner.Attach(window, layout.picture);
+  banner.SetBitmap(RemovalBannerId(skinIndex));
+  ::MoveWindow(::GetDlgItem(window, layout.picture), 0, 0, layout.bannerWidth, 66, TRUE);
+  ::SetDlgItemTextW(window, layout.text, text(100).c_str());
+  ::MoveWindow(::GetDlgItem(window, layout.text), 16, 79, 491, 22, TRUE);
+  HWND bar = ::GetDlgItem(window, layout.bar);
+  ::MoveWindow(bar, 16, 103, 491, 16, TRUE);
+  ::SendMessageW(bar, PBM_SETRANGE32, 0, 100);
+  ::SendMessageW(bar, PBM_SETPOS, 0, 0);
+}
+
+}  // namespace
+
+int RemovalBannerId(int skinIndex) {
+  static const int kBanners[7] = {403, 156, 161, 171, 166, 408, 176};
+  return skinIndex >= 0 && skinIndex < 7 ? kBanners[skinIndex] : kBanners[0];
+}
+
+void BarProgress::SetPosition(int position) {
+  ::SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+  ::UpdateWindow(bar_);
+}
+
+bool PipeRemovalWindow::Open() {
+  if (hwnd_) return true;
+  hwnd_ = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kPipeRemovalDialogId), nullptr,
+                               &PipeRemovalWindow::Proc, reinterpret_cast<LPARAM>(this));
+  if (!hwnd_) return false;
+  Prepare(hwnd_, kPipeLayout, banner_, skinIndex_, text_);
+  ::ShowWindow(hwnd_, SW_SHOW);
+  ::UpdateWindow(hwnd_);
+  return true;
+}
+
+void PipeRemovalWindow::SetPosition(int position) {
+  if (!hwnd_) return;
+  BarProgress(::GetDlgItem(hwnd_, kPipeRemovalBar)).SetPosition(position);
+}
+
+void PipeRemovalWindow::Close() {
+  if (!hwnd_) return;
+  ::DestroyWindow(hwnd_);
+  hwnd_ = nullptr;
+}
+
+INT_PTR CALLBACK PipeRemovalWindow::Proc(HWND, UINT msg, WPARAM wp, LPARAM) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      return FALSE;  // nothing here takes the focus
+    case WM_COMMAND:
+      return TRUE;  // the close box: the uninstaller decides when this ends
+    // The white and black of every dialog of the setup.
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC: {
+      HDC dc = reinterpret_cast<HDC>(wp);
+      ::SetTextColor(dc, RGB(0, 0, 0));
+      ::SetBkColor(dc, RGB(255, 255, 255));
+      return reinterpret_cast<INT_PTR>(::GetStockObject(WHITE_BRUSH));
+    }
+    default:
+      return FALSE;
+  }
+}
+
+bool BuiltInRemovalDialog::OnInitDialog() {
+  started_ = false;
+  Prepare(hwnd(), kBuiltInLayout, banner_, skinIndex_, text_);
+  ::SetTimer(hwnd(), kBuiltInRemovalTimer, 500, nullptr);
+  return true;
+}
+
+void BuiltInRemovalDialog::OnTimer(UINT_PTR id) {
+  if (id != kBuiltInRemovalTimer || started_) return;
+  ::KillTimer(hwnd(), kBuiltInRemovalTimer);
+  // Message boxes of the steps pump messages, and a tick already queued must not start the work again.
+  started_ = true;
+  BarProgress bar(Item(kBuiltInRemovalBar));
+  if (work_) work_(bar);
+  End(1);
+}

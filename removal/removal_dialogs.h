@@ -1,0 +1,83 @@
+#pragma once
+// The progress windows of a removal. Both show the banner, text 100 and a bar from 0 to 100:
+// 178 while the old uninstaller reports over the pipe (modeless: the pipe reader keeps the thread),
+// 179 while the setup removes the old version itself (modal: the work runs from its first timer tick, so the
+// window is drawn before the work starts).
+#include <windows.h>
+
+#include <functional>
+
+#include "engine/install_context.h"
+#include "framework/dialog.h"
+#include "ui/controls/skin_image.h"
+
+inline constexpr int kPipeRemovalDialogId = 178;
+inline constexpr int kPipeRemovalPicture = 1114;
+inline constexpr int kPipeRemovalText = 1115;
+inline constexpr int kPipeRemovalBar = 1116;
+
+inline constexpr int kBuiltInRemovalDialogId = 179;
+inline constexpr int kBuiltInRemovalPicture = 1118;
+inline constexpr int kBuiltInRemovalText = 1119;
+inline constexpr int kBuiltInRemovalBar = 1117;
+inline constexpr UINT_PTR kBuiltInRemovalTimer = 135;
+
+// The banner bitmap of an installer language (English for an index out of range).
+int RemovalBannerId(int skinIndex);
+
+// A progress bar as the removal steps see it; each move is drawn at once, as the thread is busy.
+class BarProgress : public InstallProgress {
+ public:
+  explicit BarProgress(HWND bar) : bar_(bar) {}
+  void SetPosition(int position) override;
+  void SetStatus(const std::wstring&) override {}
+  void Finish(int) override {}
+
+ private:
+  HWND bar_;
+};
+
+class PipeRemovalWindow {
+ public:
+  PipeRemovalWindow(int skinIndex, TextLookup text) : skinIndex_(skinIndex), text_(std::move(text)) {}
+  ~PipeRemovalWindow() { Close(); }
+  PipeRemovalWindow(const PipeRemovalWindow&) = delete;
+  PipeRemovalWindow& operator=(const PipeRemovalWindow&) = delete;
+
+  // Creates, shows and draws the window; false when it can't be created.
+  bool Open();
+  bool isOpen() const { return hwnd_ != nullptr; }
+  // 0 to 100; drawn at once.
+  void SetPosition(int position);
+  void Close();
+  HWND hwnd() const { return hwnd_; }
+
+ private:
+  static INT_PTR CALLBACK Proc(HWND, UINT msg, WPARAM wp, LPARAM);
+
+  int skinIndex_;
+  TextLookup text_;
+  HWND hwnd_ = nullptr;
+  SkinImage banner_;
+};
+
+class BuiltInRemovalDialog : public Dialog {
+ public:
+  using Work = std::function<void(InstallProgress& bar)>;
+  BuiltInRemovalDialog(int skinIndex, TextLookup text, Work work)
+      : Dialog(kBuiltInRemovalDialogId), skinIndex_(skinIndex), text_(std::move(text)), work_(std::move(work)) {}
+
+ protected:
+  bool OnInitDialog() override;
+  void OnTimer(UINT_PTR id) override;
+  // Half a removal is worse than none: the window can't be closed while it runs.
+  void OnCancel() override {}
+  bool DiscardsEscape() const override { return true; }
+
+ private:
+  int skinIndex_;
+  TextLookup text_;
+  Work work_;
+  SkinImage banner_;
+  bool started_ = false;
+};
