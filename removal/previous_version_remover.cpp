@@ -1,0 +1,456 @@
+#include "removal/previous_version_remover.h"
+
+#include <shlobj.h>
+
+#include <climits>
+#include <cwctype>
+
+#include "app/setup_session.h"
+#include "engine/product_records.h"
+#include "engine/registry.h"
+#include "engine/shortcuts.h"
+#include "framework/handles.h"
+#include "integration/component_registry.h"
+#include "integration/virtual_printer.h"
+#include "removal/delete_tree.h"
+#include "removal/removal_dialogs.h"
+
+namespace {
+
+constexpr DWORD kPipeBufferSize = 100;
+constexpr DWORD kPollMs = 20;
+constexpr int kReportFailed = -1;
+constexpr int kReportFinished = 10;
+
+const wchar_t kMainProgram[] = L"Kelto Quorbel.exe";
+const wchar_t kBetaProgram[] = L"Kelto Quorbel Beta.exe";
+const wchar_t* const kOldLinks[] = {L"\\Kelto Quorbel Beta.lnk", L"\\Kelto Quorbel.lnk", L"\\KelmoraQuorbel.lnk"};
+const wchar_t* const kProgramFiles[] = {L"Kelto Quorbel Beta.exe", L"Kelto Quorbel.exe", L"Readme.txt",
+                                        L"Uninstall.exe", L"config.xml"};
+
+std::wstring WithBackslash(std::wstring path) {
+  if (path.empty() || path.back() != L'\\') path += L'\\';
+  return path;
+}
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+  return text;
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b) { return Lower(a) == Lower(b); }
+
+// Characters of "X:\" or "\\server\share" before the first folder name; 0 when the path has neither form.
+size_t RootLength(const std::wstring& path) {
+  if (path.size() >= 3 && std::iswalpha(path[0]) && path[1] == L':' && path[2] == L'\\') return 3;
+  if (path.size() < 2 || path[0] != L'\\' || path[1] != L'\\') return 0;
+  const size_t server = path.find(L'\\', 2);
+  if (server == std::wstring::npos || server == 2) return 0;
+  const size_t share = path.find(L'\\', server + 1);
+  if (share == std::wstring::npos || share == server + 1) return 0;
+  return share + 1;
+}
+
+// --- processes -------------------------------------------------------------------------------------------
+
+// The old uninstaller and whatever it starts: some copy themselves elsewhere and run the copy, so the first
+// process ending is not the end of the removal. Without a job (the setup already runs in one that allows no
+// other) only the first process is watched.
+class Uninstaller {
+ public:
+  bool Start(std::wstring commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;  // and none given
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr,
+                          &startup, &info)) {
+      return false;
+    }
+    process_.reset(info.hProcess);
+    UniqueHandle thread(info.hThread);
+    job_.reset(::CreateJobObjectW(nullptr, nullptr));
+    if (job_ && !::AssignProcessToJobObject(job_.get(), process_.get())) job_.reset();
+    ::ResumeThread(thread.get());
+    return true;
+  }
+
+  // No process of the uninstaller runs any more, so no report can come.
+  bool Gone() const {
+    if (job_) {
+      JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
+      if (::QueryInformationJobObject(job_.get(), JobObjectBasicAccountingInformation, &info, sizeof(info),
+                                      nullptr)) {
+        return info.ActiveProcesses == 0;
+      }
+    }
+    return ::WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0;
+  }
+
+ private:
+  UniqueHandle process_;
+  UniqueHandle job_;
+};
+
+// The window's messages while the reader holds the thread, so that it repaints and answers.
+void PumpMessages() {
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      ::PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+}
+
+enum class PipeRead { Message, Nothing, NotConnected, Broken };
+
+// One report if one is waiting; never blocks, so the reader can watch the uninstaller between polls.
+PipeRead ReadReport(HANDLE pipe, int& value) {
+  DWORD available = 0;
+  if (!::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) {
+    return ::GetLastError() == ERROR_BROKEN_PIPE ? PipeRead::Broken : PipeRead::NotConnected;
+  }
+  if (available == 0) return PipeRead::Nothing;
+  char buffer[kPipeBufferSize];
+  DWORD got = 0;
+  if (!::ReadFile(pipe, buffer, kPipeBufferSize, &got, nullptr)) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_BROKEN_PIPE) return PipeRead::Broken;
+    if (error != ERROR_MORE_DATA) return PipeRead::Nothing;
+    // An over-long report counts by its start; its rest must not pass for another report.
+    char rest[kPipeBufferSize];
+    DWORD more = 0;
+    while (!::ReadFile(pipe, rest, kPipeBufferSize, &more, nullptr) && ::GetLastError() == ERROR_MORE_DATA) {
+    }
+  }
+  value = PipeReportValue(buffer, got);
+  return PipeRead::Message;
+}
+
+// --- shell links -----------------------------------------------------------------------------------------
+
+// An unresolved special folder is skipped: its links would otherwise be looked for in the current root.
+void DeleteOldLinks(const std::wstring& folder) {
+  if (folder.empty()) return;
+  for (const wchar_t* link : kOldLinks) ::DeleteFileW((folder + link).c_str());
+}
+
+void DeleteMenuFolder(const std::wstring& programs, const wchar_t* name) {
+  if (programs.empty()) return;
+  const std::wstring folder = programs + name;
+  deleteMatching(folder + L"\\*.lnk");
+  ::RemoveDirectoryW(folder.c_str());
+}
+
+// --- registry --------------------------------------------------------------------------------------------
+
+void DeleteValue(HKEY root, const wchar_t* subKey, const wchar_t* name) {
+  UniqueKey key;
+  if (::RegOpenKeyExW(root, subKey, 0, KEY_SET_VALUE, key.receive()) == ERROR_SUCCESS) {
+    ::RegDeleteValueW(key.get(), name);
+  }
+}
+
+bool KeyExists(HKEY root, const wchar_t* subKey) {
+  UniqueKey key;
+  return ::RegOpenKeyExW(root, subKey, 0, KEY_QUERY_VALUE, key.receive()) == ERROR_SUCCESS;
+}
+
+// The saved value from the machine's record, else from the user's. The reader creates what it opens, and a
+// user who never had the record must not get an empty one.
+std::wstring SavedAssociation(const wchar_t* name) {
+  std::wstring value = ReadRegistryString(HKEY_LOCAL_MACHINE, kProductKey, name, L"");
+  if (value.empty() && KeyExists(HKEY_CURRENT_USER, kProductKey)) {
+    value = ReadRegistryString(HKEY_CURRENT_USER, kProductKey, name, L"");
+  }
+  return value;
+}
+
+// Where the steps report when their window can't be shown.
+class NoProgress : public InstallProgress {
+ public:
+  void SetPosition(int) override {}
+  void SetStatus(const std::wstring&) override {}
+  void Finish(int) override {}
+};
+
+}  // namespace
+
+std::wstring InstallerServiceCommandLine(const std::wstring& systemFolder) {
+  return L"\"" + systemFolder + L"\\msiexec.exe\" /x " + kProductCode + L" /quiet";
+}
+
+std::wstring UninstallerCommandLine(const std::wstring& installFolder) {
+  return L"\"" + installFolder + L"Uninstall.exe\"UninstForInst";
+}
+
+int PipeReportValue(const char* bytes, size_t size) {
+  size_t i = 0;
+  while (i < size && bytes[i] != 0 && (bytes[i] == ' ' || (bytes[i] >= '\t' && bytes[i] <= '\r'))) ++i;
+  bool negative = false;
+  if (i < size && (bytes[i] == '-' || bytes[i] == '+')) negative = bytes[i++] == '-';
+  long long value = 0;
+  for (; i < size && bytes[i] >= '0' && bytes[i] <= '9'; ++i) {
+    if (value <= INT_MAX) value = value * 10 + (bytes[i] - '0');
+  }
+  if (negative) value = -value;
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+bool IsRemovableInstallFolder(const std::wstring& folder) {
+  const size_t root = RootLength(folder);
+  if (root == 0) return false;
+  const std::wstring server = folder.substr(2, folder.find(L'\\', 2) - 2);
+  if (root > 3 && (server == L"?" || server == L".")) return false;  // device paths, not folders
+  std::wstring rest = folder.substr(root);
+  if (!rest.empty() && rest.back() == L'\\') rest.pop_back();
+  if (rest.empty()) return false;
+  if (rest.find_first_of(L"/:*?\"<>|") != std::wstring::npos) return false;
+  size_t start = 0;
+  for (;;) {
+    const size_t end = rest.find(L'\\', start);
+    const std::wstring part = rest.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+    if (part.empty() || part == L"." || part == L"..") return false;
+    if (end == std::wstring::npos) return true;
+    start = end + 1;
+  }
+}
+
+std::vector<std::wstring> EmptiedFolderCandidates(const std::wstring& installFolder, const std::wstring& existPath) {
+  std::vector<std::wstring> folders;
+  if (SameText(installFolder, existPath)) return folders;
+  // The root stays whatever existPath says: "c:" alone would name the current folder of drive C.
+  const size_t root = RootLength(installFolder);
+  for (size_t i = installFolder.size(); i-- > 1;) {
+    if (installFolder[i] != L'\\') continue;
+    const std::wstring candidate = installFolder.substr(0, i);
+    if (SameText(candidate + L"\\", existPath) || candidate.size() < root) break;
+    folders.push_back(candidate);
+  }
+  return folders;
+}
+
+const std::vector<std::wstring>& ProductKeysToDelete() {
+  static const std::vector<std::wstring> keys = {
+      L"SOFTWARE\\Classes\\CLSID\\{2D71B5E4-9A03-4C8F-B61E-7F24C9A0D5B8}",
+      L"SOFTWARE\\Classes\\CLSID\\{4E8C1A90-7B2D-4F63-A5C1-0D9E38B7F215}",
+      L"SOFTWARE\\Classes\\KeltoQuorbel.Document",
+      L"SOFTWARE\\Classes\\KeltoQuorbel.FDFDoc",
+      L"SOFTWARE\\Classes\\Applications\\KELTOQ~1.EXE",
+      L"SOFTWARE\\Kelto Software\\Kelto Quorbel",
+      L"SOFTWARE\\Kelto Software\\KelmoraQuorbel",
+      L"SOFTWARE\\Kelto Software\\Kelto Quorbel Beta",
+      L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs\\Kelto Quorbel",
+      L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache\\Kelto Quorbel",
+      L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kelto Quorbel",
+      L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KelmoraQuorbel",
+      L"SOFTWARE\\Kelto Software\\Kelto Quorbel",
+      L"SOFTWARE\\Kelto Software\\KelmoraQuorbel",
+  };
+  return keys;
+}
+
+PreviousVersionRemover::PreviousVersionRemover(SetupOptions& options, TextLookup text)
+    : options_(options), text_(std::move(text)) {}
+
+// --- installer service -----------------------------------------------------------------------------------
+
+void PreviousVersionRemover::RemoveInstallerPackage() {
+  wchar_t system[MAX_PATH] = L"";
+  const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) system[0] = 0;
+  std::wstring commandLine = InstallerServiceCommandLine(system);
+  STARTUPINFOW startup{};
+  ::GetStartupInfoW(&startup);
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, nullptr,
+                        &startup, &info)) {
+    return;
+  }
+  UniqueHandle process(info.hProcess);
+  UniqueHandle thread(info.hThread);
+  ::WaitForSingleObject(process.get(), INFINITE);
+}
+
+// --- pipe ------------------------------------------------------------------------------------------------
+
+PipeRemovalResult PreviousVersionRemover::RemoveViaPipe() {
+  UniqueHandle pipe(::CreateNamedPipeW(kRemovalPipeName, PIPE_ACCESS_DUPLEX,
+                                       PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
+                                       PIPE_UNLIMITED_INSTANCES, kPipeBufferSize, kPipeBufferSize, 0, nullptr));
+  if (!pipe) return PipeRemovalResult::PipeFailed;
+  Uninstaller uninstaller;
+  if (!uninstaller.Start(UninstallerCommandLine(options_.installFolder))) return PipeRemovalResult::Failed;
+
+  PipeRemovalWindow window(options_.SkinIndex, text_);
+  for (;;) {
+    PumpMessages();
+    // Sampled before the pipe is looked at: a pipe still unconnected after the last process ended stays so.
+    const bool gone = uninstaller.Gone();
+    int value = 0;
+    switch (ReadReport(pipe.get(), value)) {
+      case PipeRead::Broken:
+        return PipeRemovalResult::Failed;
+      case PipeRead::NotConnected:
+        if (gone) return PipeRemovalResult::Failed;
+        break;
+      case PipeRead::Nothing:
+        break;
+      case PipeRead::Message:
+        if (value == kReportFailed) return PipeRemovalResult::Failed;
+        if (value == kReportFinished) {
+          window.SetPosition(100);
+          return PipeRemovalResult::Completed;
+        }
+        if (!window.isOpen()) window.Open();
+        window.SetPosition(value < 0 ? 0 : value > 10 ? 100 : value * 10);
+        continue;  // another report may already wait
+    }
+    ::Sleep(kPollMs);
+  }
+}
+
+// --- built-in removal ------------------------------------------------------------------------------------
+
+bool PreviousVersionRemover::RemoveBuiltIn() {
+  if (!PrepareBuiltIn()) return false;
+  BuiltInRemovalDialog dialog(options_.SkinIndex, text_, [this](InstallProgress& bar) { RunBuiltInSteps(bar); });
+  // The old version goes whether or not its window can be shown: the loop takes it as gone.
+  if (dialog.DoModal(nullptr) == -1) {
+    NoProgress none;
+    RunBuiltInSteps(none);
+  }
+  return true;
+}
+
+bool PreviousVersionRemover::InUse(const std::wstring& path, bool& deleted) {
+  deleted = false;
+  if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+  if (::DeleteFileW(path.c_str())) {
+    deleted = true;
+    return false;
+  }
+  ShowMessage(nullptr, text_(98), text_(1), MB_OK | MB_ICONWARNING);
+  return true;
+}
+
+bool PreviousVersionRemover::PrepareBuiltIn() {
+  previous_.folder = WithBackslash(ReadRegistryString(HKEY_LOCAL_MACHINE, kProductKey, L"InstallPath", L""));
+  previous_.existPath = WithBackslash(ReadRegistryString(HKEY_LOCAL_MACHINE, kProductKey, L"ExistPath", L""));
+  // Without a folder of its own the removal would reach into a drive's root or wherever the text points.
+  if (!IsRemovableInstallFolder(previous_.folder)) return false;
+  options_.installFolder = previous_.folder;
+
+  const std::wstring mainProgram = previous_.folder + kMainProgram;
+  ::SetFileAttributesW(mainProgram.c_str(), FILE_ATTRIBUTE_NORMAL);
+  wchar_t temp[MAX_PATH + 1] = L"";
+  wchar_t copy[MAX_PATH + 1] = L"";
+  const DWORD tempLength = ::GetTempPathW(MAX_PATH + 1, temp);
+  const bool haveCopyName = tempLength > 0 && tempLength <= MAX_PATH && ::GetTempFileNameW(temp, L"kel", 0, copy);
+  const bool copied = haveCopyName && ::CopyFileW(mainProgram.c_str(), copy, FALSE);
+
+  bool mainDeleted = false;
+  bool betaDeleted = false;
+  const bool mainInUse = InUse(mainProgram, mainDeleted);
+  const bool betaInUse = InUse(previous_.folder + kBetaProgram, betaDeleted);
+  const bool refused = mainInUse || betaInUse;
+  // Only a good copy goes back: an empty one would replace the program with nothing.
+  if (refused && mainDeleted && copied) ::CopyFileW(copy, mainProgram.c_str(), FALSE);
+  if (haveCopyName) ::DeleteFileW(copy);
+  return !refused;
+}
+
+void PreviousVersionRemover::RunBuiltInSteps(InstallProgress& bar) {
+  RemoveDesktopLinks();
+  bar.SetPosition(10);
+  RemoveQuickLaunchLinks();
+  bar.SetPosition(20);
+  RemoveMenuFolders();
+  bar.SetPosition(40);
+  RemoveComponents(bar);
+  bar.SetPosition(60);
+  RemovePrinter(bar);
+  bar.SetPosition(80);
+  RemoveProgramFiles();
+  bar.SetPosition(85);
+  RestorePdfAssociation();
+  bar.SetPosition(90);
+  DeleteProductKeys();
+  ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+  bar.SetPosition(100);
+}
+
+void PreviousVersionRemover::RemoveDesktopLinks() {
+  DeleteOldLinks(SpecialFolderPath(CSIDL_COMMON_DESKTOPDIRECTORY));
+  DeleteOldLinks(SpecialFolderPath(CSIDL_DESKTOPDIRECTORY));
+}
+
+void PreviousVersionRemover::RemoveQuickLaunchLinks() {
+  const std::wstring appData = SpecialFolderPath(CSIDL_APPDATA);
+  if (!appData.empty()) DeleteOldLinks(appData + L"\\Microsoft\\Internet Explorer\\Quick Launch");
+}
+
+void PreviousVersionRemover::RemoveMenuFolders() {
+  const std::wstring programs = SpecialFolderPath(CSIDL_PROGRAMS);
+  DeleteMenuFolder(programs, L"\\Kelto Quorbel SE");
+  DeleteMenuFolder(programs, L"\\Kelto Quorbel");
+  DeleteMenuFolder(SpecialFolderPath(CSIDL_COMMON_PROGRAMS), L"\\Kelto Quorbel");
+}
+
+void PreviousVersionRemover::RemoveComponents(InstallProgress& bar) {
+  ComponentRegistry components;
+  components.SetProgress(&bar, 40, 60);
+  components.SetInstallFolder(previous_.folder);
+  components.RemoveCjkSupport();
+  components.RemoveImageDecoders();
+  components.RemoveSpellCheck();
+  components.RemoveBrowserPlugin(1);
+  components.RemoveOnDemandPlugin();
+  components.RemoveStamps();
+  components.RemoveLanguageFiles();
+  components.RemoveOcrAddon();
+}
+
+void PreviousVersionRemover::RemovePrinter(InstallProgress& bar) {
+  VirtualPrinterInstaller printer;
+  printer.SetTextLookup(text_);
+  printer.InitForRemoval(previous_.folder, &bar, 60, 75);
+  printer.Remove();
+}
+
+void PreviousVersionRemover::RemoveProgramFiles() {
+  for (const wchar_t* name : kProgramFiles) ::DeleteFileW((previous_.folder + name).c_str());
+  for (const std::wstring& folder : EmptiedFolderCandidates(previous_.folder, previous_.existPath)) {
+    ::RemoveDirectoryW(folder.c_str());  // only an empty folder goes
+  }
+}
+
+void PreviousVersionRemover::RestorePdfAssociation() {
+  const std::wstring document = SavedAssociation(L"strdocument");
+  const std::wstring clsid = SavedAssociation(L"strCLSID");
+  const std::wstring progId = SavedAssociation(L"strProgid");
+  if (!document.empty()) {
+    WriteRegistryString(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.pdf", L"", document);
+  } else {
+    DeleteValue(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.pdf", nullptr);
+  }
+  WriteRegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\MIME\\Database\\Content Type\\application/pdf",
+                      L"CLSID", clsid);
+  const wchar_t fileExts[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pdf";
+  if (!progId.empty()) {
+    WriteRegistryString(HKEY_CURRENT_USER, fileExts, L"Progid", progId);
+  } else {
+    DeleteValue(HKEY_CURRENT_USER, fileExts, L"Progid");
+  }
+}
+
+void PreviousVersionRemover::DeleteProductKeys() {
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    for (const std::wstring& key : ProductKeysToDelete()) deleteKeyTree(root, key);
+  }
+}

@@ -1,0 +1,80 @@
+#pragma once
+// Takes an earlier installation away before the new version goes in: through the installer service, through
+// the old version's own uninstaller reporting over a named pipe, or by the setup itself behind a small
+// progress window.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/page_flow.h"
+#include "app/setup_options.h"
+#include "engine/install_context.h"
+
+inline constexpr wchar_t kRemovalPipeName[] = L"\\\\.\\pipe\\Kelto Quorbel";
+
+// "<systemFolder>\msiexec.exe" /x <product code> /quiet
+std::wstring InstallerServiceCommandLine(const std::wstring& systemFolder);
+
+// "<installFolder>Uninstall.exe"UninstForInst; installFolder ends with a backslash.
+std::wstring UninstallerCommandLine(const std::wstring& installFolder);
+
+// The integer a pipe report carries: decimal text ended by the message's end or a NUL, as atoi reads it
+// (0 when it does not start with a number), saturated at the int range.
+int PipeReportValue(const char* bytes, size_t size);
+
+// A folder the built-in removal may work in: "X:\name..." or "\\server\share\name...", with no ".", ".."
+// or empty parts and no wildcard or stream characters. A drive's or a share's root is never one.
+bool IsRemovableInstallFolder(const std::wstring& folder);
+
+// The folders the built-in removal tries to remove once emptied, deepest first: the install folder and its
+// parents up to, not including, existPath (compared without regard to case). Both end with a backslash;
+// nothing when they are the same folder, and never a drive or share root.
+std::vector<std::wstring> EmptiedFolderCandidates(const std::wstring& installFolder, const std::wstring& existPath);
+
+// The registry keys of the product and its former names that the built-in removal deletes under each hive.
+const std::vector<std::wstring>& ProductKeysToDelete();
+
+// What the built-in removal works on, read from the earlier installation's record.
+struct PreviousInstallation {
+  std::wstring folder;     // "InstallPath", with a trailing backslash
+  std::wstring existPath;  // "ExistPath", with a trailing backslash
+};
+
+class PreviousVersionRemover {
+ public:
+  PreviousVersionRemover(SetupOptions& options, TextLookup text);
+
+  // Runs the installer service's removal of the product and waits for it; its outcome is not examined.
+  void RemoveInstallerPackage();
+
+  // Starts the old uninstaller and follows its reports over the pipe; shows window 178 while it reports.
+  PipeRemovalResult RemoveViaPipe();
+
+  // Preparation, then window 179 running the removal steps. False when the preparation refused: a program
+  // file is in use (after text 98), or the record names no folder the removal may touch.
+  bool RemoveBuiltIn();
+
+  // The pieces of the built-in removal, for tests.
+  // Reads the record and tests both program files; true to go on. Sets installFolder on success.
+  bool PrepareBuiltIn();
+  // The eight steps, reporting the bar after each.
+  void RunBuiltInSteps(InstallProgress& bar);
+  const PreviousInstallation& previous() const { return previous_; }
+
+ private:
+  // Deletes `path` to learn whether it is in use; true when it was in use (after text 98).
+  bool InUse(const std::wstring& path, bool& deleted);
+  void RemoveDesktopLinks();
+  void RemoveQuickLaunchLinks();
+  void RemoveMenuFolders();
+  void RemoveComponents(InstallProgress& bar);
+  void RemovePrinter(InstallProgress& bar);
+  void RemoveProgramFiles();
+  void RestorePdfAssociation();
+  void DeleteProductKeys();
+
+  SetupOptions& options_;
+  TextLookup text_;
+  PreviousInstallation previous_;
+};

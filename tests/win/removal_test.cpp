@@ -1,0 +1,512 @@
+// Removal of an earlier installation, in this process: the pipe removal against the stand-in uninstaller, the
+// built-in removal's preparation and steps on the prefix's real files and registry, and the pure pieces.
+#include "removal/previous_version_remover.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+
+#include "component_test_helpers.h"
+#include "engine/product_records.h"
+#include "engine/registry.h"
+#include "framework/handles.h"
+#include "integration/component_registry.h"
+
+namespace {
+
+using namespace component_test;
+
+// Run under the name "Uninstall.exe", this program is an uninstaller that hands over to a copy of the
+// stand-in ("Uninstall-child.exe" beside it) and ends at once, as uninstallers that copy themselves away do.
+const bool kHandedOver = [] {
+  wchar_t path[MAX_PATH * 2] = L"";
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+  std::wstring self = path;
+  const std::wstring name = self.substr(self.find_last_of(L'\\') + 1);
+  if (::lstrcmpiW(name.c_str(), L"Uninstall.exe") != 0) return false;
+  std::wstring child = self.substr(0, self.size() - name.size()) + L"Uninstall-child.exe";
+  std::wstring line = L"\"" + child + L"\"UninstForInst";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  if (::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+  }
+  ::ExitProcess(0);
+  return true;
+}();
+
+std::wstring BuiltinLookup(unsigned id) { return BuiltinText(id); }
+
+void WriteRecord(const std::wstring& name, const std::wstring& value) {
+  WriteRegistryString(HKEY_LOCAL_MACHINE, kProductKey, name, value);
+}
+
+// Answers the message boxes of this thread as they come: Cancel where there is one (a spooler retry box must
+// not loop), OK otherwise; records caption and text.
+class BoxWatch {
+ public:
+  struct Box {
+    std::wstring caption, text;
+  };
+  BoxWatch() : thread_(::GetCurrentThreadId()), worker_([this] { Watch(); }) {}
+  ~BoxWatch() { Stop(); }
+  void Stop() {
+    stop_ = true;
+    if (worker_.joinable()) worker_.join();
+  }
+  std::vector<Box> boxes() {
+    Stop();
+    return boxes_;
+  }
+
+ private:
+  static BOOL CALLBACK Find(HWND hwnd, LPARAM lp) {
+    wchar_t name[16] = L"";
+    ::GetClassNameW(hwnd, name, 16);
+    if (std::wstring(name) == L"#32770" && ::IsWindowVisible(hwnd) && ::GetDlgItem(hwnd, 0xFFFF)) {
+      *reinterpret_cast<HWND*>(lp) = hwnd;
+      return FALSE;
+    }
+    return TRUE;
+  }
+  void Watch() {
+    HWND answered = nullptr;
+    while (!stop_) {
+      ::Sleep(20);
+      if (answered && ::IsWindow(answered)) continue;
+      HWND box = nullptr;
+      ::EnumThreadWindows(thread_, Find, reinterpret_cast<LPARAM>(&box));
+      if (!box) continue;
+      wchar_t caption[256] = L"", text[1024] = L"";
+      ::GetWindowTextW(box, caption, 256);
+      ::GetDlgItemTextW(box, 0xFFFF, text, 1024);
+      boxes_.push_back({caption, text});
+      const int button = ::GetDlgItem(box, IDCANCEL) ? IDCANCEL : IDOK;
+      ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+      answered = box;
+    }
+  }
+  DWORD thread_;
+  std::atomic<bool> stop_{false};
+  std::vector<Box> boxes_;
+  std::thread worker_;
+};
+
+// --- pure pieces -----------------------------------------------------------------------------------------
+
+TEST(RemovalCommandLines, AreExact) {
+  EXPECT_EQ(InstallerServiceCommandLine(L"C:\\windows\\system32"),
+            L"\"C:\\windows\\system32\\msiexec.exe\" /x {6A0F2B71-3C58-4E19-9D2A-5B7E40C1F8A3} /quiet");
+  // The keyword follows the closing quotation mark without a blank.
+  EXPECT_EQ(UninstallerCommandLine(L"C:\\Program Files\\Kelto Software\\Kelto Quorbel\\"),
+            L"\"C:\\Program Files\\Kelto Software\\Kelto Quorbel\\Uninstall.exe\"UninstForInst");
+}
+
+TEST(PipeReportValue, ReadsTheNumberAtTheStartOfTheMessage) {
+  auto value = [](const std::string& bytes) { return PipeReportValue(bytes.data(), bytes.size()); };
+  EXPECT_EQ(value(std::string("3\0", 2)), 3);
+  EXPECT_EQ(value("10"), 10);  // without its NUL
+  EXPECT_EQ(value(std::string("-1\0", 3)), -1);
+  EXPECT_EQ(value(std::string("6\0" "99", 4)), 6);  // a NUL ends the text
+  EXPECT_EQ(value("7abc"), 7);
+  EXPECT_EQ(value("abc"), 0);
+  EXPECT_EQ(value(""), 0);
+  EXPECT_EQ(value("99999999999999999999"), INT_MAX);
+  EXPECT_EQ(value("-99999999999999999999"), INT_MIN);
+}
+
+TEST(RemovableInstallFolder, OnlyAFolderOfItsOwn) {
+  for (const wchar_t* folder :
+       {L"C:\\Program Files\\Kelto Software\\Kelto Quorbel\\", L"d:\\Quorbel", L"\\\\server\\share\\Quorbel\\"}) {
+    EXPECT_TRUE(IsRemovableInstallFolder(folder)) << Narrow(folder);
+  }
+  for (const wchar_t* folder :
+       {L"", L"\\", L"C:", L"C:\\", L"C:Quorbel\\", L"Quorbel\\", L"\\Quorbel\\", L"\\\\server\\share\\",
+        L"\\\\server\\", L"C:\\Quorbel\\..\\..\\Windows\\", L"C:\\.\\", L"C:\\a\\\\b\\", L"C:\\Quorbel*\\",
+        L"C:\\a\\b:stream\\", L"C:/Quorbel/", L"\\\\?\\C:\\Quorbel\\", L"\\\\.\\pipe\\Quorbel\\"}) {
+    EXPECT_FALSE(IsRemovableInstallFolder(folder)) << Narrow(folder);
+  }
+}
+
+TEST(EmptiedFolderCandidates, StopAtTheExistingFolderAndNeverTakeARoot) {
+  using List = std::vector<std::wstring>;
+  const std::wstring folder = L"C:\\Program Files\\Kelto Software\\Kelto Quorbel\\";
+  EXPECT_EQ(EmptiedFolderCandidates(folder, L"C:\\Program Files\\Kelto Software\\"),
+            List{L"C:\\Program Files\\Kelto Software\\Kelto Quorbel"});
+  // ExistPath is kept in lower case.
+  EXPECT_EQ(EmptiedFolderCandidates(folder, L"c:\\program files\\"),
+            (List{L"C:\\Program Files\\Kelto Software\\Kelto Quorbel", L"C:\\Program Files\\Kelto Software"}));
+  EXPECT_EQ(EmptiedFolderCandidates(folder, L"c:\\program files\\kelto software\\kelto quorbel\\"), List{});
+  // An empty ExistPath stops nowhere: everything up to, not including, the drive's root.
+  EXPECT_EQ(EmptiedFolderCandidates(folder, L"\\"),
+            (List{L"C:\\Program Files\\Kelto Software\\Kelto Quorbel", L"C:\\Program Files\\Kelto Software",
+                  L"C:\\Program Files"}));
+  EXPECT_EQ(EmptiedFolderCandidates(L"\\\\server\\share\\Apps\\Quorbel\\", L"\\"),
+            (List{L"\\\\server\\share\\Apps\\Quorbel", L"\\\\server\\share\\Apps"}));
+}
+
+// --- pipe removal ----------------------------------------------------------------------------------------
+
+class PipeRemoval : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveProductRecords();
+    folder_ = sandbox_.path() + L"\\Old Quorbel";
+    ::CreateDirectoryW(folder_.c_str(), nullptr);
+    TakeStaged(folder_, {L"Uninstall.exe", L"Kelto Quorbel.exe", L"Readme.txt"});
+    WriteRecord(L"InstallPath", folder_);
+    WriteRecord(L"Version", L"2.1.0.0100");
+    options_.installFolder = folder_ + L"\\";
+  }
+  void TearDown() override { RemoveProductRecords(); }
+
+  PipeRemovalResult Remove(const wchar_t* mode) {
+    ScopedEnvironment environmentMode(L"KELTO_UNINSTALL_MODE", mode);
+    ScopedEnvironment delay(L"KELTO_UNINSTALL_DELAY_MS", L"50");
+    return PreviousVersionRemover(options_, BuiltinLookup).RemoveViaPipe();
+  }
+  // The removal on a thread of its own, so that a reader that never gives up fails the test instead of
+  // hanging it; the time it took goes to `seconds`.
+  PipeRemovalResult RemoveWithin(const wchar_t* mode, int limitSeconds, double& seconds) {
+    const auto start = std::chrono::steady_clock::now();
+    auto done = std::async(std::launch::async, [&] { return Remove(mode); });
+    if (done.wait_for(std::chrono::seconds(limitSeconds)) != std::future_status::ready) {
+      ADD_FAILURE() << "the pipe removal did not end";
+      ::TerminateProcess(::GetCurrentProcess(), 3);  // its thread can't be stopped
+    }
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return done.get();
+  }
+
+  Sandbox sandbox_{L"pipe"};
+  std::wstring folder_;
+  SetupOptions options_;
+};
+
+TEST_F(PipeRemoval, ReportsUpToTenCompleteAndTheUninstallerDoesItsWork) {
+  EXPECT_EQ(Remove(L"report"), PipeRemovalResult::Completed);
+  EXPECT_EQ(List(folder_), std::vector<std::wstring>{L"Uninstall.exe"});
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+
+  // The window is torn down with the removal: a second run creates the pipe afresh and works the same.
+  TakeStaged(folder_, {L"Kelto Quorbel.exe"});
+  WriteRecord(L"InstallPath", folder_);
+  EXPECT_EQ(Remove(L"first-10"), PipeRemovalResult::Completed);
+  EXPECT_EQ(List(folder_), std::vector<std::wstring>{L"Uninstall.exe"});
+}
+
+TEST_F(PipeRemoval, FailureReportAndDepartureWithoutReportFail) {
+  double seconds = 0;
+  EXPECT_EQ(RemoveWithin(L"fail", 30, seconds), PipeRemovalResult::Failed);
+  EXPECT_EQ(RemoveWithin(L"silent-exit", 30, seconds), PipeRemovalResult::Failed);
+  EXPECT_LT(seconds, 10.0);
+  // Nothing was removed in either mode.
+  EXPECT_EQ(Sorted(List(folder_)), (std::vector<std::wstring>{L"Kelto Quorbel.exe", L"Readme.txt", L"Uninstall.exe"}));
+}
+
+TEST_F(PipeRemoval, AnUninstallerThatNeverConnectsFailsOnceItHasEnded) {
+  double seconds = 0;
+  EXPECT_EQ(RemoveWithin(L"never-connect", 60, seconds), PipeRemovalResult::Failed);
+  EXPECT_LT(seconds, 10.0);
+}
+
+TEST_F(PipeRemoval, AMissingUninstallerFailsAtOnce) {
+  ASSERT_TRUE(::DeleteFileW((folder_ + L"\\Uninstall.exe").c_str()));
+  double seconds = 0;
+  EXPECT_EQ(RemoveWithin(L"report", 30, seconds), PipeRemovalResult::Failed);
+  EXPECT_LT(seconds, 5.0);
+}
+
+TEST_F(PipeRemoval, AnUninstallerThatHandsOverToAnotherProcessIsFollowedToItsEnd) {
+  // This test program as "Uninstall.exe" starts the stand-in and ends before the stand-in connects.
+  const std::wstring stage = StageFolder();
+  const std::wstring self = stage.substr(0, stage.size() - std::wstring(L"payload-stage\\").size()) + L"win_tests.exe";
+  ASSERT_TRUE(::CopyFileW(self.c_str(), (folder_ + L"\\Uninstall.exe").c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileW((StageFolder() + L"Uninstall.exe").c_str(), (folder_ + L"\\Uninstall-child.exe").c_str(),
+                          FALSE));
+  double seconds = 0;
+  EXPECT_EQ(RemoveWithin(L"report", 60, seconds), PipeRemovalResult::Completed);
+}
+
+TEST_F(PipeRemoval, APipeNameInUseEndsBeforeAnythingStarts) {
+  UniqueHandle taken(::CreateNamedPipeW(kRemovalPipeName, PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE, 1, 100, 100, 0,
+                                        nullptr));
+  ASSERT_TRUE(taken);
+  EXPECT_EQ(Remove(L"report"), PipeRemovalResult::PipeFailed);
+  ::Sleep(500);
+  EXPECT_EQ(List(folder_).size(), 3u) << "the uninstaller must not have run";
+}
+
+// --- built-in removal: preparation -----------------------------------------------------------------------
+
+class BuiltInPreparation : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveProductRecords();
+    folder_ = sandbox_.path() + L"\\Old Quorbel";
+    ::CreateDirectoryW(folder_.c_str(), nullptr);
+    ASSERT_TRUE(WriteFileBytes(Main(), "main program"));
+    ASSERT_TRUE(WriteFileBytes(Beta(), "beta program"));
+    WriteRecord(L"InstallPath", folder_);
+    WriteRecord(L"Version", L"1.9.0.0100");
+    options_.installFolder = L"untouched";
+  }
+  void TearDown() override { RemoveProductRecords(); }
+
+  std::wstring Main() const { return folder_ + L"\\Kelto Quorbel.exe"; }
+  std::wstring Beta() const { return folder_ + L"\\Kelto Quorbel Beta.exe"; }
+  static UniqueHandle Hold(const std::wstring& path) {
+    return UniqueHandle(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  }
+  static size_t TemporaryCopies() {
+    wchar_t temp[MAX_PATH + 1] = L"";
+    ::GetTempPathW(MAX_PATH + 1, temp);
+    size_t count = 0;
+    for (const std::wstring& name : List(std::wstring(temp))) {
+      if (name.size() > 7 && ::CompareStringOrdinal(name.c_str(), 3, L"kel", 3, TRUE) == CSTR_EQUAL &&
+          name.substr(name.size() - 4) == L".tmp") {
+        ++count;
+      }
+    }
+    return count;
+  }
+  bool Prepare(std::vector<BoxWatch::Box>& boxes) {
+    BoxWatch watch;
+    const bool goOn = PreviousVersionRemover(options_, BuiltinLookup).PrepareBuiltIn();
+    boxes = watch.boxes();
+    return goOn;
+  }
+
+  Sandbox sandbox_{L"builtin"};
+  std::wstring folder_;
+  SetupOptions options_;
+};
+
+TEST_F(BuiltInPreparation, ProgramsNotInUseAreDeletedAndTheRemovalGoesOn) {
+  const size_t copies = TemporaryCopies();
+  std::vector<BoxWatch::Box> boxes;
+  EXPECT_TRUE(Prepare(boxes));
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_FALSE(Exists(Main()));
+  EXPECT_FALSE(Exists(Beta()));
+  EXPECT_EQ(options_.installFolder, folder_ + L"\\");
+  EXPECT_EQ(TemporaryCopies(), copies);
+}
+
+TEST_F(BuiltInPreparation, ARunningProgramRefusesWithTextNinetyEightAndLeavesBothProgramsInPlace) {
+  const size_t copies = TemporaryCopies();
+  struct Case {
+    bool holdMain, holdBeta;
+    size_t boxes;
+  } cases[] = {{true, false, 1}, {false, true, 1}, {true, true, 2}};
+  for (const Case& c : cases) {
+    WriteFileBytes(Main(), "main program");
+    WriteFileBytes(Beta(), "beta program");
+    std::vector<BoxWatch::Box> boxes;
+    {
+      UniqueHandle main = c.holdMain ? Hold(Main()) : UniqueHandle();
+      UniqueHandle beta = c.holdBeta ? Hold(Beta()) : UniqueHandle();
+      EXPECT_FALSE(Prepare(boxes));
+    }
+    ASSERT_EQ(boxes.size(), c.boxes);
+    for (const BoxWatch::Box& box : boxes) {
+      EXPECT_EQ(box.caption, L"Kelto Quorbel Install Wizard");
+      EXPECT_EQ(box.text, L"Kelto Quorbel is being used, please exit and retry.");
+    }
+    // The main program comes back from its temporary copy when only the beta was in use.
+    EXPECT_EQ(ReadFileBytes(Main()), "main program");
+    if (c.holdBeta) {
+      EXPECT_EQ(ReadFileBytes(Beta()), "beta program");
+    }
+    EXPECT_EQ(TemporaryCopies(), copies);
+  }
+}
+
+TEST_F(BuiltInPreparation, RefusesWithoutAFolderOfItsOwnAndTouchesNothing) {
+  // "\Kelto Quorbel.exe" is looked for in the root of the current drive when InstallPath is empty.
+  wchar_t current[MAX_PATH * 2] = L"";
+  ::GetCurrentDirectoryW(MAX_PATH * 2, current);
+  ASSERT_TRUE(::SetCurrentDirectoryW(L"C:\\"));
+  ScopeExit back([&] { ::SetCurrentDirectoryW(current); });
+  const std::wstring rootProgram = L"C:\\Kelto Quorbel.exe";
+  const bool hadRootProgram = Exists(rootProgram);
+  if (!hadRootProgram) {
+    ASSERT_TRUE(WriteFileBytes(rootProgram, "not ours"));
+  }
+  for (const wchar_t* path : {L"", L"C:\\", L"C:", L"Old Quorbel", L"C:\\Old\\..\\..\\"}) {
+    WriteRecord(L"InstallPath", path);
+    std::vector<BoxWatch::Box> boxes;
+    EXPECT_FALSE(Prepare(boxes)) << Narrow(path);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(options_.installFolder, L"untouched");
+  }
+  EXPECT_TRUE(Exists(rootProgram));
+  if (!hadRootProgram) ::DeleteFileW(rootProgram.c_str());
+  EXPECT_EQ(ReadFileBytes(Main()), "main program");
+}
+
+// --- built-in removal: the steps -------------------------------------------------------------------------
+
+const wchar_t kPdfKey[] = L"Software\\Classes\\.pdf";
+const wchar_t kMimeKey[] = L"SOFTWARE\\Classes\\MIME\\Database\\Content Type\\application/pdf";
+const wchar_t kFileExtsKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pdf";
+
+// One value as it was, put back when the test ends.
+class SavedValue {
+ public:
+  SavedValue(HKEY root, const wchar_t* key, const wchar_t* name) : root_(root), key_(key), name_(name) {
+    value_ = ReadRaw(root, key, name ? name : L"");
+  }
+  ~SavedValue() {
+    if (value_.found) {
+      SetRaw(root_, key_, name_ ? name_ : L"", value_.type, value_.bytes.data(),
+             static_cast<DWORD>(value_.bytes.size()));
+      return;
+    }
+    HKEY key;
+    if (::RegOpenKeyExW(root_, key_, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+      ::RegDeleteValueW(key, name_);
+      ::RegCloseKey(key);
+    }
+  }
+  SavedValue(const SavedValue&) = delete;
+  SavedValue& operator=(const SavedValue&) = delete;
+
+ private:
+  HKEY root_;
+  const wchar_t* key_;
+  const wchar_t* name_;
+  RawValue value_;
+};
+
+class BuiltInSteps : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveProductRecords();
+    existPath_ = sandbox_.path() + L"\\Programs";
+    folder_ = existPath_ + L"\\Kelto Software\\Kelto Quorbel";
+    MakeFolders(folder_);
+    WriteRecord(L"InstallPath", folder_);
+    WriteRecord(L"ExistPath", Lower(existPath_));
+    WriteRecord(L"Version", L"1.9.0.0100");
+  }
+  void TearDown() override {
+    RemoveProductRecords();
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+      for (const std::wstring& key : ProductKeysToDelete()) DeleteKeyTree(root, key);
+    }
+  }
+  static std::wstring Lower(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(::towlower(c));
+    return text;
+  }
+  void LayDownProgramFiles() {
+    for (const wchar_t* name : {L"Kelto Quorbel.exe", L"Kelto Quorbel Beta.exe", L"Readme.txt", L"Uninstall.exe",
+                                L"config.xml", L"kpdfcjk.bin", L"ktdecod1.dll"}) {
+      ASSERT_TRUE(WriteFileBytes(folder_ + L"\\" + name, "old"));
+    }
+    MakeFolders(folder_ + L"\\lex");
+    WriteFileBytes(folder_ + L"\\lex\\correct.tlx", "words");
+  }
+  // Steps 1 to 8 with the bar recorded; the spooler's boxes, if any, answered with Cancel.
+  std::vector<std::wstring> Run(std::vector<BoxWatch::Box>* boxes = nullptr) {
+    PreviousVersionRemover remover(options_, BuiltinLookup);
+    EXPECT_TRUE(remover.PrepareBuiltIn());
+    RecordingProgress bar;
+    BoxWatch watch;
+    remover.RunBuiltInSteps(bar);
+    if (boxes) *boxes = watch.boxes();
+    return bar.positions();
+  }
+
+  Folders links_;
+  QuickLaunchScope quickLaunch_{links_};
+  Sandbox sandbox_{L"steps"};
+  std::wstring existPath_, folder_;
+  SetupOptions options_;
+  SavedValue pdf_{HKEY_LOCAL_MACHINE, kPdfKey, nullptr};
+  SavedValue mime_{HKEY_LOCAL_MACHINE, kMimeKey, L"CLSID"};
+  SavedValue progId_{HKEY_CURRENT_USER, kFileExtsKey, L"Progid"};
+};
+
+TEST_F(BuiltInSteps, RemoveWhatTheOldVersionLeftAndMoveTheBarAfterEachStep) {
+  LayDownProgramFiles();
+  quickLaunch_.Make();
+  for (const std::wstring& folder : {links_.commonDesktop, links_.desktop, links_.quickLaunch}) {
+    for (const wchar_t* link : {L"\\Kelto Quorbel Beta.lnk", L"\\Kelto Quorbel.lnk", L"\\KelmoraQuorbel.lnk"}) {
+      ASSERT_TRUE(WriteFileBytes(folder + link, "link"));
+    }
+  }
+  for (const std::wstring& menu :
+       {links_.programs + L"\\Kelto Quorbel SE", links_.programs + L"\\Kelto Quorbel",
+        links_.commonPrograms + L"\\Kelto Quorbel"}) {
+    MakeFolders(menu);
+    ASSERT_TRUE(WriteFileBytes(menu + L"\\Kelto Quorbel.lnk", "link"));
+  }
+  // A user's own file in one menu folder keeps that folder.
+  ASSERT_TRUE(WriteFileBytes(links_.commonPrograms + L"\\Kelto Quorbel\\notes.txt", "mine"));
+  WriteRegistryString(HKEY_CURRENT_USER, std::wstring(kUpdatesListKey) + L"Kelto CJK Support", L"Name", L"x");
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    for (const std::wstring& key : ProductKeysToDelete()) {
+      ASSERT_TRUE(WriteRegistryString(root, key + L"\\deeper\\deepest", L"value", L"x"));
+      ASSERT_TRUE(WriteRegistryString(root, key, L"value", L"x"));
+    }
+  }
+  // The product's record goes in step 8; the association it saved is read in step 7.
+  WriteRecord(L"strdocument", L"OtherReader.Document");
+  WriteRecord(L"strCLSID", L"{B801CA65-A1FC-11D0-85AD-444553540000}");
+  WriteRecord(L"strProgid", L"OtherReader.Document.7");
+
+  std::vector<BoxWatch::Box> boxes;
+  EXPECT_EQ(Run(&boxes), (std::vector<std::wstring>{L"10", L"20", L"40", L"60", L"80", L"85", L"90", L"100"}));
+  // Only the spooler may ask (Wine can't tell a driver that is already gone); nothing else speaks up.
+  for (const BoxWatch::Box& box : boxes) EXPECT_EQ(box.caption, L"Kelto Quorbel Printer") << Narrow(box.text);
+
+  for (const std::wstring& folder : {links_.commonDesktop, links_.desktop, links_.quickLaunch}) {
+    for (const wchar_t* link : {L"\\Kelto Quorbel Beta.lnk", L"\\Kelto Quorbel.lnk", L"\\KelmoraQuorbel.lnk"}) {
+      EXPECT_FALSE(Exists(folder + link)) << Narrow(folder + link);
+    }
+  }
+  EXPECT_FALSE(Exists(links_.programs + L"\\Kelto Quorbel SE"));
+  EXPECT_FALSE(Exists(links_.programs + L"\\Kelto Quorbel"));
+  EXPECT_EQ(List(links_.commonPrograms + L"\\Kelto Quorbel"), std::vector<std::wstring>{L"notes.txt"});
+  RemoveTree(links_.commonPrograms + L"\\Kelto Quorbel");
+
+  // Files and emptied folders up to, not including, ExistPath.
+  EXPECT_FALSE(Exists(folder_));
+  EXPECT_FALSE(Exists(existPath_ + L"\\Kelto Software"));
+  EXPECT_TRUE(IsFolder(existPath_));
+
+  EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kPdfKey, L"").text(), L"OtherReader.Document");
+  EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMimeKey, L"CLSID").text(), L"{B801CA65-A1FC-11D0-85AD-444553540000}");
+  EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kFileExtsKey, L"Progid").text(), L"OtherReader.Document.7");
+
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    for (const std::wstring& key : ProductKeysToDelete()) EXPECT_FALSE(KeyExists(root, key)) << Narrow(key);
+  }
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, std::wstring(kUpdatesListKey) + L"Kelto CJK Support"));
+}
+
+TEST_F(BuiltInSteps, UserFilesKeepTheFolderAndOnlyOurFilesGo) {
+  LayDownProgramFiles();
+  ASSERT_TRUE(WriteFileBytes(folder_ + L"\\My Letter.pdf", "mine"));
+  Run();
+  EXPECT_EQ(List(folder_), std::vector<std::wstring>{L"My Letter.pdf"});
+}
+
+TEST_F(BuiltInSteps, WithoutASavedHandlerThePdfValuesAreClearedAndTheUsersRecordIsTheFallback) {
+  SetRaw(HKEY_LOCAL_MACHINE, kPdfKey, L"", REG_SZ, L"KeltoQuorbel.Document", sizeof(L"KeltoQuorbel.Document"));
+  SetRaw(HKEY_CURRENT_USER, kFileExtsKey, L"Progid", REG_SZ, L"KeltoQuorbel.Document",
+         sizeof(L"KeltoQuorbel.Document"));
+  // Only the user's record holds a CLSID.
+  WriteRegistryString(HKEY_CURRENT_USER, kProductKey, L"strCLSID", L"{11111111-2222-3333-4444-555555555555}");
+  Run();
+  EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kPdfKey, L"").found);
+  EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kFileExtsKey, L"Progid").found);
+  EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMimeKey, L"CLSID").text(), L"{11111111-2222-3333-4444-555555555555}");
+}
+
+}  // namespace
