@@ -57,6 +57,18 @@ std::wstring StageSetup(const std::wstring& source) {
 }
 
 void ForgetInstallation() {
+  // A product started by an earlier Finish would hold its program file open against the next install.
+  for (HWND window; (window = ::FindWindowW(L"KeltoQuorbelFrame", nullptr)) != nullptr;) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    if (HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, pid)) {
+      ::WaitForSingleObject(process, 5000);
+      ::CloseHandle(process);
+    } else {
+      ::Sleep(200);
+    }
+  }
   for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_64KEY)}) {
     HKEY key;
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Kelto Software", 0, KEY_ALL_ACCESS | view, &key) == ERROR_SUCCESS) {

@@ -30,7 +30,8 @@ std::wstring StageSetup(const std::wstring& source);
 
 std::wstring Widen(const std::string& text);
 
-// Removes the product's machine record (both registry views), so the next setup finds nothing installed.
+// Removes the product's machine record (both registry views), so the next setup finds nothing installed,
+// and closes the product if an earlier Finish started it.
 void ForgetInstallation();
 
 }  // namespace gui
