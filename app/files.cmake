@@ -5,7 +5,7 @@ list(APPEND CORE_SOURCES
 list(APPEND WIN_SOURCES
   ${CMAKE_SOURCE_DIR}/app/setup_session.cpp
   ${CMAKE_SOURCE_DIR}/app/preflight.cpp
-  ${CMAKE_SOURCE_DIR}/app/removal_stubs.cpp
+  ${CMAKE_SOURCE_DIR}/app/removal_step.cpp
   ${CMAKE_SOURCE_DIR}/app/install_step.cpp)
 list(APPEND NATIVE_TESTS
   ${CMAKE_SOURCE_DIR}/tests/native/page_flow_test.cpp
