@@ -1,0 +1,1160 @@
+// The virtual printer against the prefix's real spooler, registry and files. The failures Wine can't produce
+// (a printer that can't be opened or deleted, a driver already gone) come through the spooler table.
+#include "integration/virtual_printer.h"
+
+#include <gtest/gtest.h>
+#include <winspool.h>
+
+#include <algorithm>
+#include <cstring>
+#include <cwctype>
+#include <map>
+#include <memory>
+
+#include "install_test_helpers.h"
+
+namespace {
+
+using namespace install_test;
+
+constexpr wchar_t kOtherDriver[] = L"Kelto Test Other Driver";
+constexpr wchar_t kSecondPrinter[] = L"My PDF Printer";
+constexpr wchar_t kUnrelatedPrinter[] = L"Kelto Test Unrelated Printer";
+constexpr wchar_t kPendingRenamesKey[] = L"System\\CurrentControlSet\\Control\\Session Manager";
+constexpr wchar_t kPendingRenames[] = L"PendingFileRenameOperations";
+// Where the package's stand-in add-in notes its registration.
+constexpr wchar_t kAddinMarker[] = L"Software\\Kelto Software\\Test\\WordAddinRegistered";
+
+const std::vector<std::wstring> kDriverCopies = {L"kqmvpr_drv.dll", L"kqmvpr_ui.dll", L"kqmvpr_pnt.txt"};
+const std::vector<std::wstring> kVersionFolderNames = {L"kqmvpr_drv.dll", L"kqmvpr_ui.dll", L"kqmvpr_pnt.txt",
+                                                       L"KTC_ProxyProcess.exe"};
+const std::vector<std::wstring> kMovedAsideNames = {L"ktTmp1.tmp", L"ktTmp2.tmp", L"ktTmp3.tmp", L"ktTmp4.tmp"};
+const std::vector<std::wstring> kPackageFiles = {L"kqmvpr_drv.dll",       L"kqmvpr_ui.dll",          L"kqmvpr_pnt.txt",
+                                                 L"KTC_ProxyProcess.exe", L"kqmvpr_drv64.dll",       L"kqmvpr_ui64.dll",
+                                                 L"kqmvpr_pnt64.txt",     L"KTC_ProxyProcess64.exe", L"psapi.dll",
+                                                 L"framedyn.dll"};
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(::towlower(c));
+  return text;
+}
+
+std::wstring StageFolder() {
+  wchar_t path[MAX_PATH * 2] = L"";
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+  std::wstring folder = path;
+  // Wine names a program outside every drive "unix\...", which only works with the \\?\ prefix.
+  if (folder.compare(0, 5, L"unix\\") == 0) folder = L"\\\\?\\" + folder;
+  return folder.substr(0, folder.find_last_of(L'\\')) + L"\\payload-stage";
+}
+
+std::wstring SystemFolder() {
+  wchar_t windows[MAX_PATH] = L"";
+  ::GetWindowsDirectoryW(windows, MAX_PATH);
+  return std::wstring(windows) + L"\\System32\\";
+}
+
+// --- the spooler as the tests see it, through the plain calls -----------------------------------------------
+
+std::wstring DriverDirectoryOf(const wchar_t* environment) {
+  wchar_t directory[MAX_PATH] = L"";
+  DWORD needed = 0;
+  std::wstring env = environment;
+  if (!::GetPrinterDriverDirectoryW(nullptr, env.data(), 1, reinterpret_cast<LPBYTE>(directory), sizeof(directory),
+                                    &needed)) {
+    return L"";
+  }
+  return directory;
+}
+
+template <typename Info>
+std::vector<BYTE> Enumerate(const std::function<BOOL(LPBYTE, DWORD, LPDWORD, LPDWORD)>& call, DWORD& count) {
+  DWORD needed = 0;
+  count = 0;
+  call(nullptr, 0, &needed, &count);
+  std::vector<BYTE> buffer(needed + sizeof(Info));
+  if (!call(buffer.data(), static_cast<DWORD>(buffer.size()), &needed, &count)) count = 0;
+  return buffer;
+}
+
+struct PrinterFacts {
+  std::wstring name, port, driver, processor, dataType;
+  DWORD attributes = 0;
+};
+
+std::vector<PrinterFacts> LocalPrinters() {
+  DWORD count = 0;
+  const std::vector<BYTE> buffer = Enumerate<PRINTER_INFO_2W>(
+      [](LPBYTE out, DWORD size, LPDWORD needed, LPDWORD returned) {
+        return ::EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, out, size, needed, returned);
+      },
+      count);
+  std::vector<PrinterFacts> printers;
+  const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+  auto text = [](const wchar_t* s) { return std::wstring(s ? s : L""); };
+  for (DWORD i = 0; i < count; ++i) {
+    printers.push_back({text(info[i].pPrinterName), text(info[i].pPortName), text(info[i].pDriverName),
+                        text(info[i].pPrintProcessor), text(info[i].pDatatype), info[i].Attributes});
+  }
+  return printers;
+}
+
+bool FindPrinter(const std::wstring& name, PrinterFacts* facts = nullptr) {
+  for (const PrinterFacts& printer : LocalPrinters()) {
+    if (printer.name != name) continue;
+    if (facts) *facts = printer;
+    return true;
+  }
+  return false;
+}
+
+struct DriverFacts {
+  DWORD version = 0;
+  std::wstring environment, driverPath, configFile, dataFile;
+};
+
+bool FindDriver(const wchar_t* environment, const std::wstring& name, DriverFacts* facts = nullptr) {
+  std::wstring env = environment;
+  DWORD count = 0;
+  const std::vector<BYTE> buffer = Enumerate<DRIVER_INFO_3W>(
+      [&env](LPBYTE out, DWORD size, LPDWORD needed, LPDWORD returned) {
+        return ::EnumPrinterDriversW(nullptr, env.data(), 3, out, size, needed, returned);
+      },
+      count);
+  const auto* info = reinterpret_cast<const DRIVER_INFO_3W*>(buffer.data());
+  for (DWORD i = 0; i < count; ++i) {
+    if (!info[i].pName || name != info[i].pName) continue;
+    if (facts) {
+      *facts = {info[i].cVersion, info[i].pEnvironment ? info[i].pEnvironment : L"",
+                info[i].pDriverPath ? info[i].pDriverPath : L"", info[i].pConfigFile ? info[i].pConfigFile : L"",
+                info[i].pDataFile ? info[i].pDataFile : L""};
+    }
+    return true;
+  }
+  return false;
+}
+
+bool PortExists() {
+  DWORD count = 0;
+  const std::vector<BYTE> buffer =
+      Enumerate<PORT_INFO_1W>([](LPBYTE out, DWORD size, LPDWORD needed,
+                                 LPDWORD returned) { return ::EnumPortsW(nullptr, 1, out, size, needed, returned); },
+                              count);
+  const auto* info = reinterpret_cast<const PORT_INFO_1W*>(buffer.data());
+  for (DWORD i = 0; i < count; ++i) {
+    if (info[i].pName && std::wstring(info[i].pName) == kPrinterPortName) return true;
+  }
+  return false;
+}
+
+DWORD PortCommand(const wchar_t* command) {
+  std::wstring monitor = L", XcvMonitor Local Port";
+  PRINTER_DEFAULTSW defaults{nullptr, nullptr, SERVER_ACCESS_ADMINISTER};
+  HANDLE handle = nullptr;
+  if (!::OpenPrinterW(monitor.data(), &handle, &defaults)) return ::GetLastError();
+  wchar_t port[64] = {};
+  wcscpy(port, kPrinterPortName);
+  DWORD needed = 0, status = 0;
+  ::XcvDataW(handle, command, reinterpret_cast<PBYTE>(port), sizeof(kPrinterPortName), nullptr, 0, &needed, &status);
+  ::ClosePrinter(handle);
+  return status;
+}
+
+// Registers a driver with the package's 32-bit files, the way a driver of an earlier install or another
+// product would be there.
+bool AddDriverDirectly(const std::wstring& name, const wchar_t* environment) {
+  const std::wstring directory = DriverDirectoryOf(environment);
+  for (const std::wstring& file : kDriverCopies) {
+    if (!::CopyFileW((StageFolder() + L"\\" + file).c_str(), (directory + L"\\" + file).c_str(), FALSE)) return false;
+  }
+  std::wstring driverName = name, env = environment, driverPath = L"kqmvpr_drv.dll", dataFile = L"kqmvpr_pnt.txt",
+               configFile = L"kqmvpr_ui.dll";
+  DRIVER_INFO_3W info{};
+  info.cVersion = 3;
+  info.pName = driverName.data();
+  info.pEnvironment = env.data();
+  info.pDriverPath = driverPath.data();
+  info.pDataFile = dataFile.data();
+  info.pConfigFile = configFile.data();
+  return ::AddPrinterDriverW(nullptr, 3, reinterpret_cast<LPBYTE>(&info)) != FALSE;
+}
+
+bool AddPrinterDirectly(const std::wstring& name, const std::wstring& driver, const std::wstring& port) {
+  std::wstring printerName = name, driverName = driver, portName = port, processor = L"WinPrint", dataType = L"RAW";
+  PRINTER_INFO_2W info{};
+  info.pPrinterName = printerName.data();
+  info.pPortName = portName.data();
+  info.pDriverName = driverName.data();
+  info.pPrintProcessor = processor.data();
+  info.pDatatype = dataType.data();
+  info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+  HANDLE printer = ::AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
+  if (!printer) return false;
+  ::ClosePrinter(printer);
+  return true;
+}
+
+void DeletePrinterNamed(const std::wstring& name) {
+  std::wstring printerName = name;
+  PRINTER_DEFAULTSW all{nullptr, nullptr, PRINTER_ALL_ACCESS};
+  HANDLE printer = nullptr;
+  if (!::OpenPrinterW(printerName.data(), &printer, &all)) return;
+  ::DeletePrinter(printer);
+  ::ClosePrinter(printer);
+}
+
+// The pending renames this test run caused: every one of a moved-aside name.
+std::vector<std::wstring> PendingRenames() {
+  const RawValue raw = ReadRaw(HKEY_LOCAL_MACHINE, kPendingRenamesKey, kPendingRenames);
+  std::vector<std::wstring> entries;
+  const auto* text = reinterpret_cast<const wchar_t*>(raw.bytes.data());
+  const size_t length = raw.bytes.size() / sizeof(wchar_t);
+  for (size_t i = 0; i < length;) {
+    const std::wstring entry(text + i);
+    entries.push_back(entry);
+    i += entry.size() + 1;
+  }
+  while (!entries.empty() && entries.back().empty() && entries.size() % 2) entries.pop_back();
+  return entries;
+}
+
+bool IsOurs(const std::wstring& path) {
+  for (const std::wstring& name : kMovedAsideNames) {
+    if (path.size() >= name.size() && Lower(path.substr(path.size() - name.size())) == Lower(name)) return true;
+  }
+  return false;
+}
+
+void ForgetOurPendingRenames() {
+  const std::vector<std::wstring> entries = PendingRenames();
+  std::wstring kept;
+  for (size_t i = 0; i + 1 < entries.size(); i += 2) {
+    if (IsOurs(entries[i])) continue;
+    kept += entries[i] + L'\0' + entries[i + 1] + L'\0';
+  }
+  HKEY key = nullptr;
+  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kPendingRenamesKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  if (kept.empty()) {
+    ::RegDeleteValueW(key, kPendingRenames);
+  } else {
+    kept += L'\0';
+    ::RegSetValueExW(key, kPendingRenames, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(kept.data()),
+                     static_cast<DWORD>(kept.size() * sizeof(wchar_t)));
+  }
+  ::RegCloseKey(key);
+}
+
+// What a removal left in the version-3 folder that won't go at the next restart either. (Wine keeps the
+// configuration module it loaded for AddPrinterW in this process, so its moved-aside copy can only be scheduled.)
+std::vector<std::wstring> LeftInVersionFolder(const wchar_t* environment) {
+  std::vector<std::wstring> scheduled;
+  const std::vector<std::wstring> entries = PendingRenames();
+  for (size_t i = 0; i + 1 < entries.size(); i += 2) {
+    if (entries[i + 1].empty()) scheduled.push_back(Lower(entries[i]));
+  }
+  const std::wstring folder = DriverDirectoryOf(environment) + L"\\3\\";
+  std::vector<std::wstring> left;
+  for (const std::wstring& name : kVersionFolderNames) {
+    if (Exists(folder + name)) left.push_back(name);
+  }
+  for (const std::wstring& name : kMovedAsideNames) {
+    const std::wstring path = L"\\??\\" + Lower(folder + name);
+    if (Exists(folder + name) && std::find(scheduled.begin(), scheduled.end(), path) == scheduled.end()) {
+      left.push_back(name);
+    }
+  }
+  return left;
+}
+
+// Takes away every spooler object and file a test here may have made, in both environments.
+void ResetSpooler() {
+  for (const PrinterFacts& printer : LocalPrinters()) {
+    if (printer.driver == kPrinterDriverName || printer.driver == kOtherDriver || printer.name == kVirtualPrinterName ||
+        printer.name == kSecondPrinter || printer.name == kUnrelatedPrinter) {
+      DeletePrinterNamed(printer.name);
+    }
+  }
+  for (const wchar_t* environment : {kEnvironment32, kEnvironment64}) {
+    std::wstring env = environment;
+    for (std::wstring driver : {std::wstring(kPrinterDriverName), std::wstring(kOtherDriver)}) {
+      ::DeletePrinterDriverW(nullptr, env.data(), driver.data());
+    }
+    const std::wstring directory = DriverDirectoryOf(environment);
+    if (directory.empty()) continue;
+    for (const std::wstring& name : kDriverCopies) ::DeleteFileW((directory + L"\\" + name).c_str());
+    for (const auto* names : {&kVersionFolderNames, &kMovedAsideNames}) {
+      for (const std::wstring& name : *names) {
+        const std::wstring path = directory + L"\\3\\" + name;
+        ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (::DeleteFileW(path.c_str()) || !Exists(path)) continue;
+        // Wine keeps the configuration module it loaded for AddPrinterW in this process: out of the way with it.
+        static int leftovers = 0;
+        const std::wstring leftover = directory + L"\\3\\kelto-test-leftover-" +
+                                      std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++leftovers);
+        if (::MoveFileW(path.c_str(), leftover.c_str())) {
+          ::MoveFileExW(leftover.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        }
+      }
+    }
+  }
+  PortCommand(L"DeletePort");
+  ForgetOurPendingRenames();
+}
+
+// --- the seam, the progress bar and the add-in ----------------------------------------------------------------
+
+template <typename Signature>
+void CountCalls(std::function<Signature>& call, std::shared_ptr<int> count) {
+  call = [inner = call, count](auto... args) {
+    ++*count;
+    return inner(args...);
+  };
+}
+
+// The real spooler with every call counted.
+SpoolerCalls CountedSpooler(std::shared_ptr<int> count) {
+  SpoolerCalls calls = RealSpoolerCalls();
+  CountCalls(calls.getPrinterDriverDirectory, count);
+  CountCalls(calls.openPrinter, count);
+  CountCalls(calls.closePrinter, count);
+  CountCalls(calls.xcvData, count);
+  CountCalls(calls.addPrinterDriver, count);
+  CountCalls(calls.addPrinter, count);
+  CountCalls(calls.enumPrinters, count);
+  CountCalls(calls.deletePrinter, count);
+  CountCalls(calls.deletePrinterDriver, count);
+  return calls;
+}
+
+struct AddinRecord {
+  int installResult = 1;
+  std::vector<std::wstring> installs;  // "source|install folder"
+  std::vector<std::wstring> removals;
+  std::vector<std::wstring> texts;  // text 96 as the add-in would show it
+};
+
+WordAddinSteps RecordingAddin(AddinRecord& record) {
+  return {[&record](const std::wstring& source, const std::wstring& folder, const TextLookup& text) {
+            record.installs.push_back(source + L"|" + folder);
+            record.texts.push_back(text(96));
+            return record.installResult;
+          },
+          [&record](const std::wstring& folder) {
+            record.removals.push_back(folder);
+            return 1;
+          }};
+}
+
+// Answers the retry boxes of this process from another thread, in the order given (IDOK or IDCANCEL; Cancel
+// once the list is used up, so a test can't hang), and records each box.
+class RetryBoxes {
+ public:
+  struct Box {
+    std::wstring caption, text;
+    bool hasOk = false, hasCancel = false, hasOwner = false;
+  };
+
+  explicit RetryBoxes(std::vector<int> answers = {}) : answers_(std::move(answers)) {
+    worker_ = std::thread([this] { Watch(); });
+  }
+  ~RetryBoxes() { Stop(); }
+  RetryBoxes(const RetryBoxes&) = delete;
+  RetryBoxes& operator=(const RetryBoxes&) = delete;
+
+  // Read boxes() only after this.
+  const std::vector<Box>& Stop() {
+    stop_ = true;
+    if (worker_.joinable()) worker_.join();
+    return boxes_;
+  }
+  std::vector<std::wstring> texts() {
+    std::vector<std::wstring> out;
+    for (const Box& box : Stop()) out.push_back(box.text);
+    return out;
+  }
+
+ private:
+  static BOOL CALLBACK Visit(HWND hwnd, LPARAM lp) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(hwnd, &process);
+    wchar_t className[32] = {};
+    ::GetClassNameW(hwnd, className, 32);
+    if (process != ::GetCurrentProcessId() || std::wstring(className) != L"#32770" || !::IsWindowVisible(hwnd)) {
+      return TRUE;
+    }
+    *reinterpret_cast<HWND*>(lp) = hwnd;
+    return FALSE;
+  }
+  void Watch() {
+    HWND answered = nullptr;
+    while (!stop_) {
+      ::Sleep(20);
+      if (answered && ::IsWindow(answered)) continue;  // still closing
+      HWND box = nullptr;
+      ::EnumWindows(Visit, reinterpret_cast<LPARAM>(&box));
+      if (!box) continue;
+      Box seen;
+      wchar_t caption[256] = {}, text[1024] = {};
+      ::GetWindowTextW(box, caption, 256);
+      ::GetDlgItemTextW(box, 0xFFFF, text, 1024);  // the message box's text control
+      seen.caption = caption;
+      seen.text = text;
+      seen.hasOk = ::GetDlgItem(box, IDOK) != nullptr;
+      seen.hasCancel = ::GetDlgItem(box, IDCANCEL) != nullptr;
+      seen.hasOwner = ::GetWindow(box, GW_OWNER) != nullptr;
+      const size_t index = boxes_.size();
+      boxes_.push_back(seen);
+      const int answer = index < answers_.size() ? answers_[index] : IDCANCEL;
+      ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+      answered = box;
+    }
+  }
+
+  std::vector<int> answers_;
+  std::atomic<bool> stop_{false};
+  std::vector<Box> boxes_;
+  std::thread worker_;
+};
+
+std::vector<std::wstring> Texts(std::initializer_list<unsigned> ids) {
+  std::vector<std::wstring> out;
+  for (unsigned id : ids) out.push_back(BuiltinText(id));
+  return out;
+}
+
+// --- fixture --------------------------------------------------------------------------------------------------
+
+class VirtualPrinterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetSpooler();
+    for (const wchar_t* environment : {kEnvironment32, kEnvironment64}) {
+      ASSERT_FALSE(FindDriver(environment, kPrinterDriverName)) << Narrow(environment);
+      ASSERT_FALSE(FindDriver(environment, kOtherDriver)) << Narrow(environment);
+    }
+    ASSERT_FALSE(PortExists());
+    ASSERT_FALSE(FindPrinter(kVirtualPrinterName));
+    for (const wchar_t* folder : {L"", L"wbem\\"}) {
+      if (!Exists(SystemFolder() + folder + L"framedyn.dll"))
+        framedynAdded_.push_back(SystemFolder() + folder + L"framedyn.dll");
+    }
+    source_ = sandbox_.path() + L"\\extract";
+    installFolder_ = sandbox_.path() + L"\\Kelto Quorbel";
+    ::CreateDirectoryW(source_.c_str(), nullptr);
+    ::CreateDirectoryW(installFolder_.c_str(), nullptr);
+    for (const std::wstring& name : kPackageFiles) {
+      ASSERT_TRUE(::CopyFileW((StageFolder() + L"\\" + name).c_str(), (source_ + L"\\" + name).c_str(), FALSE))
+          << Narrow(name);
+    }
+  }
+  void TearDown() override {
+    boxes_->Stop();
+    ResetSpooler();
+    DeleteKeyTree(HKEY_CURRENT_USER, kAddinMarker);
+    for (const std::wstring& path : framedynAdded_) ::DeleteFileW(path.c_str());
+  }
+
+  // What the install sequence passes: both folders with their trailing separator.
+  PrinterInstallParams Params(int isWow64 = 0, int isAdmin = 1) {
+    return {source_ + L"\\", installFolder_ + L"/", isWow64, isAdmin, BuiltinTexts()};
+  }
+  void Prepare(VirtualPrinterInstaller& printer, const PrinterInstallParams& params) {
+    printer.InitForInstall(params);
+    printer.SetProgress(&progress_, 15, 40);
+    printer.SetWordAddinSteps(RecordingAddin(addin_));
+  }
+  void PrepareRemoval(VirtualPrinterInstaller& printer) {
+    printer.InitForRemoval(installFolder_ + L"\\", &removalProgress_, 60, 75);
+    printer.SetTextLookup(BuiltinTexts());
+    printer.SetWordAddinSteps(RecordingAddin(addin_));
+  }
+
+  // The product installed as far as this prefix's spooler allows: by Install where Wine takes the printer,
+  // else the same objects made directly (the printer on the 32-bit driver Wine's spooler knows).
+  void InstallForRemoval() {
+    if (!PrefixIs64Bit()) {
+      VirtualPrinterInstaller printer;
+      Prepare(printer, Params());
+      ASSERT_EQ(printer.Install(), 1);
+    } else {
+      ASSERT_EQ(PortCommand(L"AddPort"), 0u);
+      ASSERT_TRUE(AddDriverDirectly(kPrinterDriverName, kEnvironment64));
+      ASSERT_TRUE(AddDriverDirectly(kPrinterDriverName, kEnvironment32));
+      ASSERT_TRUE(AddPrinterDirectly(kVirtualPrinterName, kPrinterDriverName, kPrinterPortName));
+      ASSERT_TRUE(::CopyFileW((source_ + L"\\KTC_ProxyProcess64.exe").c_str(),
+                              VersionFile(L"KTC_ProxyProcess.exe").c_str(), FALSE));
+    }
+    addin_ = {};
+    progress_.calls.clear();
+  }
+
+  const wchar_t* Environment() const { return PrefixIs64Bit() ? kEnvironment64 : kEnvironment32; }
+  std::wstring DriverFile(const std::wstring& name) const { return DriverDirectoryOf(Environment()) + L"\\" + name; }
+  std::wstring VersionFile(const std::wstring& name) const {
+    return DriverDirectoryOf(Environment()) + L"\\3\\" + name;
+  }
+  std::map<std::wstring, std::string> VersionFolderContents() const {
+    std::map<std::wstring, std::string> contents;
+    for (const auto* names : {&kVersionFolderNames, &kMovedAsideNames}) {
+      for (const std::wstring& name : *names) {
+        if (Exists(VersionFile(name))) contents[name] = ReadFileBytes(VersionFile(name));
+      }
+    }
+    return contents;
+  }
+
+  // Every box is answered, Cancel unless the test says otherwise, so that none can hang a test.
+  void AnswerBoxes(std::vector<int> answers) {
+    boxes_.reset();
+    boxes_ = std::make_unique<RetryBoxes>(std::move(answers));
+  }
+
+  std::unique_ptr<RetryBoxes> boxes_ = std::make_unique<RetryBoxes>();
+  Sandbox sandbox_{L"printer"};
+  std::wstring source_, installFolder_;
+  std::vector<std::wstring> framedynAdded_;
+  RecordingProgress progress_, removalProgress_;
+  AddinRecord addin_;
+};
+
+// --- install and removal on the real spooler -----------------------------------------------------------------
+
+TEST_F(VirtualPrinterTest, InstallBuildsPortDriverPrinterAndProxyAndRemoveTakesThemAway) {
+  if (PrefixIs64Bit()) GTEST_SKIP() << "Wine's 32-bit spooler adds no printer on a 64-bit driver";
+  const std::string systemPsapi = ReadFileBytes(SystemFolder() + L"psapi.dll");
+  {
+    VirtualPrinterInstaller printer;
+    Prepare(printer, Params());
+    EXPECT_EQ(printer.Install(), 1);
+    EXPECT_TRUE(boxes_->texts().empty());
+    AnswerBoxes({});
+    EXPECT_EQ(printer.stage(), 4);
+    EXPECT_EQ(printer.environment(), L"Windows NT x86");
+    EXPECT_EQ(printer.driverDirectory(), DriverDirectoryOf(kEnvironment32));
+    EXPECT_EQ(progress_.positions(),
+              (std::vector<std::wstring>{L"18", L"21", L"24", L"27", L"30", L"33", L"36", L"40"}));
+  }
+  EXPECT_TRUE(PortExists());
+
+  DriverFacts driver;
+  ASSERT_TRUE(FindDriver(kEnvironment32, kPrinterDriverName, &driver));
+  EXPECT_EQ(driver.version, 3u);
+  EXPECT_EQ(driver.environment, L"Windows NT x86");
+  EXPECT_EQ(Lower(driver.driverPath), Lower(VersionFile(L"kqmvpr_drv.dll")));
+  EXPECT_EQ(Lower(driver.configFile), Lower(VersionFile(L"kqmvpr_ui.dll")));
+  EXPECT_EQ(Lower(driver.dataFile), Lower(VersionFile(L"kqmvpr_pnt.txt")));
+  for (const std::wstring& name : kVersionFolderNames) {
+    EXPECT_EQ(ReadFileBytes(VersionFile(name)), ReadFileBytes(source_ + L"\\" + name)) << Narrow(name);
+  }
+
+  PrinterFacts facts;
+  ASSERT_TRUE(FindPrinter(kVirtualPrinterName, &facts));
+  EXPECT_EQ(facts.port, L"KELTO_QUORBEL:");
+  EXPECT_EQ(facts.driver, L"Kelto Quorbel Printer Driver");
+  EXPECT_EQ(facts.processor, L"WinPrint");
+  EXPECT_EQ(facts.dataType, L"RAW");
+  EXPECT_TRUE(facts.attributes & PRINTER_ATTRIBUTE_LOCAL);
+
+  // The add-in gets both folders without their separators and the program's texts.
+  EXPECT_EQ(addin_.installs, std::vector<std::wstring>{source_ + L"|" + installFolder_});
+  EXPECT_EQ(addin_.texts, Texts({96}));
+  // Support files: Wine has its own psapi.dll, which stays; it has no framedyn.dll, which comes from the package.
+  EXPECT_EQ(ReadFileBytes(SystemFolder() + L"psapi.dll"), systemPsapi);
+  EXPECT_EQ(ReadFileBytes(SystemFolder() + L"framedyn.dll"), ReadFileBytes(source_ + L"\\framedyn.dll"));
+
+  // Printers the user added on the same driver go too; one on another driver stays.
+  ASSERT_TRUE(AddPrinterDirectly(kSecondPrinter, kPrinterDriverName, kPrinterPortName));
+  ASSERT_TRUE(AddDriverDirectly(kOtherDriver, kEnvironment32));
+  ASSERT_TRUE(AddPrinterDirectly(kUnrelatedPrinter, kOtherDriver, L"LPT1:"));
+
+  VirtualPrinterInstaller remover;
+  PrepareRemoval(remover);
+  EXPECT_EQ(remover.Remove(), 1);
+  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_FALSE(FindPrinter(kVirtualPrinterName));
+  EXPECT_FALSE(FindPrinter(kSecondPrinter));
+  EXPECT_TRUE(FindPrinter(kUnrelatedPrinter));
+  EXPECT_FALSE(FindDriver(kEnvironment32, kPrinterDriverName));
+  EXPECT_TRUE(FindDriver(kEnvironment32, kOtherDriver));
+  EXPECT_FALSE(PortExists());
+  for (const std::wstring& name : kDriverCopies) EXPECT_FALSE(Exists(DriverFile(name))) << Narrow(name);
+  EXPECT_EQ(LeftInVersionFolder(Environment()), std::vector<std::wstring>{});
+  EXPECT_EQ(addin_.removals, std::vector<std::wstring>{installFolder_});
+  EXPECT_FALSE(IsFolder(installFolder_));  // empty, so it went
+  EXPECT_TRUE(removalProgress_.calls.empty());
+}
+
+TEST_F(VirtualPrinterTest, RemoveDeletesEveryLocalPrinterOnTheDriverWhateverItsName) {
+  InstallForRemoval();
+  ASSERT_TRUE(AddPrinterDirectly(kSecondPrinter, kPrinterDriverName, L"LPT1:"));
+  ASSERT_TRUE(AddDriverDirectly(kOtherDriver, kEnvironment32));
+  ASSERT_TRUE(AddPrinterDirectly(kUnrelatedPrinter, kOtherDriver, kPrinterPortName));
+  WriteFileBytes(installFolder_ + L"\\settings.ini", "user data");
+
+  VirtualPrinterInstaller remover;
+  PrepareRemoval(remover);
+  EXPECT_EQ(remover.Remove(), 1);
+  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_FALSE(FindPrinter(kVirtualPrinterName));
+  EXPECT_FALSE(FindPrinter(kSecondPrinter));
+  EXPECT_TRUE(FindPrinter(kUnrelatedPrinter));
+  EXPECT_FALSE(FindDriver(Environment(), kPrinterDriverName));
+  EXPECT_FALSE(PortExists());
+  EXPECT_EQ(LeftInVersionFolder(Environment()), std::vector<std::wstring>{});
+  // A folder with something left in it stays.
+  EXPECT_TRUE(Exists(installFolder_ + L"\\settings.ini"));
+}
+
+TEST_F(VirtualPrinterTest, AnExistingPrinterOfTheNameIsLeftAsItIs) {
+  ASSERT_TRUE(AddDriverDirectly(kOtherDriver, kEnvironment32));
+  ASSERT_TRUE(AddPrinterDirectly(kVirtualPrinterName, kOtherDriver, L"LPT1:"));
+
+  VirtualPrinterInstaller printer;
+  Prepare(printer, Params(PrefixIs64Bit() ? 1 : 0));
+  EXPECT_EQ(printer.Install(), 1);
+  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_EQ(printer.stage(), 4);
+  PrinterFacts facts;
+  ASSERT_TRUE(FindPrinter(kVirtualPrinterName, &facts));
+  EXPECT_EQ(facts.driver, kOtherDriver);
+  EXPECT_EQ(facts.port, L"LPT1:");
+  EXPECT_TRUE(FindDriver(Environment(), kPrinterDriverName));
+  EXPECT_TRUE(PortExists());
+  EXPECT_TRUE(Exists(VersionFile(L"KTC_ProxyProcess.exe")));
+}
+
+TEST_F(VirtualPrinterTest, AnExistingPortCountsAsSuccess) {
+  ASSERT_EQ(PortCommand(L"AddPort"), 0u);
+  ASSERT_EQ(PortCommand(L"AddPort"), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+
+  VirtualPrinterInstaller printer;
+  Prepare(printer, Params(PrefixIs64Bit() ? 1 : 0));
+  const int result = printer.Install();
+  EXPECT_TRUE(boxes_->texts().empty());
+  // Past the port either way; only Wine's 32-bit spooler on a 64-bit driver stops it at the printer.
+  EXPECT_GE(printer.stage(), 3);
+  EXPECT_EQ(result, PrefixIs64Bit() ? 0 : 1);
+  EXPECT_EQ(progress_.positions().size(), PrefixIs64Bit() ? 3u : 8u);
+}
+
+TEST_F(VirtualPrinterTest, On64BitWindowsThe64BitFilesGoInUnderTheir32BitNamesAndARefusedPrinterIsUndone) {
+  // Marked sources show which file went where; Wine checks none of them.
+  for (const std::wstring name : {L"kqmvpr_drv", L"kqmvpr_ui", L"kqmvpr_pnt", L"KTC_ProxyProcess"}) {
+    for (const std::wstring suffix : {L"", L"64"}) {
+      const std::wstring extension = name == L"kqmvpr_pnt" ? L".txt" : name == L"KTC_ProxyProcess" ? L".exe" : L".dll";
+      ASSERT_TRUE(WriteFileBytes(source_ + L"\\" + name + suffix + extension, Narrow(name + suffix)));
+    }
+  }
+  struct Seen {
+    DRIVER_INFO_3W driver{};
+    std::wstring name, environment, driverPath, dataFile, configFile, helpFile, dependentFiles, defaultDataType;
+    bool monitorIsNone = false;
+    std::map<std::wstring, std::string> copies;
+    std::map<std::wstring, std::string> versionCopies;
+    DWORD printerError = 0;
+    PRINTER_INFO_2W printer{};
+    std::wstring printerName, port, printerDriver, processor, dataType;
+  };
+  auto seen = std::make_shared<Seen>();
+  SpoolerCalls spooler = RealSpoolerCalls();
+  spooler.addPrinterDriver = [seen](LPWSTR server, DWORD level, LPBYTE info) {
+    const auto& record = *reinterpret_cast<DRIVER_INFO_3W*>(info);
+    seen->driver = record;
+    seen->name = record.pName;
+    seen->environment = record.pEnvironment;
+    seen->driverPath = record.pDriverPath;
+    seen->dataFile = record.pDataFile;
+    seen->configFile = record.pConfigFile;
+    seen->helpFile = record.pHelpFile;
+    seen->dependentFiles = std::wstring(record.pDependentFiles, 2);
+    seen->defaultDataType = record.pDefaultDataType;
+    seen->monitorIsNone = record.pMonitorName == nullptr;
+    const BOOL added = ::AddPrinterDriverW(server, level, info);
+    const std::wstring directory = DriverDirectoryOf(kEnvironment64);
+    for (const std::wstring& name : kDriverCopies) {
+      seen->copies[name] = ReadFileBytes(directory + L"\\" + name);
+      seen->versionCopies[name] = ReadFileBytes(directory + L"\\3\\" + name);
+    }
+    return added;
+  };
+  spooler.addPrinter = [seen](LPWSTR server, DWORD level, LPBYTE info) {
+    const auto& record = *reinterpret_cast<PRINTER_INFO_2W*>(info);
+    seen->printer = record;
+    seen->printerName = record.pPrinterName;
+    seen->port = record.pPortName;
+    seen->printerDriver = record.pDriverName;
+    seen->processor = record.pPrintProcessor;
+    seen->dataType = record.pDatatype;
+    HANDLE printer = ::AddPrinterW(server, level, info);
+    if (!printer) seen->printerError = ::GetLastError();
+    return printer;
+  };
+
+  VirtualPrinterInstaller printer(spooler);
+  Prepare(printer, Params(1));
+  EXPECT_EQ(printer.Install(), 0);
+  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_EQ(printer.environment(), L"Windows x64");
+  EXPECT_EQ(printer.driverDirectory(), DriverDirectoryOf(kEnvironment64));
+
+  // The driver record as the spooler got it.
+  EXPECT_EQ(seen->driver.cVersion, 3u);
+  EXPECT_EQ(seen->name, L"Kelto Quorbel Printer Driver");
+  EXPECT_EQ(seen->environment, L"Windows x64");
+  EXPECT_EQ(seen->driverPath, L"kqmvpr_drv.dll");
+  EXPECT_EQ(seen->dataFile, L"kqmvpr_pnt.txt");
+  EXPECT_EQ(seen->configFile, L"kqmvpr_ui.dll");
+  EXPECT_EQ(seen->helpFile, L"");
+  EXPECT_EQ(seen->dependentFiles, std::wstring(2, L'\0'));
+  EXPECT_TRUE(seen->monitorIsNone);
+  EXPECT_EQ(seen->defaultDataType, L"");
+  const std::map<std::wstring, std::string> expected = {
+      {L"kqmvpr_drv.dll", "kqmvpr_drv64"}, {L"kqmvpr_ui.dll", "kqmvpr_ui64"}, {L"kqmvpr_pnt.txt", "kqmvpr_pnt64"}};
+  EXPECT_EQ(seen->copies, expected);
+  EXPECT_EQ(seen->versionCopies, expected);  // the spooler's own copies
+
+  // The printer record, everything else zero.
+  EXPECT_EQ(seen->printerName, L"Kelto Quorbel Printer");
+  EXPECT_EQ(seen->port, L"KELTO_QUORBEL:");
+  EXPECT_EQ(seen->printerDriver, L"Kelto Quorbel Printer Driver");
+  EXPECT_EQ(seen->processor, L"WinPrint");
+  EXPECT_EQ(seen->dataType, L"RAW");
+  PRINTER_INFO_2W rest = seen->printer;
+  EXPECT_EQ(rest.Attributes, static_cast<DWORD>(PRINTER_ATTRIBUTE_LOCAL));
+  rest.pPrinterName = rest.pPortName = rest.pDriverName = rest.pPrintProcessor = rest.pDatatype = nullptr;
+  rest.Attributes = 0;
+  const PRINTER_INFO_2W zero{};
+  EXPECT_EQ(std::memcmp(&rest, &zero, sizeof(zero)), 0);
+
+  // Wine's 32-bit spooler knows only 32-bit drivers: it refuses the printer, and the undo takes the rest away.
+  EXPECT_EQ(seen->printerError, static_cast<DWORD>(ERROR_UNKNOWN_PRINTER_DRIVER));
+  EXPECT_EQ(printer.stage(), 3);
+  EXPECT_EQ(progress_.positions(), (std::vector<std::wstring>{L"18", L"21", L"24"}));
+  EXPECT_FALSE(FindPrinter(kVirtualPrinterName));
+  EXPECT_FALSE(FindDriver(kEnvironment64, kPrinterDriverName));
+  for (const std::wstring& name : kDriverCopies) {
+    EXPECT_FALSE(Exists(DriverDirectoryOf(kEnvironment64) + L"\\" + name)) << Narrow(name);
+  }
+  EXPECT_FALSE(PortExists());
+  EXPECT_TRUE(addin_.installs.empty());
+}
+
+// A printer of the name that is already there lets Wine's 32-bit spooler get past the printer on a 64-bit
+// driver too.
+TEST_F(VirtualPrinterTest, TheWordAddinComesLastAndGoesAfterTheSpoolerObjects) {
+  ASSERT_TRUE(AddDriverDirectly(kOtherDriver, kEnvironment32));
+  ASSERT_TRUE(AddPrinterDirectly(kVirtualPrinterName, kOtherDriver, L"LPT1:"));
+  ASSERT_TRUE(
+      ::CopyFileW((StageFolder() + L"\\kpc_wordaddin.dll").c_str(), (source_ + L"\\kpc_wordaddin.dll").c_str(), FALSE));
+
+  VirtualPrinterInstaller printer;
+  printer.InitForInstall(Params(PrefixIs64Bit() ? 1 : 0));
+  EXPECT_EQ(printer.Install(), 1);
+  EXPECT_TRUE(Exists(installFolder_ + L"\\kpc_wordaddin.dll"));
+  EXPECT_EQ(Lower(ReadRaw(HKEY_CURRENT_USER, kAddinMarker, L"").text()),
+            Lower(installFolder_ + L"\\kpc_wordaddin.dll"));
+
+  VirtualPrinterInstaller remover;
+  remover.InitForRemoval(installFolder_, nullptr, 60, 75);
+  EXPECT_EQ(remover.Remove(), 1);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kAddinMarker));
+  EXPECT_FALSE(Exists(installFolder_ + L"\\kpc_wordaddin.dll"));
+  EXPECT_FALSE(IsFolder(installFolder_));
+  EXPECT_TRUE(boxes_->texts().empty());
+}
+
+TEST_F(VirtualPrinterTest, AFailedAddinFailsTheInstallButUndoesNothing) {
+  ASSERT_TRUE(AddDriverDirectly(kOtherDriver, kEnvironment32));
+  ASSERT_TRUE(AddPrinterDirectly(kVirtualPrinterName, kOtherDriver, L"LPT1:"));
+  addin_.installResult = 0;
+
+  VirtualPrinterInstaller printer;
+  Prepare(printer, Params(PrefixIs64Bit() ? 1 : 0));
+  EXPECT_EQ(printer.Install(), 0);
+  EXPECT_EQ(printer.stage(), 4);
+  EXPECT_EQ(progress_.positions(), (std::vector<std::wstring>{L"18", L"21", L"24", L"27", L"30", L"33", L"36"}));
+  EXPECT_EQ(addin_.installs.size(), 1u);
+  EXPECT_TRUE(FindPrinter(kVirtualPrinterName));
+  EXPECT_TRUE(FindDriver(Environment(), kPrinterDriverName));
+  EXPECT_TRUE(PortExists());
+  EXPECT_TRUE(Exists(VersionFile(L"KTC_ProxyProcess.exe")));
+  EXPECT_TRUE(boxes_->texts().empty());
+}
+
+TEST_F(VirtualPrinterTest, AProxyThatCannotBeCopiedUndoesEverything) {
+  if (PrefixIs64Bit()) GTEST_SKIP() << "Wine's 32-bit spooler adds no printer on a 64-bit driver";
+  ASSERT_TRUE(::DeleteFileW((source_ + L"\\KTC_ProxyProcess.exe").c_str()));
+
+  VirtualPrinterInstaller printer;
+  Prepare(printer, Params());
+  EXPECT_EQ(printer.Install(), 0);
+  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_EQ(printer.stage(), 4);
+  EXPECT_EQ(progress_.positions(), (std::vector<std::wstring>{L"18", L"21", L"24", L"27"}));
+  EXPECT_FALSE(FindPrinter(kVirtualPrinterName));
+  EXPECT_FALSE(FindDriver(kEnvironment32, kPrinterDriverName));
+  EXPECT_FALSE(PortExists());
+  for (const std::wstring& name : kDriverCopies) EXPECT_FALSE(Exists(DriverFile(name))) << Narrow(name);
+  EXPECT_TRUE(addin_.installs.empty());
+}
+
+TEST_F(VirtualPrinterTest, ADriverFileThatCannotBeCopiedUndoesTheCopiesAndThePort) {
+  ASSERT_TRUE(::DeleteFileW((source_ + L"\\kqmvpr_pnt.txt").c_str()));
+  ASSERT_TRUE(::DeleteFileW((source_ + L"\\kqmvpr_pnt64.txt").c_str()));
+
+  VirtualPrinterInstaller printer;
+  Prepare(printer, Params(PrefixIs64Bit() ? 1 : 0));
+  EXPECT_EQ(printer.Install(), 0);
+  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_EQ(printer.stage(), 2);
+  EXPECT_EQ(progress_.positions(), (std::vector<std::wstring>{L"18", L"21"}));
+  EXPECT_FALSE(FindDriver(Environment(), kPrinterDriverName));
+  EXPECT_FALSE(PortExists());
+  for (const std::wstring& name : kDriverCopies) EXPECT_FALSE(Exists(DriverFile(name))) << Narrow(name);
+}
+
+TEST_F(VirtualPrinterTest, OldVersionFilesAreMovedAsideAndALoadedOneGoesAtTheNextRestart) {
+  const std::wstring folder = DriverDirectoryOf(Environment()) + L"\\3";
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  for (const std::wstring& name : kVersionFolderNames) ASSERT_TRUE(WriteFileBytes(folder + L"\\" + name, "old"));
+  // A library in use can be renamed but not deleted.
+  ASSERT_TRUE(::CopyFileW((source_ + L"\\kqmvpr_drv.dll").c_str(), (folder + L"\\kqmvpr_drv.dll").c_str(), FALSE));
+  HMODULE loaded = ::LoadLibraryW((folder + L"\\kqmvpr_drv.dll").c_str());
+  ASSERT_NE(loaded, nullptr);
+
+  VirtualPrinterInstaller printer;
+  Prepare(printer, Params(PrefixIs64Bit() ? 1 : 0));
+  printer.Install();
+  ::FreeLibrary(loaded);
+
+  EXPECT_FALSE(Exists(folder + L"\\ktTmp1.tmp"));
+  EXPECT_FALSE(Exists(folder + L"\\ktTmp2.tmp"));
+  EXPECT_TRUE(Exists(folder + L"\\ktTmp3.tmp"));
+  EXPECT_FALSE(Exists(folder + L"\\ktTmp4.tmp"));
+  // Only the file that is really left over is scheduled, for deletion (an empty new name).
+  std::vector<std::wstring> ours;
+  const std::vector<std::wstring> entries = PendingRenames();
+  for (size_t i = 0; i + 1 < entries.size(); i += 2) {
+    if (IsOurs(entries[i])) ours.push_back(Lower(entries[i]) + L"|" + entries[i + 1]);
+  }
+  EXPECT_EQ(ours, std::vector<std::wstring>{L"\\??\\" + Lower(folder) + L"\\kttmp3.tmp|"});
+  if (!PrefixIs64Bit()) {
+    EXPECT_EQ(ReadFileBytes(folder + L"\\kqmvpr_drv.dll"), ReadFileBytes(source_ + L"\\kqmvpr_drv.dll"));
+    EXPECT_EQ(ReadFileBytes(folder + L"\\KTC_ProxyProcess.exe"), ReadFileBytes(source_ + L"\\KTC_ProxyProcess.exe"));
+  }
+}
+
+// --- rights, platform and folders ----------------------------------------------------------------------------
+
+TEST_F(VirtualPrinterTest, WithoutAdministratorRightsNothingIsTouchedOrShown) {
+  const std::wstring folder = DriverDirectoryOf(Environment()) + L"\\3";
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  for (const std::wstring& name : kVersionFolderNames) ASSERT_TRUE(WriteFileBytes(folder + L"\\" + name, "old"));
+  const auto before = VersionFolderContents();
+  auto calls = std::make_shared<int>(0);
+
+  VirtualPrinterInstaller printer(CountedSpooler(calls));
+  Prepare(printer, Params(PrefixIs64Bit() ? 1 : 0, 0));
+  EXPECT_EQ(printer.Install(), 0);
+  EXPECT_EQ(printer.Remove(), 0);
+  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_EQ(*calls, 0);
+  EXPECT_TRUE(progress_.calls.empty());
+  EXPECT_EQ(printer.stage(), 0);
+  EXPECT_EQ(VersionFolderContents(), before);
+  EXPECT_FALSE(PortExists());
+  EXPECT_TRUE(addin_.installs.empty());
+  EXPECT_TRUE(addin_.removals.empty());
+  EXPECT_TRUE(IsFolder(installFolder_));
+  for (const std::wstring& path : framedynAdded_) EXPECT_FALSE(Exists(path));
+}
+
+TEST_F(VirtualPrinterTest, WithoutADriverDirectoryNothingIsTouched) {
+  // Without the directory the version-3 paths would be "\3\..." on the current drive.
+  wchar_t previous[MAX_PATH * 2] = L"";
+  ::GetCurrentDirectoryW(MAX_PATH * 2, previous);
+  ASSERT_TRUE(::SetCurrentDirectoryW(sandbox_.path().c_str()));
+  const std::wstring root = sandbox_.path().substr(0, 3);
+  const std::wstring bait = root + L"3\\kqmvpr_drv.dll";
+  const bool hadFolder = IsFolder(root + L"3");
+  ::CreateDirectoryW((root + L"3").c_str(), nullptr);
+  ASSERT_TRUE(WriteFileBytes(bait, "not ours"));
+
+  auto calls = std::make_shared<int>(0);
+  SpoolerCalls spooler = CountedSpooler(calls);
+  spooler.getPrinterDriverDirectory = [calls](LPWSTR, LPWSTR, DWORD, LPBYTE, DWORD, LPDWORD) {
+    ++*calls;
+    ::SetLastError(ERROR_INVALID_ENVIRONMENT);
+    return FALSE;
+  };
+  VirtualPrinterInstaller printer(spooler);
+  Prepare(printer, Params());
+  EXPECT_EQ(printer.Install(), 0);
+  EXPECT_EQ(printer.Remove(), 0);
+  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_EQ(*calls, 2);  // the two directory questions
+  EXPECT_EQ(ReadFileBytes(bait), "not ours");
+  EXPECT_FALSE(Exists(root + L"3\\ktTmp3.tmp"));
+  EXPECT_FALSE(Exists(root + L"kqmvpr_drv.dll"));
+  EXPECT_FALSE(PortExists());
+  EXPECT_TRUE(progress_.calls.empty());
+
+  ::DeleteFileW(bait.c_str());
+  if (!hadFolder) ::RemoveDirectoryW((root + L"3").c_str());
+  ::SetCurrentDirectoryW(previous);
+}
+
+TEST_F(VirtualPrinterTest, RemovalWithoutAFolderLooksForNoAddinAtTheDriveRoot) {
+  SpoolerCalls spooler = RealSpoolerCalls();
+  spooler.deletePrinterDriver = [](LPWSTR, LPWSTR, LPWSTR) {
+    ::SetLastError(ERROR_UNKNOWN_PRINTER_DRIVER);
+    return FALSE;
+  };
+  VirtualPrinterInstaller remover(spooler);
+  remover.InitForRemoval(L"\\", nullptr, 60, 75);
+  remover.SetWordAddinSteps(RecordingAddin(addin_));
+  EXPECT_EQ(remover.installFolder(), L"");
+  EXPECT_EQ(remover.Remove(), 1);
+  EXPECT_TRUE(addin_.removals.empty());
+  EXPECT_TRUE(boxes_->texts().empty());
+}
+
+TEST_F(VirtualPrinterTest, InitialisationTakesFoldersFlagsAndPlatform) {
+  VirtualPrinterInstaller printer;
+  EXPECT_EQ(printer.InitForInstall({L"C:\\extract\\", L"C:\\Program Files\\Kelto/", 1, 1, {}}), 1);
+  EXPECT_EQ(printer.sourceFolder(), L"C:\\extract");
+  EXPECT_EQ(printer.installFolder(), L"C:\\Program Files\\Kelto");
+  EXPECT_EQ(printer.environment(), L"Windows x64");
+  EXPECT_EQ(printer.stage(), 0);
+  EXPECT_EQ(printer.InitForInstall({L"C:\\extract", L"C:\\kelto", 0, 1, {}}), 1);
+  EXPECT_EQ(printer.sourceFolder(), L"C:\\extract");
+  EXPECT_EQ(printer.environment(), L"Windows NT x86");
+
+  // Removal finds out rights and platform for itself.
+  VirtualPrinterInstaller remover;
+  EXPECT_EQ(remover.InitForRemoval(L"C:\\Program Files\\Old Kelto\\", nullptr, 60, 75), 1);
+  EXPECT_EQ(remover.installFolder(), L"C:\\Program Files\\Old Kelto");
+  EXPECT_EQ(remover.isAdmin(), 1);
+  EXPECT_EQ(remover.isWow64(), PrefixIs64Bit() ? 1 : 0);
+  EXPECT_EQ(remover.environment(), PrefixIs64Bit() ? L"Windows x64" : L"Windows NT x86");
+  EXPECT_EQ(remover.stage(), 0);
+}
+
+// System folders as the 32-bit setup sees them (System32 is SysWOW64 on 64-bit Windows).
+class SupportFilesTest : public VirtualPrinterTest {
+ protected:
+  void SetUp() override {
+    VirtualPrinterTest::SetUp();
+    systemPsapi_ = ReadFileBytes(SystemFolder() + L"psapi.dll");
+    printer_.InitForInstall(Params());
+  }
+  void TearDown() override {
+    if (psapiAside_) {
+      ::DeleteFileW((SystemFolder() + L"psapi.dll").c_str());
+      ::MoveFileW((SystemFolder() + L"psapi.dll.kelto-aside").c_str(), (SystemFolder() + L"psapi.dll").c_str());
+    }
+    VirtualPrinterTest::TearDown();
+  }
+  void SetPsapiAside() {
+    ASSERT_TRUE(
+        ::MoveFileW((SystemFolder() + L"psapi.dll").c_str(), (SystemFolder() + L"psapi.dll.kelto-aside").c_str()));
+    psapiAside_ = true;
+  }
+
+  VirtualPrinterInstaller printer_;
+  std::string systemPsapi_;
+  bool psapiAside_ = false;
+};
+
+TEST_F(SupportFilesTest, OnlyWhatTheSystemLacksComesFromThePackage) {
+  ASSERT_FALSE(Exists(SystemFolder() + L"framedyn.dll")) << "Wine has no framedyn.dll of its own";
+  EXPECT_EQ(printer_.InstallSupportFiles(), 1);
+  EXPECT_EQ(ReadFileBytes(SystemFolder() + L"psapi.dll"), systemPsapi_);
+  EXPECT_EQ(ReadFileBytes(SystemFolder() + L"framedyn.dll"), ReadFileBytes(source_ + L"\\framedyn.dll"));
+  EXPECT_FALSE(Exists(SystemFolder() + L"wbem\\framedyn.dll"));
+
+  SetPsapiAside();
+  ASSERT_TRUE(WriteFileBytes(source_ + L"\\framedyn.dll", "newer"));
+  EXPECT_EQ(printer_.InstallSupportFiles(), 1);
+  EXPECT_EQ(ReadFileBytes(SystemFolder() + L"psapi.dll"), ReadFileBytes(source_ + L"\\psapi.dll"));
+  EXPECT_NE(ReadFileBytes(SystemFolder() + L"framedyn.dll"), "newer");
+}
+
+TEST_F(SupportFilesTest, AFramedynInWbemIsEnough) {
+  const std::wstring wbem = SystemFolder() + L"wbem\\framedyn.dll";
+  ASSERT_TRUE(WriteFileBytes(wbem, "system's own"));
+  EXPECT_EQ(printer_.InstallSupportFiles(), 1);
+  EXPECT_FALSE(Exists(SystemFolder() + L"framedyn.dll"));
+  EXPECT_EQ(ReadFileBytes(wbem), "system's own");
+}
+
+TEST_F(SupportFilesTest, AMissingPsapiThatCannotBeCopiedFailsTheStepBeforeFramedyn) {
+  SetPsapiAside();
+  ASSERT_TRUE(::DeleteFileW((source_ + L"\\psapi.dll").c_str()));
+  EXPECT_EQ(printer_.InstallSupportFiles(), 0);
+  EXPECT_FALSE(Exists(SystemFolder() + L"psapi.dll"));
+  EXPECT_FALSE(Exists(SystemFolder() + L"framedyn.dll"));
+}
+
+// --- the retry boxes, through the spooler table --------------------------------------------------------------
+
+TEST_F(VirtualPrinterTest, CancelInTheDeletePrinterBoxLeavesEverythingInPlace) {
+  InstallForRemoval();
+  const auto versionFolder = VersionFolderContents();
+  ASSERT_FALSE(versionFolder.empty());
+  auto deletes = std::make_shared<int>(0);
+  SpoolerCalls spooler = RealSpoolerCalls();
+  spooler.deletePrinter = [deletes](HANDLE) {
+    ++*deletes;
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  };
+
+  AnswerBoxes({IDCANCEL});
+  VirtualPrinterInstaller remover(spooler);
+  PrepareRemoval(remover);
+  EXPECT_EQ(remover.Remove(), 0);
+  const auto& shown = boxes_->Stop();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].caption, L"Kelto Quorbel Printer");
+  EXPECT_EQ(shown[0].text, BuiltinText(94));
+  EXPECT_TRUE(shown[0].hasOk);
+  EXPECT_TRUE(shown[0].hasCancel);
+  EXPECT_FALSE(shown[0].hasOwner);
+  EXPECT_EQ(*deletes, 1);
+
+  EXPECT_TRUE(FindPrinter(kVirtualPrinterName));
+  EXPECT_TRUE(FindDriver(Environment(), kPrinterDriverName));
+  EXPECT_TRUE(PortExists());
+  for (const std::wstring& name : kDriverCopies) EXPECT_TRUE(Exists(DriverFile(name))) << Narrow(name);
+  EXPECT_EQ(VersionFolderContents(), versionFolder);
+  EXPECT_TRUE(addin_.removals.empty());
+  EXPECT_TRUE(IsFolder(installFolder_));
+}
+
+TEST_F(VirtualPrinterTest, CancelInTheOpenOrDeleteDriverBoxStopsWhereItStands) {
+  InstallForRemoval();
+  SpoolerCalls spooler = RealSpoolerCalls();
+  auto openFails = std::make_shared<bool>(true);
+  spooler.openPrinter = [openFails](LPWSTR name, LPHANDLE printer, LPPRINTER_DEFAULTSW defaults) {
+    if (*openFails && defaults && defaults->DesiredAccess == PRINTER_ALL_ACCESS) {
+      ::SetLastError(ERROR_ACCESS_DENIED);
+      return FALSE;
+    }
+    return ::OpenPrinterW(name, printer, defaults);
+  };
+  spooler.deletePrinterDriver = [](LPWSTR, LPWSTR, LPWSTR) {
+    ::SetLastError(ERROR_PRINTER_DRIVER_IN_USE);
+    return FALSE;
+  };
+  {
+    AnswerBoxes({IDCANCEL});
+    VirtualPrinterInstaller remover(spooler);
+    PrepareRemoval(remover);
+    EXPECT_EQ(remover.Remove(), 0);
+    EXPECT_EQ(boxes_->texts(), Texts({93}));
+    EXPECT_TRUE(FindPrinter(kVirtualPrinterName));
+  }
+  *openFails = false;
+  {
+    AnswerBoxes({IDCANCEL});
+    VirtualPrinterInstaller remover(spooler);
+    PrepareRemoval(remover);
+    EXPECT_EQ(remover.Remove(), 0);
+    EXPECT_EQ(boxes_->texts(), Texts({95}));
+  }
+  // The printer went before the driver's box; the driver, its files and the port stay.
+  EXPECT_FALSE(FindPrinter(kVirtualPrinterName));
+  EXPECT_TRUE(FindDriver(Environment(), kPrinterDriverName));
+  for (const std::wstring& name : kDriverCopies) EXPECT_TRUE(Exists(DriverFile(name))) << Narrow(name);
+  EXPECT_TRUE(PortExists());
+  EXPECT_TRUE(addin_.removals.empty());
+}
+
+TEST_F(VirtualPrinterTest, OkInABoxTriesAgain) {
+  InstallForRemoval();
+  auto openFailures = std::make_shared<int>(2);
+  auto deleteFailures = std::make_shared<int>(1);
+  auto driverFailures = std::make_shared<int>(1);
+  SpoolerCalls spooler = RealSpoolerCalls();
+  spooler.openPrinter = [openFailures](LPWSTR name, LPHANDLE printer, LPPRINTER_DEFAULTSW defaults) {
+    if (defaults && defaults->DesiredAccess == PRINTER_ALL_ACCESS && (*openFailures)-- > 0) {
+      ::SetLastError(ERROR_ACCESS_DENIED);
+      return FALSE;
+    }
+    return ::OpenPrinterW(name, printer, defaults);
+  };
+  spooler.deletePrinter = [deleteFailures](HANDLE printer) {
+    if ((*deleteFailures)-- > 0) {
+      ::SetLastError(ERROR_ACCESS_DENIED);
+      return FALSE;
+    }
+    return ::DeletePrinter(printer);
+  };
+  spooler.deletePrinterDriver = [driverFailures](LPWSTR server, LPWSTR environment, LPWSTR driver) {
+    if ((*driverFailures)-- > 0) {
+      ::SetLastError(ERROR_PRINTER_DRIVER_IN_USE);
+      return FALSE;
+    }
+    return ::DeletePrinterDriverW(server, environment, driver);
+  };
+
+  AnswerBoxes({IDOK, IDOK, IDOK, IDOK});
+  VirtualPrinterInstaller remover(spooler);
+  PrepareRemoval(remover);
+  EXPECT_EQ(remover.Remove(), 1);
+  const auto& shown = boxes_->Stop();
+  EXPECT_EQ(boxes_->texts(), Texts({93, 93, 94, 95}));
+  for (const auto& box : shown) EXPECT_EQ(box.caption, L"Kelto Quorbel Printer");
+  EXPECT_FALSE(FindPrinter(kVirtualPrinterName));
+  EXPECT_FALSE(FindDriver(Environment(), kPrinterDriverName));
+  EXPECT_FALSE(PortExists());
+  EXPECT_EQ(LeftInVersionFolder(Environment()), std::vector<std::wstring>{});
+  EXPECT_EQ(addin_.removals, std::vector<std::wstring>{installFolder_});
+}
+
+TEST_F(VirtualPrinterTest, ADriverAlreadyGoneFinishesWithoutAMessage) {
+  InstallForRemoval();
+  auto driverCalls = std::make_shared<int>(0);
+  SpoolerCalls spooler = RealSpoolerCalls();
+  spooler.deletePrinterDriver = [driverCalls](LPWSTR, LPWSTR, LPWSTR) {
+    ++*driverCalls;
+    ::SetLastError(ERROR_UNKNOWN_PRINTER_DRIVER);
+    return FALSE;
+  };
+
+  VirtualPrinterInstaller remover(spooler);
+  PrepareRemoval(remover);
+  EXPECT_EQ(remover.Remove(), 1);
+  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_EQ(*driverCalls, 1);
+  EXPECT_FALSE(FindPrinter(kVirtualPrinterName));
+  EXPECT_FALSE(PortExists());
+  for (const std::wstring& name : kDriverCopies) EXPECT_FALSE(Exists(DriverFile(name))) << Narrow(name);
+  EXPECT_EQ(LeftInVersionFolder(Environment()), std::vector<std::wstring>{});
+  EXPECT_EQ(addin_.removals, std::vector<std::wstring>{installFolder_});
+}
+
+TEST_F(VirtualPrinterTest, CancelDuringTheUndoOfAnInstallKeepsWhatIsLeft) {
+  if (PrefixIs64Bit()) GTEST_SKIP() << "Wine's 32-bit spooler adds no printer on a 64-bit driver";
+  ASSERT_TRUE(::DeleteFileW((source_ + L"\\KTC_ProxyProcess.exe").c_str()));
+  SpoolerCalls spooler = RealSpoolerCalls();
+  spooler.deletePrinter = [](HANDLE) {
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  };
+
+  AnswerBoxes({IDCANCEL});
+  VirtualPrinterInstaller printer(spooler);
+  Prepare(printer, Params());
+  EXPECT_EQ(printer.Install(), 0);
+  EXPECT_EQ(boxes_->texts(), Texts({94}));
+  // Cancelled: the printer and everything below it stay.
+  EXPECT_TRUE(FindPrinter(kVirtualPrinterName));
+  EXPECT_TRUE(FindDriver(kEnvironment32, kPrinterDriverName));
+  EXPECT_TRUE(PortExists());
+}
+
+}  // namespace
