@@ -3,3 +3,4 @@ list(APPEND WIN_SOURCES
   ${CMAKE_SOURCE_DIR}/removal/delete_tree.cpp)
 list(APPEND WIN_TESTS
   ${CMAKE_SOURCE_DIR}/tests/win/delete_tree_test.cpp)
+include(${CMAKE_SOURCE_DIR}/removal/remover_files.cmake)
