@@ -205,7 +205,7 @@ void DeletePrinterNamed(const std::wstring& name) {
   ::ClosePrinter(printer);
 }
 
-// The pending renames this test run caused: every one of a moved-aside name.
+// The operations waiting for the next restart, as source and target in turn (an empty target deletes).
 std::vector<std::wstring> PendingRenames() {
   const RawValue raw = ReadRaw(HKEY_LOCAL_MACHINE, kPendingRenamesKey, kPendingRenames);
   std::vector<std::wstring> entries;
@@ -216,6 +216,7 @@ std::vector<std::wstring> PendingRenames() {
     entries.push_back(entry);
     i += entry.size() + 1;
   }
+  // The list's own closing zero reads as one more, unpaired, empty entry.
   while (!entries.empty() && entries.back().empty() && entries.size() % 2) entries.pop_back();
   return entries;
 }
