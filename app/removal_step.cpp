@@ -1,8 +1,10 @@
-// The removal of an earlier installation between the existing-version page and the licence page; and the
-// finish steps, not yet carried out, which report the outcome of a clean run.
+// The removal of an earlier installation between the existing-version page and the licence page; the
+// follow-up actions of Finish and the clean-up at the end.
 #include <cstring>
 
+#include "app/finish_actions.h"
 #include "app/setup_session.h"
+#include "removal/delete_tree.h"
 #include "removal/previous_version_remover.h"
 
 namespace {
@@ -32,5 +34,9 @@ bool SetupSession::RemoveBuiltIn() {
   return PreviousVersionRemover(options, [this](unsigned id) { return Text(id); }).RemoveBuiltIn();
 }
 
-void SetupSession::RunFinishActions() {}
-void SetupSession::DeleteExtractionFolder() {}
+void SetupSession::RunFinishActions() {
+  FinishSteps steps;
+  ::RunFinishActions(options, steps);
+}
+
+void SetupSession::DeleteExtractionFolder() { deleteTree(options.extractionFolder); }

@@ -77,6 +77,13 @@ for key in 'HKLM\Software\Kelto Software\Kelto Quorbel' \
            'HKCU\Software\Kelto Software\Kelto Quorbel'; do
   wine reg query "$key" /s 2>/dev/null | tr -d '\r' | sed 's/^/   /' || echo "   $key: (none)"
 done
+report "virtual printer, port and default printer"
+wine reg query 'HKLM\System\CurrentControlSet\Control\Print\Printers' 2>/dev/null | tr -d '\r' | grep -i kelto | sed 's/^/   /' || echo "   (no printer)"
+wine reg query 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports' 2>/dev/null | tr -d '\r' | grep -i KELTO | sed 's/^/   port:/' || true
+wine reg query 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device 2>/dev/null | tr -d '\r' | grep Device | sed 's/^ */   default: /' || true
+report "PDF association"
+wine reg query 'HKLM\Software\Classes\.pdf' /ve 2>/dev/null | tr -d '\r' | grep -i 'REG_SZ' | sed 's/^ */   .pdf: /' || echo "   (none)"
+wine reg query 'HKLM\Software\Classes\KeltoQuorbel.Document\shell\open\command' /ve 2>/dev/null | tr -d '\r' | grep REG_SZ | sed 's/^ */   open: /' || true
 report "shortcuts"
 find "$pfx/drive_c" -name '*.lnk' -path '*Kelto*' 2>/dev/null | sort | sed "s|$pfx/drive_c|   C:|" || true
 if [ $interactive = 0 ]; then

@@ -36,7 +36,9 @@ bool RegisterType(const std::wstring& extension, const std::wstring& progId, con
 
 int Register() {
   const std::wstring program = standin::ModulePath();
-  standin::AppendLine(standin::ModuleFolder() + L"\\register-log.txt", ::GetCommandLineW());
+  // Tests name a log for the exact command line; an installed product leaves nothing behind in its folder.
+  wchar_t log[MAX_PATH] = L"";
+  if (::GetEnvironmentVariableW(L"KELTO_REGISTER_LOG", log, MAX_PATH) > 0) standin::AppendLine(log, ::GetCommandLineW());
   bool ok = RegisterType(L".pdf", L"KeltoQuorbel.Document", L"Kelto Quorbel Document", program);
   ok = RegisterType(L".fdf", L"KeltoQuorbel.FDFDoc", L"Kelto Quorbel FDF Document", program) && ok;
   ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);

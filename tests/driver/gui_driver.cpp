@@ -17,7 +17,8 @@ struct PageMark {
 
 // One control ID that only this page's template has.
 const PageMark kPageMarks[] = {
-    {"Language", 1002},   {"Welcome", 1114},     {"Existing", 1089}, {"Licence", 1206},
+    {"PipeRemoval", 1116}, {"BuiltInRemoval", 1117},
+    {"Language", 1002},   {"Welcome", 1102},     {"Existing", 1089}, {"Licence", 1206},
     {"Type", 1303},       {"Components", 1040},  {"Destination", 1402}, {"Desktop", 1503},
     {"Summary", 1606},    {"Progress", 1908},    {"Finish", 1707},   {"Interrupted", 1807},
 };

@@ -56,6 +56,16 @@ std::wstring StageSetup(const std::wstring& source) {
   return target;
 }
 
+bool WaitForProductStarted(DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  while (!::FindWindowW(L"KeltoQuorbelFrame", nullptr)) {
+    if (::GetTickCount() - start >= timeoutMs) return false;
+    ::Sleep(50);
+  }
+  ForgetInstallation();
+  return true;
+}
+
 void ForgetInstallation() {
   // A product started by an earlier Finish would hold its program file open against the next install.
   for (HWND window; (window = ::FindWindowW(L"KeltoQuorbelFrame", nullptr)) != nullptr;) {

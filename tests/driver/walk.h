@@ -30,6 +30,9 @@ std::wstring StageSetup(const std::wstring& source);
 
 std::wstring Widen(const std::string& text);
 
+// Waits for the product's window, which Finish starts when "Run Kelto Quorbel" stays checked; closes it.
+bool WaitForProductStarted(DWORD timeoutMs = 15000);
+
 // Removes the product's machine record (both registry views), so the next setup finds nothing installed,
 // and closes the product if an earlier Finish started it.
 void ForgetInstallation();

@@ -50,6 +50,7 @@ TEST_F(Wizard, DefaultRouteFromWelcomeToEnd) {
               {"Progress", 0},
               {"Finish", 1707}});
   ExpectEnds();
+  EXPECT_TRUE(gui::WaitForProductStarted()) << "Finish starts the product";
 }
 
 TEST_F(Wizard, CustomRouteGoesThroughDestination) {
@@ -62,6 +63,7 @@ TEST_F(Wizard, CustomRouteGoesThroughDestination) {
               {"Progress", 0},
               {"Finish", 1707}});
   ExpectEnds();
+  EXPECT_TRUE(gui::WaitForProductStarted());
 }
 
 TEST_F(Wizard, BackFromDesktopFollowsTheInstallType) {
@@ -85,6 +87,7 @@ TEST_F(Wizard, BackFromDesktopFollowsTheInstallType) {
               {"Progress", 0},
               {"Finish", 1707}});
   ExpectEnds();
+  EXPECT_TRUE(gui::WaitForProductStarted());
 }
 
 TEST_F(Wizard, CancelAnsweredNoKeepsThePageAndYesInterrupts) {

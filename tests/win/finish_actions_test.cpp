@@ -135,7 +135,9 @@ TEST_F(PdfAssociations, MainProgramRegistersItselfFromAFolderWithBlanks) {
   ::CreateDirectoryW(folder.c_str(), nullptr);
   ASSERT_TRUE(::CopyFileW((stage + L"Kelto Quorbel.exe").c_str(), (folder + L"Kelto Quorbel.exe").c_str(), FALSE));
 
+  ::SetEnvironmentVariableW(L"KELTO_REGISTER_LOG", (folder + L"register-log.txt").c_str());
   RegisterMainProgram(folder);  // returns only once the program has ended
+  ::SetEnvironmentVariableW(L"KELTO_REGISTER_LOG", nullptr);
 
   std::string logged;
   if (FILE* f = _wfopen((folder + L"register-log.txt").c_str(), L"rb")) {

@@ -371,7 +371,9 @@ TEST_F(PayloadTest, RegisterSwitchMakesTheProductThePdfHandler) {
   SavedDefault fdf(L"Software\\Classes\\.fdf");
   const std::wstring program = Take(L"Kelto Quorbel.exe");
   const std::wstring line = L"\"" + program + L"\" /register";
+  ::SetEnvironmentVariableW(L"KELTO_REGISTER_LOG", (sandbox_ + L"register-log.txt").c_str());
   EXPECT_EQ(RunProgram(line), 0);
+  ::SetEnvironmentVariableW(L"KELTO_REGISTER_LOG", nullptr);
 
   const std::wstring classes = L"Software\\Classes\\";
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, classes + L".pdf", nullptr), L"KeltoQuorbel.Document");
