@@ -468,6 +468,34 @@ TEST_F(BuiltInRemoval, TakesAnOlderInstallationOfOurOwnAwayUpToTheFolderThatExis
   CancelOut("Welcome", 1115);
 }
 
+TEST_F(BuiltInRemoval, UpgradeRemovesTheOldVersionAndInstallsTheNewOne) {
+  ::CreateDirectoryW(L"C:\\Kelto Old", nullptr);
+  Install(L"C:\\Kelto Old\\Deep\\Kelto Quorbel");
+  const std::wstring old = MakeOlder();
+  ASSERT_TRUE(::DeleteFileW((old + L"\\UnPDFReaderPlugin.exe").c_str()));
+
+  RunBuiltInRemoval();
+  EXPECT_FALSE(Exists(old));
+  // The old version is gone: the normal route follows, into the default folder.
+  Press("Licence", 1206);
+  Press("Type", 1303);
+  Press("Desktop", 1510);
+  Press("Summary", 1606);
+  HWND finish = driver_.WaitForNamedPage("Finish", 120000);
+  ASSERT_NE(finish, nullptr) << "last page " << driver_.lastPage();
+  Driver::Click(finish, 1703);  // do not start the product
+  ::Sleep(200);
+  Press("Finish", 1707);
+  ASSERT_TRUE(driver_.WaitForExit(60000));
+
+  const std::wstring folder = SpecialFolder(CSIDL_PROGRAM_FILES) + L"\\Kelto Software\\Kelto Quorbel";
+  EXPECT_TRUE(Exists(folder + L"\\Kelto Quorbel.exe"));
+  EXPECT_TRUE(Exists(folder + L"\\Uninstall.exe"));
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, L"Version"), L"2.2.4.0225");
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, L"InstallPath"), folder + L"\\");
+  EXPECT_TRUE(PrinterExists(L"Kelto Quorbel Printer"));
+}
+
 TEST_F(BuiltInRemoval, KeepsTheUsersFilesInTheOldFolder) {
   Install(L"");
   const std::wstring folder = MakeOlder();
