@@ -56,6 +56,20 @@ std::wstring StageSetup(const std::wstring& source) {
   return target;
 }
 
+std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  const bool ends = !folder.empty() && folder.back() == L'\\';
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW((folder + (ends ? L"*" : L"\\*")).c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+  return names;
+}
+
 bool WaitForProductStarted(DWORD timeoutMs) {
   const DWORD start = ::GetTickCount();
   while (!::FindWindowW(L"KeltoQuorbelFrame", nullptr)) {

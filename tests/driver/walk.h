@@ -30,6 +30,9 @@ std::wstring StageSetup(const std::wstring& source);
 
 std::wstring Widen(const std::string& text);
 
+// Names in a folder (with or without its trailing backslash), without "." and "..".
+std::vector<std::wstring> FolderEntries(const std::wstring& folder);
+
 // Waits for the product's window, which Finish starts when "Run Kelto Quorbel" stays checked; closes it.
 bool WaitForProductStarted(DWORD timeoutMs = 15000);
 

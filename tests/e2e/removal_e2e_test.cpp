@@ -49,18 +49,7 @@ const bool kRecordedAsMsiexec = [] {
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::vector<std::wstring> List(const std::wstring& folder) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW data;
-  HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name != L"." && name != L"..") names.push_back(name);
-  } while (::FindNextFileW(find, &data));
-  ::FindClose(find);
-  return names;
-}
+std::vector<std::wstring> List(const std::wstring& folder) { return gui::FolderEntries(folder); }
 
 void RemoveTree(const std::wstring& folder) {
   for (const std::wstring& name : List(folder)) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/package_writer.h"
+#include "tests/driver/walk.h"
 
 namespace {
 
@@ -30,18 +31,7 @@ std::vector<uint8_t> Package(const Files& files, uint32_t flag = 0, int32_t inde
 
 ByteView View(const std::vector<uint8_t>& v) { return {v.data(), v.size()}; }
 
-std::vector<std::wstring> List(const std::wstring& folder) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW data;
-  HANDLE find = ::FindFirstFileW((folder + L"*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name != L"." && name != L"..") names.push_back(name);
-  } while (::FindNextFileW(find, &data));
-  ::FindClose(find);
-  return names;
-}
+std::vector<std::wstring> List(const std::wstring& folder) { return gui::FolderEntries(folder); }
 
 bool ReadFileBytes(const std::wstring& path, std::string& out) {
   HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);

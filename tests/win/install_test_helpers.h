@@ -18,6 +18,7 @@
 #include "engine/package_writer.h"
 #include "engine/product_records.h"
 #include "i18n/win_string_sources.h"
+#include "tests/driver/walk.h"
 
 namespace install_test {
 
@@ -67,18 +68,7 @@ inline std::string ReadFileBytes(const std::wstring& path) {
   return out;
 }
 
-inline std::vector<std::wstring> List(const std::wstring& folder) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW data;
-  HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name != L"." && name != L"..") names.push_back(name);
-  } while (::FindNextFileW(find, &data));
-  ::FindClose(find);
-  return names;
-}
+inline std::vector<std::wstring> List(const std::wstring& folder) { return gui::FolderEntries(folder); }
 
 inline void RemoveTree(std::wstring folder) {
   while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
