@@ -61,5 +61,9 @@ class Dialog {
   Dialog* outer_ = nullptr;  // the modal dialog that was active when this one opened
 };
 
+// Gives a window exactly this client size, centred on the screen: dialogs laid out in pixels must not
+// depend on the dialog font.
+void SetClientSize(HWND hwnd, int width, int height);
+
 // Message boxes: caption and style as given, optional owner.
 int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption, UINT style);

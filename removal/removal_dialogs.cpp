@@ -16,18 +16,6 @@ struct Layout {
 constexpr Layout kPipeLayout{kPipeRemovalPicture, kPipeRemovalText, kPipeRemovalBar, 530};
 constexpr Layout kBuiltInLayout{kBuiltInRemovalPicture, kBuiltInRemovalText, kBuiltInRemovalBar, 525};
 
-// Controls are placed in pixels, so the client area must be exactly that size whatever the font.
-void SetClientSize(HWND hwnd, int width, int height) {
-  RECT rect{0, 0, width, height};
-  ::AdjustWindowRectEx(&rect, static_cast<DWORD>(::GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(::GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
-  const int w = rect.right - rect.left;
-  const int h = rect.bottom - rect.top;
-  const int x = (::GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-  const int y = (::GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  ::SetWindowPos(hwnd, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void Prepare(HWND window, const Layout& layout, SkinImage& banner, int skinIndex, const TextLookup& text) {
   SetPageIcon(window);
   ::SetWindowTextW(window, text(1).c_str());

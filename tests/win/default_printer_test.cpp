@@ -6,6 +6,7 @@
 #include <winspool.h>
 
 #include <string>
+#include "tests/driver/walk.h"
 
 namespace {
 
@@ -14,14 +15,7 @@ constexpr wchar_t kDriver[] = L"Kelto Quorbel Default Test Driver";
 constexpr wchar_t kEnvironment[] = L"Windows NT x86";
 const wchar_t* const kDriverFiles[] = {L"kqmvpr_drv.dll", L"kqmvpr_ui.dll", L"kqmvpr_pnt.txt"};
 
-std::wstring StageFolder() {
-  wchar_t path[MAX_PATH * 2] = L"";
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
-  std::wstring folder = path;
-  // Wine names a program outside every drive "unix\...", which only works with the \\?\ prefix.
-  if (folder.compare(0, 5, L"unix\\") == 0) folder = L"\\\\?\\" + folder;
-  return folder.substr(0, folder.find_last_of(L'\\')) + L"\\payload-stage";
-}
+std::wstring StageFolder() { return gui::JoinPath(gui::ModuleFolder(), L"payload-stage"); }
 
 std::wstring DriverDirectory() {
   wchar_t directory[MAX_PATH] = L"";

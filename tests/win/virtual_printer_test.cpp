@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "install_test_helpers.h"
+#include "tests/driver/walk.h"
 
 namespace {
 
@@ -41,14 +42,7 @@ std::wstring Lower(std::wstring text) {
   return text;
 }
 
-std::wstring StageFolder() {
-  wchar_t path[MAX_PATH * 2] = L"";
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
-  std::wstring folder = path;
-  // Wine names a program outside every drive "unix\...", which only works with the \\?\ prefix.
-  if (folder.compare(0, 5, L"unix\\") == 0) folder = L"\\\\?\\" + folder;
-  return folder.substr(0, folder.find_last_of(L'\\')) + L"\\payload-stage";
-}
+std::wstring StageFolder() { return gui::JoinPath(gui::ModuleFolder(), L"payload-stage"); }
 
 std::wstring SystemFolder() {
   wchar_t windows[MAX_PATH] = L"";

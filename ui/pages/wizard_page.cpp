@@ -23,18 +23,6 @@ const SkinArt kSkins[7] = {
 };
 constexpr int kKorean = 3;
 
-// Pages are laid out in pixels, so the client area must be exactly the page size whatever the font.
-void SetClientSize(HWND hwnd, int width, int height) {
-  RECT rect{0, 0, width, height};
-  ::AdjustWindowRectEx(&rect, static_cast<DWORD>(::GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(::GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
-  const int w = rect.right - rect.left;
-  const int h = rect.bottom - rect.top;
-  const int x = (::GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-  const int y = (::GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  ::SetWindowPos(hwnd, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 bool ClosesWithReset(int code) {
   return code == kResultBack || code == kResultNext || code == kResultDefault || code == kResultCustom ||
          code == kResultInstall;
