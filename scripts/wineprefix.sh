@@ -9,7 +9,7 @@ HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 ROOT=$(cd "$HERE/.." && pwd)
 TEMPLATES=${KELTO_TEMPLATE_DIR:-$ROOT/build/wine-templates}
 # Bump when the template's settings change, so cached templates are made again.
-TEMPLATE_VERSION=2
+TEMPLATE_VERSION=3
 
 reg() { wine reg "$@" >/dev/null 2>&1; }
 
@@ -33,6 +33,12 @@ make_template() {
   local f
   for f in /usr/share/wine/fonts/*.ttf; do
     [ -e "$f" ] && ln -sf "$f" "$dir/drive_c/windows/Fonts/$(basename "$f")"
+  done
+  # wineboot links Desktop, Documents and the like to the template's home: copies of the template would share
+  # them. Real folders keep every prefix's desktop its own.
+  local link
+  for link in "$dir"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then rm -f "$link"; mkdir -p "$link"; fi
   done
   # Z: is the Unix root and a fixed drive: nothing we run may write outside the prefix.
   rm -f "$dir/dosdevices/z:"
