@@ -5,12 +5,12 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
-#include <winspool.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "tests/driver/system_state.h"
 #include "tests/driver/walk.h"
 
 namespace {
@@ -45,104 +45,20 @@ const bool kRecordedAsMsiexec = [] {
   return true;
 }();
 
-// --- files, folders and keys of the test's own -----------------------------------------------------------
-
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+using sys::DeleteKey;
+using sys::Exists;
+using sys::KeyExists;
+using sys::PrinterExists;
+using sys::ReadText;
+using sys::ReadValue;
+using sys::RemoveTree;
+using sys::ScopedEnvironment;
+using sys::SpecialFolder;
+using sys::StagedFile;
+using sys::WriteText;
+using sys::WriteValue;
 
 std::vector<std::wstring> List(const std::wstring& folder) { return gui::FolderEntries(folder); }
-
-void RemoveTree(const std::wstring& folder) {
-  for (const std::wstring& name : List(folder)) {
-    const std::wstring path = folder + L"\\" + name;
-    if (::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {
-      RemoveTree(path);
-    } else {
-      ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      ::DeleteFileW(path.c_str());
-    }
-  }
-  ::RemoveDirectoryW(folder.c_str());
-}
-
-std::string ReadText(const std::wstring& path) {
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string text(::GetFileSize(file, nullptr), '\0');
-  DWORD done = 0;
-  if (!text.empty()) ::ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &done, nullptr);
-  ::CloseHandle(file);
-  text.resize(done);
-  return text;
-}
-
-bool WriteText(const std::wstring& path, const std::string& text) {
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD done = 0;
-  ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
-  ::CloseHandle(file);
-  return done == text.size();
-}
-
-std::wstring ReadValue(HKEY root, const std::wstring& key, const wchar_t* name) {
-  wchar_t text[1024] = L"";
-  DWORD size = sizeof(text) - sizeof(wchar_t);
-  if (::RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) return L"<none>";
-  return text;
-}
-
-void WriteValue(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& text) {
-  HKEY opened;
-  ASSERT_EQ(::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr),
-            ERROR_SUCCESS);
-  ::RegSetValueExW(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-  ::RegCloseKey(opened);
-}
-
-bool KeyExists(HKEY root, const std::wstring& key) {
-  HKEY opened;
-  if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
-  ::RegCloseKey(opened);
-  return true;
-}
-
-void DeleteKey(HKEY root, const std::wstring& key) {
-  ::RegDeleteTreeW(root, key.c_str());
-  ::RegDeleteKeyW(root, key.c_str());
-}
-
-std::wstring SpecialFolder(int csidl) {
-  wchar_t path[MAX_PATH] = L"";
-  return SUCCEEDED(::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : L"";
-}
-
-std::wstring StagedFile(const wchar_t* name) { return gui::ModuleFolder() + L"\\payload-stage\\" + name; }
-
-// A printer of that name in the spooler; winspool is looked up, as this program does not link it.
-bool PrinterExists(const wchar_t* name) {
-  using Open = BOOL(WINAPI*)(LPWSTR, LPHANDLE, LPPRINTER_DEFAULTSW);
-  using Close = BOOL(WINAPI*)(HANDLE);
-  HMODULE spooler = ::LoadLibraryW(L"winspool.drv");
-  if (!spooler) return false;
-  auto open = reinterpret_cast<Open>(reinterpret_cast<void*>(::GetProcAddress(spooler, "OpenPrinterW")));
-  auto close = reinterpret_cast<Close>(reinterpret_cast<void*>(::GetProcAddress(spooler, "ClosePrinter")));
-  std::wstring printer = name;
-  HANDLE handle = nullptr;
-  const bool found = open && close && open(&printer[0], &handle, nullptr);
-  if (found) close(handle);
-  ::FreeLibrary(spooler);
-  return found;
-}
-
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const wchar_t* name, const wchar_t* value) : name_(name) { ::SetEnvironmentVariableW(name, value); }
-  ~ScopedEnvironment() { ::SetEnvironmentVariableW(name_, nullptr); }
-
- private:
-  const wchar_t* name_;
-};
 
 // --- the fixture -----------------------------------------------------------------------------------------
 

@@ -1,0 +1,204 @@
+#include "tests/driver/system_state.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <winspool.h>
+
+#include <algorithm>
+
+#include "tests/driver/walk.h"
+
+namespace sys {
+
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void RemoveTree(const std::wstring& folder) {
+  for (const std::wstring& name : gui::FolderEntries(folder)) {
+    const std::wstring path = folder + L"\\" + name;
+    if (::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {
+      RemoveTree(path);
+    } else {
+      ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ::DeleteFileW(path.c_str());
+    }
+  }
+  ::RemoveDirectoryW(folder.c_str());
+}
+
+std::string ReadText(const std::wstring& path) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string text(::GetFileSize(file, nullptr), '\0');
+  DWORD done = 0;
+  if (!text.empty()) ::ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &done, nullptr);
+  ::CloseHandle(file);
+  text.resize(done);
+  return text;
+}
+
+bool WriteText(const std::wstring& path, const std::string& text) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD done = 0;
+  ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
+  ::CloseHandle(file);
+  return done == text.size();
+}
+
+std::wstring ReadValue(HKEY root, const std::wstring& key, const wchar_t* name, REGSAM view) {
+  HKEY opened;
+  if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) return L"<none>";
+  wchar_t text[2048] = L"";
+  DWORD size = sizeof(text) - sizeof(wchar_t);
+  const LONG status = ::RegGetValueW(opened, nullptr, name, RRF_RT_REG_SZ, nullptr, text, &size);
+  ::RegCloseKey(opened);
+  return status == ERROR_SUCCESS ? std::wstring(text) : L"<none>";
+}
+
+bool WriteValue(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& text, REGSAM view) {
+  HKEY opened;
+  if (::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &opened, nullptr) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG status = ::RegSetValueExW(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  ::RegCloseKey(opened);
+  return status == ERROR_SUCCESS;
+}
+
+bool KeyExists(HKEY root, const std::wstring& key, REGSAM view) {
+  HKEY opened;
+  if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return false;
+  ::RegCloseKey(opened);
+  return true;
+}
+
+void DeleteKey(HKEY root, const std::wstring& key, REGSAM view) {
+  const size_t cut = key.find_last_of(L'\\');
+  const std::wstring parent = cut == std::wstring::npos ? L"" : key.substr(0, cut);
+  const std::wstring leaf = cut == std::wstring::npos ? key : key.substr(cut + 1);
+  HKEY opened;
+  if (::RegOpenKeyExW(root, parent.c_str(), 0, KEY_ALL_ACCESS | view, &opened) != ERROR_SUCCESS) return;
+  ::RegDeleteTreeW(opened, leaf.c_str());
+  ::RegDeleteKeyExW(opened, leaf.c_str(), view, 0);
+  ::RegCloseKey(opened);
+}
+
+std::vector<std::wstring> SubKeys(HKEY root, const std::wstring& key, REGSAM view) {
+  std::vector<std::wstring> names;
+  HKEY opened;
+  if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return names;
+  wchar_t name[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD length = 256;
+    if (::RegEnumKeyExW(opened, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.emplace_back(name, length);
+  }
+  ::RegCloseKey(opened);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::wstring SpecialFolder(int csidl) {
+  wchar_t path[MAX_PATH] = L"";
+  return SUCCEEDED(::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : L"";
+}
+
+std::wstring TempFolder() {
+  wchar_t path[MAX_PATH + 1] = L"";
+  ::GetTempPathW(MAX_PATH + 1, path);
+  std::wstring folder = path;
+  if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+  return folder;
+}
+
+std::wstring StagedFile(const std::wstring& name) { return gui::ModuleFolder() + L"\\payload-stage\\" + name; }
+
+std::wstring Lower(std::wstring text) {
+  if (!text.empty()) ::CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
+  return text;
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b) { return Lower(a) == Lower(b); }
+
+namespace {
+
+void CollectFiles(const std::wstring& folder, const std::wstring& relative, std::vector<FileEntry>& files) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const std::wstring path = relative.empty() ? name : relative + L"\\" + name;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      CollectFiles(folder + L"\\" + name, path, files);
+    } else {
+      files.push_back({path, (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow});
+    }
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+}
+
+}  // namespace
+
+std::vector<FileEntry> FileTree(const std::wstring& folder) {
+  std::vector<FileEntry> files;
+  CollectFiles(folder, L"", files);
+  std::sort(files.begin(), files.end(),
+            [](const FileEntry& a, const FileEntry& b) { return Lower(a.path) < Lower(b.path); });
+  return files;
+}
+
+std::wstring LinkTarget(const std::wstring& link) {
+  const HRESULT init = ::CoInitialize(nullptr);
+  std::wstring target = L"<unreadable>";
+  IShellLinkW* shell = nullptr;
+  if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&shell)))) {
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      wchar_t path[MAX_PATH] = L"";
+      if (SUCCEEDED(file->Load(link.c_str(), STGM_READ)) &&
+          SUCCEEDED(shell->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH))) {
+        target = path;
+      }
+      file->Release();
+    }
+    shell->Release();
+  }
+  if (SUCCEEDED(init)) ::CoUninitialize();
+  return target;
+}
+
+bool PrinterExists(const std::wstring& name) {
+  std::wstring printer = name;
+  HANDLE handle = nullptr;
+  if (!::OpenPrinterW(&printer[0], &handle, nullptr)) return false;
+  ::ClosePrinter(handle);
+  return true;
+}
+
+std::wstring DefaultPrinter() {
+  wchar_t name[512] = L"";
+  DWORD size = 512;
+  return ::GetDefaultPrinterW(name, &size) ? std::wstring(name) : L"<none>";
+}
+
+bool PortExists(const std::wstring& name) {
+  for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_64KEY)}) {
+    HKEY opened;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports", 0,
+                        KEY_READ | view, &opened) != ERROR_SUCCESS) {
+      continue;
+    }
+    const bool found = ::RegQueryValueExW(opened, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    ::RegCloseKey(opened);
+    if (found) return true;
+  }
+  return false;
+}
+
+}  // namespace sys
