@@ -20,7 +20,7 @@ function(payload_library target)
 endfunction()
 
 payload_program(payload_main ${PAYLOAD_SOURCE}/src/main_program.cpp)
-target_link_libraries(payload_main PRIVATE user32 gdi32 shell32 advapi32)
+target_link_libraries(payload_main PRIVATE user32 gdi32 shell32 advapi32 winspool)
 payload_program(payload_uninstall ${PAYLOAD_SOURCE}/src/uninstaller.cpp)
 target_link_libraries(payload_uninstall PRIVATE advapi32)
 payload_program(payload_plugin_setup ${PAYLOAD_SOURCE}/src/plugin_setup.cpp)

@@ -1,7 +1,12 @@
 // "Kelto Quorbel.exe": a plain window titled "Kelto Quorbel"; with the single switch "/register" it makes
-// itself the handler of .pdf and .fdf files instead, logs how it was started and ends without a window.
+// itself the handler of .pdf and .fdf files instead and ends without a window.
+//
+// KELTO_PRODUCT_LOG names a file for tests: every start appends its command line with the default printer and
+// the .pdf handler of that moment, so a test can tell in which order the setup's finish actions ran.
 #include <shlobj.h>
 #include <windows.h>
+
+#include <winspool.h>
 
 #include <string>
 
@@ -34,11 +39,32 @@ bool RegisterType(const std::wstring& extension, const std::wstring& progId, con
   return ok;
 }
 
+std::wstring PdfHandler() {
+  wchar_t text[256] = L"";
+  DWORD size = sizeof(text) - sizeof(wchar_t);
+  if (::RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.pdf", nullptr, RRF_RT_REG_SZ, nullptr, text, &size) !=
+      ERROR_SUCCESS) {
+    return L"<none>";
+  }
+  return text;
+}
+
+std::wstring DefaultPrinter() {
+  wchar_t name[512] = L"";
+  DWORD size = 512;
+  return ::GetDefaultPrinterW(name, &size) ? std::wstring(name) : L"<none>";
+}
+
+// An installed product leaves nothing behind in its folder: the log is only written where a test asks.
+void LogStart() {
+  const std::wstring log = standin::Environment(L"KELTO_PRODUCT_LOG");
+  if (log.empty()) return;
+  standin::AppendLine(log, std::wstring(::GetCommandLineW()) + L" | printer: " + DefaultPrinter() + L" | pdf: " +
+                               PdfHandler());
+}
+
 int Register() {
   const std::wstring program = standin::ModulePath();
-  // Tests name a log for the exact command line; an installed product leaves nothing behind in its folder.
-  wchar_t log[MAX_PATH] = L"";
-  if (::GetEnvironmentVariableW(L"KELTO_REGISTER_LOG", log, MAX_PATH) > 0) standin::AppendLine(log, ::GetCommandLineW());
   bool ok = RegisterType(L".pdf", L"KeltoQuorbel.Document", L"Kelto Quorbel Document", program);
   ok = RegisterType(L".fdf", L"KeltoQuorbel.FDFDoc", L"Kelto Quorbel FDF Document", program) && ok;
   ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
@@ -97,6 +123,7 @@ int ShowWindowed(HINSTANCE instance, int show) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+  LogStart();
   if (standin::Lower(standin::Trim(standin::Arguments())) == L"/register") return Register();
   return ShowWindowed(instance, show);
 }

@@ -299,7 +299,8 @@ TEST_F(PayloadTest, ProgramsAndLibrariesAreSelfContainedX86Images) {
     for (std::string dll : imports) {
       for (char& c : dll) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
       const bool system = dll == "kernel32.dll" || dll == "user32.dll" || dll == "gdi32.dll" ||
-                          dll == "advapi32.dll" || dll == "shell32.dll" || dll == "msvcrt.dll";
+                          dll == "advapi32.dll" || dll == "shell32.dll" || dll == "msvcrt.dll" ||
+                          dll == "winspool.drv";
       EXPECT_TRUE(system) << Narrow(name) << " needs " << dll;
     }
   }
@@ -361,9 +362,9 @@ TEST_F(PayloadTest, RegisterSwitchMakesTheProductThePdfHandler) {
   SavedDefault fdf(L"Software\\Classes\\.fdf");
   const std::wstring program = Take(L"Kelto Quorbel.exe");
   const std::wstring line = L"\"" + program + L"\" /register";
-  ::SetEnvironmentVariableW(L"KELTO_REGISTER_LOG", (sandbox_ + L"register-log.txt").c_str());
+  ::SetEnvironmentVariableW(L"KELTO_PRODUCT_LOG", (sandbox_ + L"register-log.txt").c_str());
   EXPECT_EQ(RunProgram(line), 0);
-  ::SetEnvironmentVariableW(L"KELTO_REGISTER_LOG", nullptr);
+  ::SetEnvironmentVariableW(L"KELTO_PRODUCT_LOG", nullptr);
 
   const std::wstring classes = L"Software\\Classes\\";
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, classes + L".pdf", nullptr), L"KeltoQuorbel.Document");
@@ -376,7 +377,9 @@ TEST_F(PayloadTest, RegisterSwitchMakesTheProductThePdfHandler) {
   }
   std::string log;
   ASSERT_TRUE(ReadAll(sandbox_ + L"register-log.txt", log));
-  EXPECT_EQ(log, Narrow(line) + "\r\n");
+  // One line: the exact command line, then what the product saw as it started.
+  EXPECT_EQ(log.rfind(Narrow(line) + " | printer: ", 0), 0u) << log;
+  EXPECT_EQ(log.find("\r\n"), log.size() - 2) << log;
 
   ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\KeltoQuorbel.Document");
   ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\KeltoQuorbel.FDFDoc");
