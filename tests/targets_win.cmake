@@ -5,8 +5,9 @@ set(WINE_RUN ${WINE_SCRIPTS}/winerun.sh)
 add_library(gui_driver STATIC
   ${CMAKE_SOURCE_DIR}/tests/driver/gui_driver.cpp
   ${CMAKE_SOURCE_DIR}/tests/driver/png_writer.cpp
+  ${CMAKE_SOURCE_DIR}/tests/driver/system_state.cpp
   ${CMAKE_SOURCE_DIR}/tests/driver/walk.cpp)
-target_link_libraries(gui_driver PUBLIC user32 gdi32)
+target_link_libraries(gui_driver PUBLIC user32 gdi32 advapi32 shell32 ole32 uuid winspool)
 
 add_executable(walk ${CMAKE_SOURCE_DIR}/tests/driver/walk_main.cpp)
 target_link_libraries(walk PRIVATE gui_driver)
@@ -38,6 +39,32 @@ foreach(arch win32 win64)
 endforeach()
 
 add_wine_test(wine.win32.e2e win32 $<TARGET_FILE:e2e_tests>)
+
+# The whole product end to end: every scenario in a prefix of its own, made fresh for it and removed after.
+add_executable(product_tests ${CMAKE_SOURCE_DIR}/tests/product/product_test.cpp)
+target_link_libraries(product_tests PRIVATE gui_driver gtest gtest_main)
+add_dependencies(product_tests setup payload_stage)
+set(PRODUCT_SCENARIOS
+  DefaultRouteInstallsTheWholeProduct
+  CustomRouteInstallsIntoANewFolder
+  CancelOnEveryKindOfPageLeavesTheSystemAlone
+  FinishWithEveryChoiceClearedOnlyDeletesTheExtractionFolder
+  ReinstallOverTheSameVersionGoesThroughTheOldUninstaller
+  LanguageRouteInstallsInTheChosenLanguage
+  KilledDuringProgressThenRunAgainEndsComplete)
+foreach(arch win32 win64)
+  foreach(scenario ${PRODUCT_SCENARIOS})
+    set(name wine.${arch}.product.${scenario})
+    set(prefix ${CMAKE_BINARY_DIR}/wine/product-${arch}-${scenario})
+    add_test(NAME ${name}.prefix.create COMMAND ${WINE_SCRIPTS}/wine-fixture.sh setup ${arch} ${prefix})
+    set_tests_properties(${name}.prefix.create PROPERTIES FIXTURES_SETUP ${name} TIMEOUT 300)
+    add_test(NAME ${name}.prefix.remove COMMAND ${WINE_SCRIPTS}/wine-fixture.sh teardown ${arch} ${prefix})
+    set_tests_properties(${name}.prefix.remove PROPERTIES FIXTURES_CLEANUP ${name})
+    add_test(NAME ${name} COMMAND ${WINE_RUN} ${prefix} $<TARGET_FILE:product_tests> --gtest_filter=Product.${scenario}
+             WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED ${name} TIMEOUT 600)
+  endforeach()
+endforeach()
 
 # Language files the end-to-end tests lay beside the setup.
 file(GLOB LANG_FILES ${CMAKE_SOURCE_DIR}/resources/lang/*.xml)
