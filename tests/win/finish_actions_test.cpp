@@ -7,6 +7,7 @@
 #include "app/finish_actions.h"
 #include "engine/associations.h"
 #include "engine/registry.h"
+#include "integration/default_printer.h"
 
 namespace {
 
@@ -52,6 +53,26 @@ TEST(FinishActions, EachChoiceAloneAndNoneAtAll) {
   RunFinishActions(o, pdf);
   ASSERT_EQ(pdf.calls.size(), 2u);
   EXPECT_EQ(pdf.calls[0], L"clear 1");
+}
+
+// The real default-printer call, through an entry the spooler does not have: the other steps still run.
+struct NoSetDefaultPrinter : Recorder {
+  void SetDefaultPrinter(const std::wstring& name) override {
+    calls.push_back(L"printer result " +
+                    std::to_wstring(MakeDefaultPrinterThrough(L"winspool.drv", "SetDefaultPrinterKelto", name)));
+  }
+};
+
+TEST(FinishActions, WithoutSetDefaultPrinterTheOtherStepsStillRun) {
+  SetupOptions o = Installed();
+  o.viewReadme = 1;
+  NoSetDefaultPrinter steps;
+  RunFinishActions(o, steps);
+  EXPECT_EQ(steps.calls,
+            (std::vector<std::wstring>{L"clear 0", L"register C:\\Program Files\\Kelto Software\\Kelto Quorbel\\",
+                                       L"printer result 0",
+                                       L"open C:\\Program Files\\Kelto Software\\Kelto Quorbel\\\\Kelto Quorbel.exe",
+                                       L"open C:\\Program Files\\Kelto Software\\Kelto Quorbel\\\\Readme.txt"}));
 }
 
 TEST(FinishActions, OverlongFolderIsCutNotOverrun) {
@@ -119,6 +140,38 @@ TEST_F(PdfAssociations, MimeClsidStaysOnlyWhenItIsOurs) {
   EXPECT_FALSE(HasValue(HKEY_LOCAL_MACHINE, kMimePdf, L"CLSID"));
 }
 
+// Wine shares these keys between the two views, as Windows does for file types: a 64-bit-view read must find
+// exactly what the 32-bit setup sees. A read that failed in that view would count as foreign and delete our own.
+TEST_F(PdfAssociations, UnderWow64TheReadsGoThroughThe64BitView) {
+  BOOL wow64 = FALSE;
+  ::IsWow64Process(::GetCurrentProcess(), &wow64);
+  if (!wow64) GTEST_SKIP() << "needs a 64-bit prefix";
+  auto write64 = [](HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& text) {
+    HKEY opened;
+    ASSERT_EQ(::RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &opened, nullptr),
+              ERROR_SUCCESS);
+    ::RegSetValueExW(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(opened);
+  };
+  const wchar_t ours[] = L"{4B1F3C2A-0D6E-4F5A-9B8C-7D6E5F4A3B2C}";
+  write64(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\.pdf", nullptr, L"KeltoQuorbel.Document");
+  write64(HKEY_LOCAL_MACHINE, kProgIdClsid, nullptr, ours);
+  write64(HKEY_LOCAL_MACHINE, kMimePdf, L"CLSID", ours);
+  write64(HKEY_CURRENT_USER, kUserChoice, L"Progid", L"KeltoQuorbel.Document");
+  ClearForeignPdfAssociations(1);
+  EXPECT_EQ(ReadRegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\.pdf", L"", L"-"), L"KeltoQuorbel.Document");
+  EXPECT_TRUE(HasValue(HKEY_LOCAL_MACHINE, kMimePdf, L"CLSID"));
+  EXPECT_TRUE(HasValue(HKEY_CURRENT_USER, kUserChoice, L"Progid"));
+
+  write64(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\.pdf", nullptr, L"Other.Reader.1");
+  write64(HKEY_CURRENT_USER, kUserChoice, L"Progid", L"Other.Reader.1");
+  ClearForeignPdfAssociations(1);
+  EXPECT_FALSE(HasValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\.pdf", nullptr));
+  EXPECT_FALSE(HasValue(HKEY_CURRENT_USER, kUserChoice, L"Progid"));
+  EXPECT_TRUE(HasValue(HKEY_LOCAL_MACHINE, kMimePdf, L"CLSID"));
+}
+
 TEST_F(PdfAssociations, NoUserChoiceMeansNothingToDelete) {
   ClearForeignPdfAssociations(0);
   EXPECT_FALSE(HasValue(HKEY_CURRENT_USER, kUserChoice, L"Progid"));
@@ -135,9 +188,9 @@ TEST_F(PdfAssociations, MainProgramRegistersItselfFromAFolderWithBlanks) {
   ::CreateDirectoryW(folder.c_str(), nullptr);
   ASSERT_TRUE(::CopyFileW((stage + L"Kelto Quorbel.exe").c_str(), (folder + L"Kelto Quorbel.exe").c_str(), FALSE));
 
-  ::SetEnvironmentVariableW(L"KELTO_REGISTER_LOG", (folder + L"register-log.txt").c_str());
+  ::SetEnvironmentVariableW(L"KELTO_PRODUCT_LOG", (folder + L"register-log.txt").c_str());
   RegisterMainProgram(folder);  // returns only once the program has ended
-  ::SetEnvironmentVariableW(L"KELTO_REGISTER_LOG", nullptr);
+  ::SetEnvironmentVariableW(L"KELTO_PRODUCT_LOG", nullptr);
 
   std::string logged;
   if (FILE* f = _wfopen((folder + L"register-log.txt").c_str(), L"rb")) {
