@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The main job: build setup.exe with the stand-in package, run it in a fresh Wine prefix, walk the wizard
 # automatically (a screenshot of every page) and report what is now on the system.
-#   demo.sh [--route default|custom|cancel] [--languages] [--interactive] [--keep] [--win64]
+#   demo.sh [--route default|custom|cancel] [--upgrade] [--languages] [--interactive] [--keep] [--win64]
+#     --upgrade      install, record that installation as the earlier release 1.5.0.0100, run the setup again:
+#                    it removes the earlier release itself, then installs this one
 #     --languages    lay LangConfig.xml (language list: English, French, German) and the language files beside
 #                    the setup, so the language dialog comes first
 #     --interactive  no automatic walk: the wizard opens on $DISPLAY for a person to click through
@@ -14,11 +16,12 @@ route=default languages=0 interactive=0 keep=0 arch=win32
 while [ $# -gt 0 ]; do
   case "$1" in
     --route) route=$2; shift ;;
+    --upgrade) route=upgrade ;;
     --languages) languages=1 ;;
     --interactive) interactive=1 ;;
     --keep) keep=1 ;;
     --win64) arch=win64 ;;
-    -h|--help) sed -n '2,10p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,12p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
   shift
@@ -64,12 +67,16 @@ fi
 echo
 echo "== What is on the system now =="
 report() { printf -- '-- %s\n' "$1"; }
-if [ "$arch" = win64 ]; then pf="$pfx/drive_c/Program Files (x86)"; else pf="$pfx/drive_c/Program Files"; fi
-report "install folder: $pf/Kelto Software/Kelto Quorbel"
-if [ -d "$pf/Kelto Software/Kelto Quorbel" ]; then
-  (cd "$pf/Kelto Software/Kelto Quorbel" && find . -type f | sort | sed 's|^\./|   |')
+# The folder the product record names, and where it is on the host.
+folder=$(wine reg query 'HKLM\Software\Kelto Software\Kelto Quorbel' /v InstallPath 2>/dev/null | tr -d '\r' |
+         sed -n 's/^ *InstallPath *REG_SZ *//p')
+if [ -n "$folder" ]; then
+  # Wine finds the folder whatever the case of its names on the host.
+  host=$(winepath -u "$folder" 2>/dev/null | tr -d '\r')
+  report "install folder: $folder"
+  if [ -d "$host" ]; then (cd "$host" && find . -type f | sort | sed 's|^\./|   |'); else echo "   (not there)"; fi
 else
-  echo "   (not there)"
+  report "install folder: (no product record)"
 fi
 report "product records"
 for key in 'HKLM\Software\Kelto Software\Kelto Quorbel' \

@@ -1,17 +1,65 @@
 // walk.exe: the demo's automatic walk through the wizard.
-//   walk.exe [default|custom|cancel] [screenshot folder]
+//   walk.exe [default|custom|cancel|upgrade] [screenshot folder]
+// upgrade: installs, marks that installation as an earlier release, then runs the setup again, which removes
+// the earlier release itself and installs this one.
 #include <cstdio>
 #include <cwchar>
 
 #include "tests/driver/walk.h"
 
+namespace {
+
+const wchar_t kEarlierRelease[] = L"1.5.0.0100";
+const wchar_t kCustomFolder[] = L"D:\\Programs\\Kelto Quorbel";
+
+// The first run of --upgrade: the default route with the product left closed, then the record set back to an
+// earlier release, as that release's own setup would have left it.
+int InstallEarlierRelease(const std::wstring& shots) {
+  gui::Driver driver;
+  if (!driver.Start(gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe")))) return 2;
+  gui::WalkResult result = gui::Walk(
+      driver, {{"Welcome", 1114}, {"Licence", 1206}, {"Type", 1303}, {"Desktop", 1510}, {"Summary", 1606}},
+      gui::JoinPath(shots, L"earlier"));
+  HWND finish = result.ok ? driver.WaitForNamedPage("Finish", 120000) : nullptr;
+  if (!finish) {
+    std::printf("first install failed: %s\n", result.ok ? "no finish page" : result.error.c_str());
+    driver.Kill();
+    return 1;
+  }
+  if (gui::Driver::IsChecked(finish, 1703)) gui::Driver::Click(finish, 1703);
+  ::Sleep(200);
+  gui::Driver::Click(finish, 1707);
+  if (!driver.WaitForExit(60000)) {
+    driver.Kill();
+    return 1;
+  }
+  HKEY key;
+  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Kelto Software\\Kelto Quorbel", 0, KEY_SET_VALUE, &key) !=
+      ERROR_SUCCESS) {
+    std::printf("first install left no product record\n");
+    return 1;
+  }
+  ::RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(kEarlierRelease),
+                   sizeof(kEarlierRelease));
+  ::RegCloseKey(key);
+  std::printf("installed, then recorded as release %ls\n", kEarlierRelease);
+  return 0;
+}
+
+}  // namespace
+
 int wmain(int argc, wchar_t** argv) {
   const std::wstring route = argc > 1 ? argv[1] : L"default";
   const std::wstring shots = argc > 2 ? argv[2] : gui::JoinPath(gui::ModuleFolder(), L"screenshots\\demo");
   std::vector<gui::Step> steps;
+  std::vector<gui::Step> afterDestination;
   if (route == L"custom") {
-    steps = {{"Welcome", 1114}, {"Licence", 1206}, {"Type", 1304},  {"Destination", 1412},
-             {"Desktop", 1510}, {"Summary", 1606}, {"Progress", 0}, {"Finish", 1707}};
+    steps = {{"Welcome", 1114}, {"Licence", 1206}, {"Type", 1304}};
+    afterDestination = {{"Desktop", 1510}, {"Summary", 1606}, {"Progress", 0}, {"Finish", 1707}};
+  } else if (route == L"upgrade") {
+    if (int failed = InstallEarlierRelease(shots)) return failed;
+    steps = {{"Welcome", 1114}, {"Existing", 1092}, {"Licence", 1206}, {"Type", 1303},
+             {"Desktop", 1510}, {"Summary", 1606}, {"Progress", 0},   {"Finish", 1707}};
   } else if (route == L"cancel") {
     steps = {{"Welcome", 1114}};
   } else {
@@ -30,6 +78,24 @@ int wmain(int argc, wchar_t** argv) {
     route_steps.insert(route_steps.begin(), gui::Step{"Language", 1003});
   }
   gui::WalkResult result = gui::Walk(driver, route_steps, shots);
+  if (result.ok && route == L"custom") {
+    // Another folder on another fixed drive; the setup asks before it creates it.
+    HWND destination = driver.WaitForNamedPage("Destination");
+    if (destination) {
+      result.route.push_back("Destination");
+      gui::Driver::SetText(destination, 1402, kCustomFolder);
+      gui::Driver::Screenshot(destination, gui::JoinPath(shots, L"04-Destination.png"));
+      gui::Driver::Click(destination, 1412);
+      if (HWND box = driver.WaitForMessageBox()) gui::Driver::Answer(box, IDYES);
+      gui::WalkResult rest = gui::Walk(driver, afterDestination, gui::JoinPath(shots, L"after-destination"));
+      result.ok = rest.ok;
+      result.error = rest.error;
+      result.route.insert(result.route.end(), rest.route.begin(), rest.route.end());
+    } else {
+      result.ok = false;
+      result.error = "no destination page, last seen " + driver.lastPage();
+    }
+  }
   if (result.ok && route == L"cancel") {
     // Disagree asks whether to cancel; Yes leads to the Interrupted page.
     if (HWND licence = driver.WaitForNamedPage("Licence")) {
