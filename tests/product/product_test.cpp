@@ -468,13 +468,18 @@ TEST_F(Product, LanguageRouteInstallsInTheChosenLanguage) {
 }
 
 TEST_F(Product, KilledDuringProgressThenRunAgainEndsComplete) {
-  Start();
+  {
+    // The browser plug-in's installer, run after the files and the printer, takes its time: the kill below
+    // lands while the setup waits for it, however fast the machine.
+    sys::ScopedEnvironment slow(L"KELTO_PLUGIN_DELAY_MS", L"30000");
+    Start();
+  }
   Walk({{"Welcome", 1114}, {"Licence", 1206}, {"Type", 1303}, {"Desktop", 1510}, {"Summary", 1606}});
   HWND progress = driver_.WaitForNamedPage("Progress", 30000);
   ASSERT_NE(progress, nullptr) << "last " << driver_.lastPage();
-  // Killed as soon as the product files are copied, while the printer and the components are set up; the
-  // records come last, so none may exist yet. The page itself is busy then and answers no messages: the file
-  // system tells how far the install got.
+  // Killed once the product files are copied, while the printer and the components are set up; the records
+  // come last, so none may exist yet. The page itself is busy then and answers no messages: the file system
+  // tells how far the install got.
   const std::wstring lastCopied = DefaultFolder() + L"\\Readme.txt";
   for (const DWORD start = ::GetTickCount(); !sys::Exists(lastCopied) && ::GetTickCount() - start < 60000;) ::Sleep(1);
   driver_.Kill();
