@@ -120,8 +120,12 @@ class Reporter {
   Reporter& operator=(const Reporter&) = delete;
 
   ~Reporter() {
-    // Reports written before the close stay readable for the setup.
-    if (pipe_ != INVALID_HANDLE_VALUE) ::CloseHandle(pipe_);
+    // Waits until the setup has read every report: on Wine what is still unread when the last client handle
+    // closes is lost.
+    if (pipe_ != INVALID_HANDLE_VALUE) {
+      ::FlushFileBuffers(pipe_);
+      ::CloseHandle(pipe_);
+    }
   }
 
   bool Connect() {
