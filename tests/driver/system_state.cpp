@@ -12,7 +12,9 @@ namespace sys {
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-void RemoveTree(const std::wstring& folder) {
+void RemoveTree(const std::wstring& path) {
+  std::wstring folder = path;
+  if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
   for (const std::wstring& name : gui::FolderEntries(folder)) {
     const std::wstring path = folder + L"\\" + name;
     if (::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {

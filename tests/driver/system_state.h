@@ -9,8 +9,12 @@
 
 namespace sys {
 
+// Where the setup keeps the product's records.
+inline constexpr wchar_t kProductKey[] = L"Software\\Kelto Software\\Kelto Quorbel";
+inline constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kelto Quorbel";
+
 bool Exists(const std::wstring& path);
-void RemoveTree(const std::wstring& folder);
+void RemoveTree(const std::wstring& folder);  // with or without its trailing backslash
 // The file's bytes, or "<missing>".
 std::string ReadText(const std::wstring& path);
 bool WriteText(const std::wstring& path, const std::string& text);

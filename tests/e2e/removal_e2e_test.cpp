@@ -17,8 +17,8 @@ namespace {
 
 using gui::Driver;
 
-const wchar_t kProductKey[] = L"Software\\Kelto Software\\Kelto Quorbel";
-const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kelto Quorbel";
+using sys::kProductKey;
+using sys::kUninstallKey;
 const wchar_t kCaption[] = L"Kelto Quorbel Install Wizard";
 const wchar_t kDeletingText[] = L"Please wait while deleting files...";
 const wchar_t kInUseText[] = L"Kelto Quorbel is being used, please exit and retry.";

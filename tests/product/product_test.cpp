@@ -17,9 +17,9 @@ namespace {
 
 using gui::Driver;
 
-const wchar_t kProductKey[] = L"Software\\Kelto Software\\Kelto Quorbel";
-const wchar_t kUserKey[] = L"Software\\Kelto Software\\Kelto Quorbel";
-const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kelto Quorbel";
+using sys::kProductKey;
+using sys::kUninstallKey;
+const wchar_t* const kUserKey = sys::kProductKey;  // the same path under HKEY_CURRENT_USER
 const wchar_t kUpdatesKey[] = L"Software\\Kelto Software\\Kelto Quorbel\\Updates List";
 const wchar_t kAddinMarker[] = L"Software\\Kelto Software\\Test\\WordAddinRegistered";
 const wchar_t kUserChoice[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pdf\\UserChoice";
@@ -96,11 +96,13 @@ std::vector<std::string> Lines(const std::string& text) {
 
 // Under WoW64 Wine's 32-bit spooler takes the driver but not the printer: the printer install is undone (port
 // taken back) and the add-in that comes with it is left out; the rest of the installation is complete.
-bool PrinterExpected() {
+bool UnderWow64() {
   BOOL wow64 = FALSE;
   ::IsWow64Process(::GetCurrentProcess(), &wow64);
-  return !wow64;
+  return wow64 != FALSE;
 }
+
+bool PrinterExpected() { return !UnderWow64(); }
 
 std::wstring DefaultFolder() {
   return sys::SpecialFolder(CSIDL_PROGRAM_FILES) + L"\\Kelto Software\\Kelto Quorbel";
@@ -145,10 +147,8 @@ class Product : public ::testing::Test {
 
   std::wstring ShotFolder() const {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    BOOL wow64 = FALSE;
-    ::IsWow64Process(::GetCurrentProcess(), &wow64);
-    return gui::JoinPath(gui::ModuleFolder(), std::wstring(L"screenshots\\product-") + (wow64 ? L"win64\\" : L"win32\\") +
-                                                  gui::Widen(info->name()));
+    const std::wstring arch = UnderWow64() ? L"win64" : L"win32";
+    return gui::JoinPath(gui::ModuleFolder(), L"screenshots\\product-" + arch + L"\\" + gui::Widen(info->name()));
   }
 
   void Start() {

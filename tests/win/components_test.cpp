@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "component_test_helpers.h"
+#include "tests/driver/system_state.h"
 
 namespace {
 
@@ -72,19 +73,7 @@ std::vector<std::wstring> ExpectedFiles() {
   return Sorted(files);
 }
 
-std::vector<std::wstring> SubKeys(HKEY root, const std::wstring& path) {
-  std::vector<std::wstring> names;
-  HKEY key;
-  if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
-  wchar_t name[256];
-  for (DWORD i = 0;; ++i) {
-    DWORD length = 256;
-    if (::RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    names.emplace_back(name, length);
-  }
-  ::RegCloseKey(key);
-  return Sorted(names);
-}
+using sys::SubKeys;  // sorted
 
 class ComponentsTest : public ::testing::Test {
  protected:

@@ -6,6 +6,8 @@
 #include <winspool.h>
 
 #include <string>
+#include "spooler_test_helpers.h"
+#include "tests/driver/system_state.h"
 #include "tests/driver/walk.h"
 
 namespace {
@@ -26,12 +28,7 @@ std::wstring DriverDirectory() {
   return directory;
 }
 
-// The default printer's name, or "<none>".
-std::wstring DefaultPrinter() {
-  wchar_t name[512] = L"";
-  DWORD size = 512;
-  return ::GetDefaultPrinterW(name, &size) ? std::wstring(name) : L"<none>";
-}
+using sys::DefaultPrinter;  // "<none>" when there is none
 
 void DeleteTestPrinter() {
   std::wstring name = kPrinter;
@@ -67,18 +64,7 @@ bool AddTestPrinter() {
   driverInfo.pConfigFile = configFile.data();
   driverInfo.pDataFile = dataFile.data();
   if (!::AddPrinterDriverW(nullptr, 3, reinterpret_cast<LPBYTE>(&driverInfo))) return false;
-  std::wstring name = kPrinter, port = L"LPT1:", processor = L"WinPrint", dataType = L"RAW";
-  PRINTER_INFO_2W info{};
-  info.pPrinterName = name.data();
-  info.pPortName = port.data();
-  info.pDriverName = driver.data();
-  info.pPrintProcessor = processor.data();
-  info.pDatatype = dataType.data();
-  info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-  HANDLE printer = ::AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
-  if (!printer) return false;
-  ::ClosePrinter(printer);
-  return true;
+  return AddPrinterDirectly(kPrinter, kDriver, L"LPT1:");
 }
 
 class DefaultPrinterTest : public ::testing::Test {

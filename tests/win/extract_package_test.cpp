@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/package_writer.h"
+#include "tests/driver/system_state.h"
 #include "tests/driver/walk.h"
 
 namespace {
@@ -43,17 +44,7 @@ bool ReadFileBytes(const std::wstring& path, std::string& out) {
   return ok && done == out.size();
 }
 
-void RemoveTree(const std::wstring& folder) {
-  for (const std::wstring& name : List(folder)) {
-    const std::wstring path = folder + name;
-    if (::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {
-      RemoveTree(path + L"\\");
-    } else {
-      ::DeleteFileW(path.c_str());
-    }
-  }
-  ::RemoveDirectoryW(folder.c_str());
-}
+using sys::RemoveTree;
 
 class ExtractPackageTest : public ::testing::Test {
  protected:

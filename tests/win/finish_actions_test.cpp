@@ -8,6 +8,7 @@
 #include "engine/associations.h"
 #include "engine/registry.h"
 #include "integration/default_printer.h"
+#include "tests/driver/system_state.h"
 
 namespace {
 
@@ -103,12 +104,6 @@ class PdfAssociations : public ::testing::Test {
     ::RegCloseKey(opened);
     return found;
   }
-  static bool KeyExists(HKEY root, const wchar_t* key) {
-    HKEY opened;
-    if (::RegOpenKeyExW(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(opened);
-    return true;
-  }
 };
 
 TEST_F(PdfAssociations, AnotherProgramsHandlerIsDeletedAndTheKeysStay) {
@@ -117,7 +112,7 @@ TEST_F(PdfAssociations, AnotherProgramsHandlerIsDeletedAndTheKeysStay) {
   ClearForeignPdfAssociations(0);
   EXPECT_FALSE(HasValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\.pdf", nullptr));
   EXPECT_FALSE(HasValue(HKEY_CLASSES_ROOT, L".pdf", nullptr));
-  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\.pdf"));
+  EXPECT_TRUE(sys::KeyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\.pdf"));
   EXPECT_FALSE(HasValue(HKEY_CURRENT_USER, kUserChoice, L"Progid"));
 }
 
@@ -147,12 +142,7 @@ TEST_F(PdfAssociations, UnderWow64TheReadsGoThroughThe64BitView) {
   ::IsWow64Process(::GetCurrentProcess(), &wow64);
   if (!wow64) GTEST_SKIP() << "needs a 64-bit prefix";
   auto write64 = [](HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& text) {
-    HKEY opened;
-    ASSERT_EQ(::RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &opened, nullptr),
-              ERROR_SUCCESS);
-    ::RegSetValueExW(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(opened);
+    ASSERT_TRUE(sys::WriteValue(root, key, name, text, KEY_WOW64_64KEY));
   };
   const wchar_t ours[] = L"{4B1F3C2A-0D6E-4F5A-9B8C-7D6E5F4A3B2C}";
   write64(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\.pdf", nullptr, L"KeltoQuorbel.Document");
@@ -178,15 +168,10 @@ TEST_F(PdfAssociations, NoUserChoiceMeansNothingToDelete) {
 }
 
 TEST_F(PdfAssociations, MainProgramRegistersItselfFromAFolderWithBlanks) {
-  wchar_t module[MAX_PATH * 2];
-  ::GetModuleFileNameW(nullptr, module, MAX_PATH * 2);
-  std::wstring stage = module;
-  if (stage.compare(0, 5, L"unix\\") == 0) stage = L"\\\\?\\" + stage;
-  stage = stage.substr(0, stage.find_last_of(L'\\')) + L"\\payload-stage\\";
   const std::wstring folder = L"C:\\Finish Test\\Kelto Quorbel\\";
   ::CreateDirectoryW(L"C:\\Finish Test", nullptr);
   ::CreateDirectoryW(folder.c_str(), nullptr);
-  ASSERT_TRUE(::CopyFileW((stage + L"Kelto Quorbel.exe").c_str(), (folder + L"Kelto Quorbel.exe").c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileW(sys::StagedFile(L"Kelto Quorbel.exe").c_str(), (folder + L"Kelto Quorbel.exe").c_str(), FALSE));
 
   ::SetEnvironmentVariableW(L"KELTO_PRODUCT_LOG", (folder + L"register-log.txt").c_str());
   RegisterMainProgram(folder);  // returns only once the program has ended

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/xml/xml_document.h"
+#include "tests/driver/system_state.h"
 #include "tests/driver/walk.h"
 
 namespace {
@@ -51,43 +52,14 @@ bool ReadAll(const std::wstring& path, std::string& out) {
   return ok && done == out.size();
 }
 
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+using sys::Exists;
+using sys::KeyExists;
+using sys::ReadValue;  // "<none>" when the key or value is missing
+using sys::RemoveTree;
 
 std::vector<std::wstring> List(const std::wstring& folder) { return gui::FolderEntries(folder); }
 
-void RemoveTree(const std::wstring& folder) {
-  for (const std::wstring& name : List(folder)) {
-    const std::wstring path = folder + name;
-    if (::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {
-      RemoveTree(path + L"\\");
-    } else {
-      ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      ::DeleteFileW(path.c_str());
-    }
-  }
-  ::RemoveDirectoryW(folder.c_str());
-}
-
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
-bool KeyExists(HKEY root, const wchar_t* subKey) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExW(root, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  ::RegCloseKey(key);
-  return true;
-}
-
-// The value as text, or "<none>" when the key or value is missing.
-std::wstring ReadValue(HKEY root, const std::wstring& subKey, const wchar_t* name) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExW(root, subKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return L"<none>";
-  wchar_t data[1024] = L"";
-  DWORD size = sizeof(data) - sizeof(wchar_t);
-  DWORD type = 0;
-  const LONG status = ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  ::RegCloseKey(key);
-  return status == ERROR_SUCCESS ? std::wstring(data) : L"<none>";
-}
 
 void WriteValue(HKEY root, const wchar_t* subKey, const wchar_t* name, const std::wstring& text) {
   HKEY key = nullptr;

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "install_test_helpers.h"
+#include "spooler_test_helpers.h"
 #include "tests/driver/walk.h"
 
 namespace {
@@ -173,21 +174,6 @@ bool AddDriverDirectly(const std::wstring& name, const wchar_t* environment) {
   info.pDataFile = dataFile.data();
   info.pConfigFile = configFile.data();
   return ::AddPrinterDriverW(nullptr, 3, reinterpret_cast<LPBYTE>(&info)) != FALSE;
-}
-
-bool AddPrinterDirectly(const std::wstring& name, const std::wstring& driver, const std::wstring& port) {
-  std::wstring printerName = name, driverName = driver, portName = port, processor = L"WinPrint", dataType = L"RAW";
-  PRINTER_INFO_2W info{};
-  info.pPrinterName = printerName.data();
-  info.pPortName = portName.data();
-  info.pDriverName = driverName.data();
-  info.pPrintProcessor = processor.data();
-  info.pDatatype = dataType.data();
-  info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-  HANDLE printer = ::AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
-  if (!printer) return false;
-  ::ClosePrinter(printer);
-  return true;
 }
 
 void DeletePrinterNamed(const std::wstring& name) {

@@ -1,0 +1,22 @@
+#pragma once
+// Spooler set-up shared by the printer tests: a printer added straight through the spooler, as another
+// product or an earlier install would have left it.
+#include <windows.h>
+#include <winspool.h>
+
+#include <string>
+
+inline bool AddPrinterDirectly(const std::wstring& name, const std::wstring& driver, const std::wstring& port) {
+  std::wstring printerName = name, driverName = driver, portName = port, processor = L"WinPrint", dataType = L"RAW";
+  PRINTER_INFO_2W info{};
+  info.pPrinterName = printerName.data();
+  info.pPortName = portName.data();
+  info.pDriverName = driverName.data();
+  info.pPrintProcessor = processor.data();
+  info.pDatatype = dataType.data();
+  info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+  HANDLE printer = ::AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
+  if (!printer) return false;
+  ::ClosePrinter(printer);
+  return true;
+}
