@@ -38,6 +38,19 @@ WalkResult Walk(Driver& driver, const std::vector<Step>& steps, const std::wstri
   return result;
 }
 
+std::string ChooseNewFolder(Driver& driver, const std::wstring& folder, const std::wstring& shot) {
+  HWND destination = driver.WaitForNamedPage("Destination");
+  if (!destination) return "no destination page, last seen " + driver.lastPage();
+  Driver::SetText(destination, 1402, folder);
+  if (!shot.empty()) Driver::Screenshot(destination, shot);
+  Driver::Click(destination, 1412);
+  HWND box = driver.WaitForMessageBox();
+  if (!box) return "no question whether to create the folder";
+  Driver::Answer(box, IDYES);
+  if (!Driver::WaitGone(destination)) return "the destination page stayed";
+  return std::string();
+}
+
 std::wstring ModuleFolder() {
   wchar_t path[MAX_PATH * 2] = L"";
   ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);

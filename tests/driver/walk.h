@@ -22,6 +22,18 @@ struct WalkResult {
 // shotFolder\NN-Page.png when shotFolder is not empty.
 WalkResult Walk(Driver& driver, const std::vector<Step>& steps, const std::wstring& shotFolder);
 
+// On the destination page: types `folder` (one that does not exist yet), presses Next and answers Yes when the
+// setup asks to create it; a screenshot of the filled page goes to `shot` when it is not empty. Returns what went
+// wrong, or an empty text.
+std::string ChooseNewFolder(Driver& driver, const std::wstring& folder, const std::wstring& shot = L"");
+
+// Texts 70, 71 and 72 of the Interrupted page, in its controls 1802, 1803 and 1804.
+inline const wchar_t* const kInterruptedTexts[] = {
+    L"Setup was interrupted before Kelto Quorbel could be completely installed.",
+    L"Your system has not been modified. To install this program at a later time, please run the installation "
+    L"again.",
+    L"Click Finish to exit Setup."};
+
 // The folder of the running program, with no trailing backslash.
 std::wstring ModuleFolder();
 

@@ -80,20 +80,14 @@ int wmain(int argc, wchar_t** argv) {
   gui::WalkResult result = gui::Walk(driver, route_steps, shots);
   if (result.ok && route == L"custom") {
     // Another folder on another fixed drive; the setup asks before it creates it.
-    HWND destination = driver.WaitForNamedPage("Destination");
-    if (destination) {
+    result.error = gui::ChooseNewFolder(driver, kCustomFolder, gui::JoinPath(shots, L"04-Destination.png"));
+    result.ok = result.error.empty();
+    if (result.ok) {
       result.route.push_back("Destination");
-      gui::Driver::SetText(destination, 1402, kCustomFolder);
-      gui::Driver::Screenshot(destination, gui::JoinPath(shots, L"04-Destination.png"));
-      gui::Driver::Click(destination, 1412);
-      if (HWND box = driver.WaitForMessageBox()) gui::Driver::Answer(box, IDYES);
       gui::WalkResult rest = gui::Walk(driver, afterDestination, gui::JoinPath(shots, L"after-destination"));
       result.ok = rest.ok;
       result.error = rest.error;
       result.route.insert(result.route.end(), rest.route.begin(), rest.route.end());
-    } else {
-      result.ok = false;
-      result.error = "no destination page, last seen " + driver.lastPage();
     }
   }
   if (result.ok && route == L"cancel") {

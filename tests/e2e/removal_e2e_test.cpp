@@ -295,14 +295,8 @@ class BuiltInRemoval : public Removal {
       Press("Type", 1303);
     } else {
       Press("Type", 1304);
-      HWND destination = driver_.WaitForNamedPage("Destination");
-      ASSERT_NE(destination, nullptr);
-      Driver::SetText(destination, 1402, folder);
-      Driver::Click(destination, 1412);
-      HWND box = driver_.WaitForMessageBox();  // the folder does not exist yet: create it
-      ASSERT_NE(box, nullptr);
-      Driver::Answer(box, IDYES);
-      ASSERT_TRUE(Driver::WaitGone(destination));
+      const std::string chosen = gui::ChooseNewFolder(driver_, folder);
+      ASSERT_TRUE(chosen.empty()) << chosen;
     }
     Press("Desktop", 1510);
     Press("Summary", 1606);

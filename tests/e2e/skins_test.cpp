@@ -98,9 +98,15 @@ TEST_P(Skins, PagesTakeTheirLanguagesLayout) {
   HWND licence = Page("Licence");
   ASSERT_NE(licence, nullptr);
   EXPECT_TRUE(At(licence, 1200, 0, 0, 529, 66));
-  if (skin == 1) EXPECT_TRUE(At(licence, 1205, 197, 358, 100, 24));
-  if (skin == 4) EXPECT_TRUE(At(licence, 1206, 309, 358, 98, 24));
-  if (skin == 0 || skin == 3) EXPECT_TRUE(At(licence, 1207, 425, 358, 88, 24));
+  if (skin == 1) {
+    EXPECT_TRUE(At(licence, 1205, 197, 358, 100, 24));
+  }
+  if (skin == 4) {
+    EXPECT_TRUE(At(licence, 1206, 309, 358, 98, 24));
+  }
+  if (skin == 0 || skin == 3) {
+    EXPECT_TRUE(At(licence, 1207, 425, 358, 88, 24));
+  }
   Leave(licence, 1206);
 
   HWND type = Page("Type");

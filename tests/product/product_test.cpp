@@ -348,14 +348,8 @@ TEST_F(Product, CustomRouteInstallsIntoANewFolder) {
   const std::wstring folder = L"D:\\Apps\\PDF Tools\\Quorbel";
   Start();
   Walk({{"Welcome", 1114}, {"Licence", 1206}, {"Type", 1304}});
-  HWND destination = driver_.WaitForNamedPage("Destination");
-  ASSERT_NE(destination, nullptr);
-  Driver::SetText(destination, 1402, folder);
-  Driver::Click(destination, 1412);
-  HWND box = driver_.WaitForMessageBox();  // the folder does not exist yet: create it
-  ASSERT_NE(box, nullptr);
-  Driver::Answer(box, IDYES);
-  ASSERT_TRUE(Driver::WaitGone(destination));
+  const std::string chosen = gui::ChooseNewFolder(driver_, folder);
+  ASSERT_TRUE(chosen.empty()) << chosen;
   Walk({{"Desktop", 1510}, {"Summary", 1606}});
   PressFinish(true);
 
@@ -391,12 +385,7 @@ TEST_F(Product, CancelOnEveryKindOfPageLeavesTheSystemAlone) {
     Driver::Answer(box, IDYES);
     HWND interrupted = driver_.WaitForNamedPage("Interrupted");
     ASSERT_NE(interrupted, nullptr) << "last " << driver_.lastPage();
-    EXPECT_EQ(Driver::ItemText(interrupted, 1802),
-              L"Setup was interrupted before Kelto Quorbel could be completely installed.");
-    EXPECT_EQ(Driver::ItemText(interrupted, 1803),
-              L"Your system has not been modified. To install this program at a later time, please run the "
-              L"installation again.");
-    EXPECT_EQ(Driver::ItemText(interrupted, 1804), L"Click Finish to exit Setup.");
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Driver::ItemText(interrupted, 1802 + i), gui::kInterruptedTexts[i]);
     Driver::Screenshot(interrupted, gui::JoinPath(ShotFolder(), gui::Widen(c.page) + L"-Interrupted.png"));
     Driver::Click(interrupted, 1807);
     ExpectEnds();
