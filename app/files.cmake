@@ -1,13 +1,6 @@
-list(APPEND CORE_SOURCES
-  ${CMAKE_SOURCE_DIR}/app/page_flow.cpp
-  ${CMAKE_SOURCE_DIR}/app/setup_options.cpp
-  ${CMAKE_SOURCE_DIR}/app/detection.cpp)
-list(APPEND WIN_SOURCES
-  ${CMAKE_SOURCE_DIR}/app/setup_session.cpp
-  ${CMAKE_SOURCE_DIR}/app/preflight.cpp
-  ${CMAKE_SOURCE_DIR}/app/removal_step.cpp
-  ${CMAKE_SOURCE_DIR}/app/install_step.cpp)
-list(APPEND NATIVE_TESTS
-  ${CMAKE_SOURCE_DIR}/tests/native/page_flow_test.cpp
-  ${CMAKE_SOURCE_DIR}/tests/native/setup_options_test.cpp
-  ${CMAKE_SOURCE_DIR}/tests/native/detection_test.cpp)
+# The session, start-up, the install sequence, the removal step and the finish actions.
+kelto_layer(app
+  PORTABLE detection.cpp
+  WIN setup_session.cpp preflight.cpp removal_step.cpp install_step.cpp install_sequence.cpp finish_actions.cpp)
+list(APPEND NATIVE_TESTS ${CMAKE_SOURCE_DIR}/tests/native/detection_test.cpp)
+list(APPEND WIN_TESTS ${CMAKE_SOURCE_DIR}/tests/win/install_sequence_test.cpp)

@@ -3,7 +3,7 @@
 // association, the default printer, starting the product, opening the readme. Nothing is reported.
 #include <string>
 
-#include "app/setup_options.h"
+#include "core/setup_options.h"
 
 class FinishSteps {
  public:
@@ -14,8 +14,6 @@ class FinishSteps {
   // Shell "open" of a file, shown normally, without waiting.
   virtual void Open(const std::wstring& path);
 };
-
-inline constexpr wchar_t kPrinterName[] = L"Kelto Quorbel Printer";
 
 void RunFinishActions(const SetupOptions& options, FinishSteps& steps);
 

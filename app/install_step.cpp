@@ -1,6 +1,7 @@
 // The work behind the progress page.
 #include "app/setup_session.h"
-#include "engine/install_sequence.h"
+#include "app/install_sequence.h"
+#include "framework/ui/message_prompter.h"
 
 namespace {
 
@@ -26,6 +27,8 @@ class PageProgress final : public InstallProgress {
 
 void SetupSession::RunInstallSequence(ProgressPage& page) {
   PageProgress progress(page);
-  InstallContext context{options, [this](unsigned id) { return Text(id); }, page.hwnd()};
+  const TextLookup text = [this](unsigned id) { return Text(id); };
+  MessageBoxPrompter prompt(text, page.hwnd());
+  InstallContext context{options, text, prompt};
   ::RunInstallSequence(context, progress);
 }

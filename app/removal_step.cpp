@@ -4,8 +4,10 @@
 
 #include "app/finish_actions.h"
 #include "app/setup_session.h"
-#include "removal/delete_tree.h"
+#include "framework/base/delete_tree.h"
+#include "framework/ui/message_prompter.h"
 #include "removal/previous_version_remover.h"
+#include "ui/pages/removal_dialogs.h"
 
 namespace {
 
@@ -19,19 +21,28 @@ void WriteStandardOutput(const char* line) {
 
 }  // namespace
 
+// Runs one removal with the setup's own boxes and windows.
+template <typename Step>
+auto SetupSession::WithRemover(Step step) {
+  const TextLookup text = [this](unsigned id) { return Text(id); };
+  MessageBoxPrompter prompt(text, nullptr);
+  RemovalWindowsUi windows(options.SkinIndex, text);
+  PreviousVersionRemover remover(options, prompt, windows);
+  return step(remover);
+}
+
 void SetupSession::RemoveInstallerPackage() {
-  PreviousVersionRemover(options, [this](unsigned id) { return Text(id); }).RemoveInstallerPackage();
+  WithRemover([](PreviousVersionRemover& remover) { remover.RemoveInstallerPackage(); });
 }
 
 PipeRemovalResult SetupSession::RemoveViaPipe() {
-  const PipeRemovalResult result =
-      PreviousVersionRemover(options, [this](unsigned id) { return Text(id); }).RemoveViaPipe();
+  const PipeRemovalResult result = WithRemover([](PreviousVersionRemover& remover) { return remover.RemoveViaPipe(); });
   if (result == PipeRemovalResult::PipeFailed) WriteStandardOutput("CreatePipe failed\n");
   return result;
 }
 
 bool SetupSession::RemoveBuiltIn() {
-  return PreviousVersionRemover(options, [this](unsigned id) { return Text(id); }).RemoveBuiltIn();
+  return WithRemover([](PreviousVersionRemover& remover) { return remover.RemoveBuiltIn(); });
 }
 
 void SetupSession::RunFinishActions() {

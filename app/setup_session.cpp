@@ -4,9 +4,9 @@
 #include <shlobj.h>
 
 #include "app/detection.h"
-#include "app/page_result.h"
+#include "core/page_result.h"
 #include "engine/product_records.h"
-#include "engine/registry.h"
+#include "framework/base/registry.h"
 #include "i18n/win_string_sources.h"
 
 SetupSession::SetupSession()

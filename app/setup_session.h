@@ -4,14 +4,13 @@
 
 #include <string>
 
-#include "app/page_flow.h"
-#include "app/setup_options.h"
+#include "core/page_flow.h"
+#include "core/setup_options.h"
 #include "i18n/string_catalogue.h"
 #include "ui/pages/pages.h"
 
-inline constexpr wchar_t kProductCode[] = L"{6A0F2B71-3C58-4E19-9D2A-5B7E40C1F8A3}";
 
-class SetupSession : public FlowActions {
+class SetupSession : public FlowActions, public PageHost {
  public:
   SetupSession();
   ~SetupSession() override;
@@ -27,12 +26,11 @@ class SetupSession : public FlowActions {
   static bool QueryMsiProductInstalled();
   static int DetectWow64();
 
-  // The localized text with this ID (empty when there is none).
-  std::wstring Text(unsigned id) const;
-  StringCatalogue& catalogue() { return catalogue_; }
-
-  // Runs the install sequence behind the progress page; ends the page with 1032.
-  void RunInstallSequence(ProgressPage& page);
+  // What the pages see.
+  SetupOptions& Options() override { return options; }
+  std::wstring Text(unsigned id) const override;
+  StringCatalogue& catalogue() override { return catalogue_; }
+  void RunInstallSequence(ProgressPage& page) override;
 
   // Removal and finish steps between pages.
   void RemoveInstallerPackage() override;
@@ -59,5 +57,7 @@ class SetupSession : public FlowActions {
  private:
   StringCatalogue catalogue_;
   Dialog* PageOf(PageState state);
+  template <typename Step>
+  auto WithRemover(Step step);
   int LoadInstallerLanguage();
 };

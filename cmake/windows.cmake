@@ -16,8 +16,6 @@ include_directories(${CMAKE_SOURCE_DIR})
 list(APPEND CMAKE_PREFIX_PATH ${KELTO_DEPS_PREFIX})
 find_package(liblzma CONFIG REQUIRED)
 
-add_library(kelto_core STATIC ${CORE_SOURCES} ${CORE_WIN_SOURCES})
-target_link_libraries(kelto_core PUBLIC liblzma::liblzma)
 
 # msi.dll is imported by ordinal 113 (MsiQueryProductStateW), as the installer service has always exported it.
 set(MSI_ORD_LIB ${CMAKE_BINARY_DIR}/libmsi_ord.a)
@@ -26,9 +24,11 @@ add_custom_command(OUTPUT ${MSI_ORD_LIB}
   DEPENDS ${CMAKE_SOURCE_DIR}/resources/msi_ord.def)
 add_custom_target(msi_ord DEPENDS ${MSI_ORD_LIB})
 
-add_library(kelto_win STATIC ${WIN_SOURCES})
-add_dependencies(kelto_win msi_ord)
-target_link_libraries(kelto_win PUBLIC kelto_core ${MSI_ORD_LIB} comctl32 shlwapi shell32 ole32 oleaut32 uuid gdi32 user32 advapi32 version winspool)
+kelto_add_layer_libraries(WIN)
+target_link_libraries(kelto_engine PUBLIC liblzma::liblzma)
+add_dependencies(kelto_app msi_ord)
+target_link_libraries(kelto_all INTERFACE ${MSI_ORD_LIB} comctl32 shlwapi shell32 ole32 oleaut32 uuid gdi32 user32
+                      advapi32 version winspool)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/payload/targets.cmake)
   include(${CMAKE_SOURCE_DIR}/payload/targets.cmake)

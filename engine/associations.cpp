@@ -3,8 +3,8 @@
 #include <cwctype>
 #include <vector>
 
-#include "engine/registry.h"
-#include "framework/handles.h"
+#include "framework/base/registry.h"
+#include "framework/base/handles.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "engine/package_archive.h"
 #include "engine/package_lzma.h"
-#include "framework/handles.h"
+#include "framework/base/handles.h"
 
 namespace {
 

@@ -1,12 +1,9 @@
 #include "engine/file_copy.h"
 
-#include "framework/dialog.h"
-#include "framework/handles.h"
+#include "core/text_ids.h"
+#include "framework/base/handles.h"
 
 namespace {
-
-constexpr unsigned kTextCloseProgram = 59;
-constexpr unsigned kTextCaption = 1;
 
 bool AnyEntryIn(const std::wstring& folder) {
   std::wstring pattern = folder;
@@ -79,10 +76,7 @@ void CopyProductFiles(InstallContext& context) {
       if (::CopyFileW(source.c_str(), destination.c_str(), FALSE)) break;
       // Only the main program is worth waiting for; a box that can't be shown must not spin forever.
       if (row != 0 || !InUse(::GetLastError())) break;
-      if (ShowMessage(context.owner, context.text(kTextCloseProgram), context.text(kTextCaption),
-                      MB_ICONWARNING | MB_OK) == 0) {
-        break;
-      }
+      if (context.prompt.Ask(kTextCloseProgram, MB_ICONWARNING | MB_OK) == 0) break;
       prepareFolders();
     }
   }

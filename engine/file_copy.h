@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/install_context.h"
+#include "core/install_context.h"
 
 struct ProductFile {
   const wchar_t* source;       // name in the extraction folder

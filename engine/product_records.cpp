@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-#include "engine/registry.h"
+#include "framework/base/registry.h"
 #include "engine/xml/xml_document.h"
 #include "i18n/language_catalogue.h"
 #include "i18n/win_string_sources.h"

@@ -3,11 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/setup_options.h"
-
-inline constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kelto Quorbel";
-inline constexpr wchar_t kProductKey[] = L"Software\\Kelto Software\\Kelto Quorbel";
-inline constexpr wchar_t kLanguageKey[] = L"Software\\Kelto Software\\Kelto Quorbel\\LANGUAGE";
+#include "core/setup_options.h"
 
 // The root "version" of installFolder + "config.xml"; the setup's own version when the file is missing,
 // unreadable, unparsable or has no version.

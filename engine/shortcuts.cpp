@@ -3,15 +3,10 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include "framework/dialog.h"
+#include "core/text_ids.h"
 
 namespace {
 
-constexpr unsigned kTextCaption = 1;
-constexpr unsigned kTextShortcutFailed = 58;
-constexpr unsigned kTextProgramLink = 60;
-constexpr unsigned kTextUninstallLink = 61;
-constexpr unsigned kTextReadmeLink = 63;
 
 constexpr wchar_t kQuickLaunch[] = L"Microsoft\\Internet Explorer\\Quick Launch";
 // Links of earlier versions: their names never followed the installer language.
@@ -114,8 +109,7 @@ bool CreateShortcut(const InstallContext& context, const std::wstring& targetBas
   ComRef<IShellLinkW> link;
   if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.receive())) ||
       !link.get()) {
-    ShowMessage(context.owner, context.text(kTextShortcutFailed), context.text(kTextCaption),
-                MB_ICONWARNING | MB_OK);
+    context.prompt.Ask(kTextShortcutFailed, MB_ICONWARNING | MB_OK);
     return true;
   }
   const std::wstring& installFolder = context.options.installFolder;

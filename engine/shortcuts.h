@@ -3,7 +3,7 @@
 // localized (texts 60, 61, 63); their targets are fixed files in the install folder.
 #include <string>
 
-#include "engine/install_context.h"
+#include "core/install_context.h"
 
 // The path of a special folder (CSIDL value), without a trailing backslash; empty when it can't be resolved.
 std::wstring SpecialFolderPath(int csidl);

@@ -1,6 +1,6 @@
 #include "integration/component_registry.h"
 
-#include "framework/handles.h"
+#include "framework/base/handles.h"
 #include "i18n/language_catalogue.h"
 #include "i18n/win_string_sources.h"
 #include "integration/plugin_runner.h"

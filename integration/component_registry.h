@@ -6,10 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/install_context.h"
-
-// Where the records live, under HKEY_CURRENT_USER; each component's key is this followed by its name.
-inline constexpr wchar_t kUpdatesListKey[] = L"Software\\Kelto Software\\Kelto Quorbel\\Updates List\\";
+#include "core/install_context.h"
 
 // The English name of an installer language (built-in text 101 + skinIndex); empty out of range.
 std::wstring InstallerLanguageName(int skinIndex);

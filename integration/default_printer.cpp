@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "framework/handles.h"
+#include "framework/base/handles.h"
 #include "integration/spooler.h"
 
 int MakeDefaultPrinter(const std::wstring& printerName) {

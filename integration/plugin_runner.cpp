@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "framework/handles.h"
+#include "framework/base/handles.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <memory>
 
 #include "engine/xml/xml_document.h"
-#include "framework/handles.h"
+#include "framework/base/handles.h"
 #include "i18n/language_catalogue.h"
 #include "i18n/win_string_sources.h"
 #include "integration/component_registry.h"
-#include "removal/delete_tree.h"
+#include "framework/base/delete_tree.h"
 
 namespace {
 

@@ -4,15 +4,12 @@
 #include <utility>
 #include <vector>
 
-#include "framework/handles.h"
-#include "i18n/win_string_sources.h"
+#include "core/text_ids.h"
+#include "framework/base/handles.h"
 #include "integration/word_addin.h"
 
 namespace {
 
-constexpr unsigned kTextCantOpenPrinter = 93;
-constexpr unsigned kTextCantDeletePrinter = 94;
-constexpr unsigned kTextCantDeleteDriver = 95;
 
 constexpr wchar_t kPortMonitor[] = L", XcvMonitor Local Port";
 constexpr DWORD kPortNameBytes = sizeof(kPrinterPortName);  // with its terminating zero
@@ -62,11 +59,10 @@ int VirtualPrinterInstaller::InitForInstall(const PrinterInstallParams& params) 
   installFolder_ = WithoutTrailingSeparator(params.installFolder, L"\\/");
   isWow64_ = params.isWow64;
   isAdmin_ = params.isAdmin;
-  text_ = params.text;
+  prompt_ = params.prompt;
   environment_ = isWow64_ == 1 ? kEnvironment64 : kEnvironment32;
   driverDirectory_.clear();
   stage_ = 0;
-  printerName_ = kVirtualPrinterName;
   progress_ = {};
   return 1;
 }
@@ -74,8 +70,6 @@ int VirtualPrinterInstaller::InitForInstall(const PrinterInstallParams& params) 
 void VirtualPrinterInstaller::SetProgress(InstallProgress* progressBar, int start, int end) {
   progress_ = {progressBar, start, end};
 }
-
-void VirtualPrinterInstaller::SetTextLookup(TextLookup text) { text_ = std::move(text); }
 
 void VirtualPrinterInstaller::SetWordAddinSteps(WordAddinSteps steps) { addin_ = std::move(steps); }
 
@@ -100,8 +94,7 @@ int VirtualPrinterInstaller::Install() {
   InstallSupportFiles();
   progress_.Step(6, 8);
   progress_.Step(7, 8);
-  const TextLookup text = [this](unsigned id) { return Text(id); };
-  if (!addin_.install || !addin_.install(sourceFolder_, installFolder_, text)) return 0;
+  if (!addin_.install || !addin_.install(sourceFolder_, installFolder_, prompt_)) return 0;
   progress_.Step(8, 8);
   return 1;
 }
@@ -239,7 +232,7 @@ int VirtualPrinterInstaller::AddDriver() {
 }
 
 int VirtualPrinterInstaller::AddPrinter() {
-  std::wstring printerName = printerName_;
+  std::wstring printerName = kPrinterName;
   HANDLE existing = nullptr;
   if (spooler_.openPrinter(printerName.data(), &existing, nullptr)) {
     // The user's printer of that name stays as it is, whatever it prints through.
@@ -386,13 +379,7 @@ void VirtualPrinterInstaller::DetectPlatform() {
 }
 
 bool VirtualPrinterInstaller::AskRetry(unsigned textId) const {
-  return ::MessageBoxW(nullptr, Text(textId).c_str(), printerName_.c_str(), MB_OKCANCEL) == IDOK;
-}
-
-std::wstring VirtualPrinterInstaller::Text(unsigned textId) const {
-  if (text_) return text_(textId);
-  const std::u16string builtin = LoadBuiltinString(textId);
-  return std::wstring(builtin.begin(), builtin.end());
+  return prompt_ && prompt_->Ask(textId, MB_OKCANCEL, PromptCaption::Printer) == IDOK;
 }
 
 std::wstring VirtualPrinterInstaller::SourcePath(const wchar_t* name32, const wchar_t* name64) const {

@@ -6,12 +6,10 @@
 #include <functional>
 #include <string>
 
-#include "engine/install_context.h"
+#include "core/install_context.h"
 #include "integration/spooler.h"
 
-inline constexpr wchar_t kPrinterPortName[] = L"KELTO_QUORBEL:";
 inline constexpr wchar_t kPrinterDriverName[] = L"Kelto Quorbel Printer Driver";
-inline constexpr wchar_t kVirtualPrinterName[] = L"Kelto Quorbel Printer";
 inline constexpr wchar_t kEnvironment32[] = L"Windows NT x86";
 inline constexpr wchar_t kEnvironment64[] = L"Windows x64";
 
@@ -20,14 +18,13 @@ struct PrinterInstallParams {
   std::wstring installFolder;
   int isWow64 = 0;
   int isAdmin = 0;
-  TextLookup text;  // texts of the retry boxes; none: the program's built-in English ones
+  Prompter* prompt = nullptr;  // asks the retry questions; none: every retry is declined
 };
 
 // The word-processor add-in as the printer install (its last step) and removal (after the spooler objects)
 // run it; replaceable so that the printer's own steps can be tested apart from it.
 struct WordAddinSteps {
-  std::function<int(const std::wstring& sourceFolder, const std::wstring& installFolder, const TextLookup& text)>
-      install;
+  std::function<int(const std::wstring& sourceFolder, const std::wstring& installFolder, Prompter* prompt)> install;
   std::function<int(const std::wstring& folder)> remove;
 };
 
@@ -48,7 +45,7 @@ class VirtualPrinterInstaller {
   int InitForRemoval(const std::wstring& installFolder, InstallProgress* progressBar, int start, int end);
   int Remove();  // 0 without rights, without a driver directory or after a cancelled retry box
 
-  void SetTextLookup(TextLookup text);
+  void SetPrompter(Prompter* prompt) { prompt_ = prompt; }
   void SetWordAddinSteps(WordAddinSteps steps);
 
   // Removes what `stage` says exists, newest first; 0 when the user cancelled a retry box.
@@ -81,14 +78,13 @@ class VirtualPrinterInstaller {
   void DetectPlatform();
   // OK: true; anything else: false.
   bool AskRetry(unsigned textId) const;
-  std::wstring Text(unsigned textId) const;
   std::wstring SourcePath(const wchar_t* name32, const wchar_t* name64) const;
   std::wstring DriverPath(const wchar_t* name) const;         // in the driver directory
   std::wstring VersionFolderPath(const wchar_t* name) const;  // in its version-3 subfolder
 
   SpoolerCalls spooler_;
   WordAddinSteps addin_ = DefaultWordAddinSteps();
-  TextLookup text_;
+  Prompter* prompt_ = nullptr;
 
   std::wstring sourceFolder_;
   std::wstring installFolder_;
@@ -97,6 +93,5 @@ class VirtualPrinterInstaller {
   int isAdmin_ = 0;
   std::wstring environment_ = kEnvironment32;
   int stage_ = 0;
-  std::wstring printerName_ = kVirtualPrinterName;
   ProgressRange progress_;
 };

@@ -3,19 +3,10 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include "framework/dialog.h"
-#include "framework/handles.h"
-#include "i18n/win_string_sources.h"
+#include "core/text_ids.h"
+#include "framework/base/handles.h"
 
 namespace {
-
-constexpr unsigned kCloseWordText = 96;
-
-std::wstring CloseWordText(const TextLookup& text) {
-  if (text) return text(kCloseWordText);
-  const std::u16string builtin = LoadBuiltinString(kCloseWordText);
-  return std::wstring(builtin.begin(), builtin.end());
-}
 
 // Only a destination someone holds open can start working after the user acts; retrying anything else
 // would keep the user in a box that has no way out.
@@ -40,12 +31,12 @@ int CallRegistrationEntry(const std::wstring& libraryPath, int registering) {
   return result;
 }
 
-int InstallWordAddin(const std::wstring& sourceFolder, const std::wstring& installFolder, const TextLookup& text) {
+int InstallWordAddin(const std::wstring& sourceFolder, const std::wstring& installFolder, Prompter* prompt) {
   const std::wstring source = sourceFolder + L"\\kpc_wordaddin.dll";
   const std::wstring destination = installFolder + L"\\kpc_wordaddin.dll";
   while (!::CopyFileW(source.c_str(), destination.c_str(), FALSE)) {
     if (!CopyMayWorkLater(::GetLastError())) return 0;
-    if (ShowMessage(nullptr, CloseWordText(text), kWordAddinCaption, MB_OK) != IDOK) return 0;
+    if (!prompt || prompt->Ask(kTextCloseWordProcessor, MB_OK, PromptCaption::Printer) != IDOK) return 0;
   }
   return CallRegistrationEntry(destination, 1);
 }

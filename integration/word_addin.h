@@ -4,18 +4,15 @@
 // removal.
 #include <string>
 
-#include "engine/install_context.h"
+#include "core/install_context.h"
 
-// Caption of the add-in's message box, the printer's name.
-inline constexpr wchar_t kWordAddinCaption[] = L"Kelto Quorbel Printer";
 
 // Copies sourceFolder\kpc_wordaddin.dll over installFolder\kpc_wordaddin.dll (folders without a trailing
 // backslash) and calls its DllRegisterServer. While the destination is in use (sharing or lock violation,
 // typically the word processor has the add-in loaded) text 96 asks the user to close it, with OK only, and the
 // copy is tried again; any other copy failure (a missing source, say) ends at once without a box. 1 when the
-// add-in is in place and registered, else 0. `text` gives the localized texts; without it the built-in
-// English ones are used.
-int InstallWordAddin(const std::wstring& sourceFolder, const std::wstring& installFolder, const TextLookup& text);
+// add-in is in place and registered, else 0. Without a prompter the in-use copy is not retried.
+int InstallWordAddin(const std::wstring& sourceFolder, const std::wstring& installFolder, Prompter* prompt);
 
 // Calls DllUnregisterServer of folder\KPC_WordAddin.dll (its result is ignored) and deletes the file.
 // 1 when the file was deleted, else 0.

@@ -1,6 +1,3 @@
-# Recursive deletion of folders, file patterns and registry keys.
-list(APPEND WIN_SOURCES
-  ${CMAKE_SOURCE_DIR}/removal/delete_tree.cpp)
-list(APPEND WIN_TESTS
-  ${CMAKE_SOURCE_DIR}/tests/win/delete_tree_test.cpp)
-include(${CMAKE_SOURCE_DIR}/removal/remover_files.cmake)
+# Removal of an earlier installation: the three ways (their progress windows are pages).
+kelto_layer(removal WIN previous_version_remover.cpp)
+list(APPEND WIN_TESTS ${CMAKE_SOURCE_DIR}/tests/win/removal_test.cpp)

@@ -5,15 +5,14 @@
 #include <climits>
 #include <cwctype>
 
-#include "app/setup_session.h"
+#include "core/text_ids.h"
 #include "engine/product_records.h"
-#include "engine/registry.h"
 #include "engine/shortcuts.h"
-#include "framework/handles.h"
+#include "framework/base/delete_tree.h"
+#include "framework/base/handles.h"
+#include "framework/base/registry.h"
 #include "integration/component_registry.h"
 #include "integration/virtual_printer.h"
-#include "removal/delete_tree.h"
-#include "removal/removal_dialogs.h"
 
 namespace {
 
@@ -22,8 +21,6 @@ constexpr DWORD kPollMs = 20;
 constexpr int kReportFailed = -1;
 constexpr int kReportFinished = 10;
 
-const wchar_t kMainProgram[] = L"Kelto Quorbel.exe";
-const wchar_t kBetaProgram[] = L"Kelto Quorbel Beta.exe";
 const wchar_t* const kOldLinks[] = {L"\\Kelto Quorbel Beta.lnk", L"\\Kelto Quorbel.lnk", L"\\KelmoraQuorbel.lnk"};
 const wchar_t* const kProgramFiles[] = {L"Kelto Quorbel Beta.exe", L"Kelto Quorbel.exe", L"Readme.txt",
                                         L"Uninstall.exe", L"config.xml"};
@@ -255,8 +252,8 @@ const std::vector<std::wstring>& ProductKeysToDelete() {
   return keys;
 }
 
-PreviousVersionRemover::PreviousVersionRemover(SetupOptions& options, TextLookup text)
-    : options_(options), text_(std::move(text)) {}
+PreviousVersionRemover::PreviousVersionRemover(SetupOptions& options, Prompter& prompt, RemovalWindows& windows)
+    : options_(options), prompt_(prompt), windows_(windows) {}
 
 // --- installer service -----------------------------------------------------------------------------------
 
@@ -287,7 +284,7 @@ PipeRemovalResult PreviousVersionRemover::RemoveViaPipe() {
   Uninstaller uninstaller;
   if (!uninstaller.Start(UninstallerCommandLine(options_.installFolder))) return PipeRemovalResult::Failed;
 
-  PipeRemovalWindow window(options_.SkinIndex, text_);
+  const ScopeExit closeWindow([this] { windows_.ClosePipeWindow(); });
   for (;;) {
     PumpMessages();
     // Sampled before the pipe is looked at: a pipe still unconnected after the last process ended stays so.
@@ -304,11 +301,11 @@ PipeRemovalResult PreviousVersionRemover::RemoveViaPipe() {
       case PipeRead::Message:
         if (value == kReportFailed) return PipeRemovalResult::Failed;
         if (value == kReportFinished) {
-          window.SetPosition(100);
+          windows_.SetPipePosition(100);
           return PipeRemovalResult::Completed;
         }
-        if (!window.isOpen()) window.Open();
-        window.SetPosition(value < 0 ? 0 : value > 10 ? 100 : value * 10);
+        if (!windows_.PipeWindowOpen()) windows_.OpenPipeWindow();
+        windows_.SetPipePosition(value < 0 ? 0 : value > 10 ? 100 : value * 10);
         continue;  // another report may already wait
     }
     ::Sleep(kPollMs);
@@ -319,9 +316,8 @@ PipeRemovalResult PreviousVersionRemover::RemoveViaPipe() {
 
 bool PreviousVersionRemover::RemoveBuiltIn() {
   if (!PrepareBuiltIn()) return false;
-  BuiltInRemovalDialog dialog(options_.SkinIndex, text_, [this](InstallProgress& bar) { RunBuiltInSteps(bar); });
   // The old version goes whether or not its window can be shown: the loop takes it as gone.
-  if (dialog.DoModal(nullptr) == -1) {
+  if (!windows_.RunBuiltInWindow([this](InstallProgress& bar) { RunBuiltInSteps(bar); })) {
     NoProgress none;
     RunBuiltInSteps(none);
   }
@@ -335,7 +331,7 @@ bool PreviousVersionRemover::InUse(const std::wstring& path, bool& deleted) {
     deleted = true;
     return false;
   }
-  ShowMessage(nullptr, text_(98), text_(1), MB_OK | MB_ICONWARNING);
+  prompt_.Ask(kTextProgramInUse, MB_OK | MB_ICONWARNING);
   return true;
 }
 
@@ -418,7 +414,7 @@ void PreviousVersionRemover::RemoveComponents(InstallProgress& bar) {
 
 void PreviousVersionRemover::RemovePrinter(InstallProgress& bar) {
   VirtualPrinterInstaller printer;
-  printer.SetTextLookup(text_);
+  printer.SetPrompter(&prompt_);
   printer.InitForRemoval(previous_.folder, &bar, 60, 75);
   printer.Remove();
 }

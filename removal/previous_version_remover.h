@@ -4,14 +4,13 @@
 // progress window.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "app/page_flow.h"
-#include "app/setup_options.h"
-#include "engine/install_context.h"
-
-inline constexpr wchar_t kRemovalPipeName[] = L"\\\\.\\pipe\\Kelto Quorbel";
+#include "core/page_flow.h"
+#include "core/setup_options.h"
+#include "core/install_context.h"
 
 // "<systemFolder>\msiexec.exe" /x <product code> /quiet
 std::wstring InstallerServiceCommandLine(const std::wstring& systemFolder);
@@ -41,9 +40,22 @@ struct PreviousInstallation {
   std::wstring existPath;  // "ExistPath", with a trailing backslash
 };
 
+// The removal's progress windows, which the user interface shows.
+class RemovalWindows {
+ public:
+  virtual ~RemovalWindows() = default;
+  // Window 178 while the old uninstaller reports: opened at its first report, 0 to 100, drawn at once.
+  virtual void OpenPipeWindow() = 0;
+  virtual bool PipeWindowOpen() const = 0;
+  virtual void SetPipePosition(int position) = 0;
+  virtual void ClosePipeWindow() = 0;
+  // Window 179 running `work` from its first timer tick; false when the window can't be shown.
+  virtual bool RunBuiltInWindow(const std::function<void(InstallProgress& bar)>& work) = 0;
+};
+
 class PreviousVersionRemover {
  public:
-  PreviousVersionRemover(SetupOptions& options, TextLookup text);
+  PreviousVersionRemover(SetupOptions& options, Prompter& prompt, RemovalWindows& windows);
 
   // Runs the installer service's removal of the product and waits for it; its outcome is not examined.
   void RemoveInstallerPackage();
@@ -75,6 +87,7 @@ class PreviousVersionRemover {
   void DeleteProductKeys();
 
   SetupOptions& options_;
-  TextLookup text_;
+  Prompter& prompt_;
+  RemovalWindows& windows_;
   PreviousInstallation previous_;
 };

@@ -16,7 +16,7 @@ endif()
 file(GENERATE OUTPUT ${GEN_RC} CONTENT "${gen}")
 
 add_executable(setup WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp ${CMAKE_SOURCE_DIR}/resources/setup.rc)
-target_link_libraries(setup PRIVATE kelto_win)
+target_link_libraries(setup PRIVATE kelto_all)
 target_link_options(setup PRIVATE -municode -mwindows)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/setup.rc PROPERTIES OBJECT_DEPENDS "${RC_DEPS};${GEN_RC}")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_BINARY_DIR}/generated -I${CMAKE_SOURCE_DIR}/resources -c65001")

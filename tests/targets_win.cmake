@@ -15,7 +15,7 @@ target_link_options(walk PRIVATE -municode)
 add_dependencies(walk setup)
 
 add_executable(win_tests ${WIN_TESTS} $<TARGET_OBJECTS:setup_resources>)
-target_link_libraries(win_tests PRIVATE kelto_win gui_driver gtest gtest_main)
+target_link_libraries(win_tests PRIVATE kelto_all gui_driver gtest gtest_main)
 
 file(GLOB E2E_TESTS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 add_executable(e2e_tests ${E2E_TESTS})
@@ -72,5 +72,5 @@ file(COPY ${LANG_FILES} DESTINATION ${CMAKE_BINARY_DIR}/lang)
 
 # Benchmark, not a test: tools/bench_extract.sh runs it under Wine.
 add_executable(bench_extract ${CMAKE_SOURCE_DIR}/tools/bench_extract_win.cpp)
-target_link_libraries(bench_extract PRIVATE kelto_win psapi)
+target_link_libraries(bench_extract PRIVATE kelto_all psapi)
 target_link_options(bench_extract PRIVATE -municode)

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/extract_package.h"
-#include "framework/handles.h"
+#include "framework/base/handles.h"
 
 namespace {
 

@@ -1,5 +1,3 @@
-list(APPEND CORE_SOURCES ${CMAKE_SOURCE_DIR}/engine/xml/xml_document.cpp)
-list(APPEND CORE_NATIVE_SOURCES ${CMAKE_SOURCE_DIR}/engine/xml/ansi_codepage_native.cpp)
-list(APPEND CORE_WIN_SOURCES ${CMAKE_SOURCE_DIR}/engine/xml/ansi_codepage_win.cpp)
+kelto_layer(xml PORTABLE xml_document.cpp NATIVE ansi_codepage_native.cpp WIN ansi_codepage_win.cpp)
 list(APPEND NATIVE_TESTS ${CMAKE_SOURCE_DIR}/tests/native/xml_test.cpp)
 list(APPEND FUZZERS ${CMAKE_SOURCE_DIR}/fuzz/xml_fuzz.cpp)

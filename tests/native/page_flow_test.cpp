@@ -1,11 +1,11 @@
-#include "app/page_flow.h"
+#include "core/page_flow.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/page_result.h"
+#include "core/page_result.h"
 
 namespace {
 

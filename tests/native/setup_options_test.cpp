@@ -1,4 +1,4 @@
-#include "app/setup_options.h"
+#include "core/setup_options.h"
 
 #include <gtest/gtest.h>
 

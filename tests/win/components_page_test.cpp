@@ -7,7 +7,7 @@
 
 #include <thread>
 
-#include "app/page_result.h"
+#include "core/page_result.h"
 #include "app/setup_session.h"
 #include "tests/driver/gui_driver.h"
 

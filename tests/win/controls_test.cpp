@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/dialog.h"
-#include "framework/handles.h"
+#include "framework/ui/dialog.h"
+#include "framework/base/handles.h"
 #include "ui/controls/button_gradient.h"
 #include "ui/controls/colour_edit.h"
 #include "ui/controls/hyperlink_label.h"

@@ -1,5 +1,5 @@
 // Recursive deletion on the prefix's real files and registry.
-#include "removal/delete_tree.h"
+#include "framework/base/delete_tree.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 
 #include "app/finish_actions.h"
 #include "engine/associations.h"
-#include "engine/registry.h"
+#include "framework/base/registry.h"
 #include "integration/default_printer.h"
 #include "tests/driver/system_state.h"
 

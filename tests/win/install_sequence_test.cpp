@@ -1,5 +1,5 @@
 // Whole install runs against a package built in the test, on the prefix's real files, registry and links.
-#include "engine/install_sequence.h"
+#include "app/install_sequence.h"
 
 #include <gtest/gtest.h>
 

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/install_context.h"
+#include "core/install_context.h"
 #include "engine/shortcuts.h"
 #include "engine/package_writer.h"
 #include "engine/product_records.h"

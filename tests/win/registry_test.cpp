@@ -1,5 +1,5 @@
 // The registry helpers against the prefix's real registry, in both views where the prefix has two.
-#include "engine/registry.h"
+#include "framework/base/registry.h"
 
 #include <gtest/gtest.h>
 

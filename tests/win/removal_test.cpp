@@ -9,8 +9,8 @@
 
 #include "component_test_helpers.h"
 #include "engine/product_records.h"
-#include "engine/registry.h"
-#include "framework/handles.h"
+#include "framework/base/registry.h"
+#include "framework/base/handles.h"
 #include "integration/component_registry.h"
 
 namespace {

@@ -252,7 +252,7 @@ std::vector<std::wstring> LeftInVersionFolder(const wchar_t* environment) {
 // Takes away every spooler object and file a test here may have made, in both environments.
 void ResetSpooler() {
   for (const PrinterFacts& printer : LocalPrinters()) {
-    if (printer.driver == kPrinterDriverName || printer.driver == kOtherDriver || printer.name == kVirtualPrinterName ||
+    if (printer.driver == kPrinterDriverName || printer.driver == kOtherDriver || printer.name == kPrinterName ||
         printer.name == kSecondPrinter || printer.name == kUnrelatedPrinter) {
       DeletePrinterNamed(printer.name);
     }
@@ -416,7 +416,7 @@ class VirtualPrinterTest : public ::testing::Test {
       ASSERT_FALSE(FindDriver(environment, kOtherDriver)) << Narrow(environment);
     }
     ASSERT_FALSE(PortExists());
-    ASSERT_FALSE(FindPrinter(kVirtualPrinterName));
+    ASSERT_FALSE(FindPrinter(kPrinterName));
     for (const wchar_t* folder : {L"", L"wbem\\"}) {
       if (!Exists(SystemFolder() + folder + L"framedyn.dll"))
         framedynAdded_.push_back(SystemFolder() + folder + L"framedyn.dll");
@@ -463,7 +463,7 @@ class VirtualPrinterTest : public ::testing::Test {
       ASSERT_EQ(PortCommand(L"AddPort"), 0u);
       ASSERT_TRUE(AddDriverDirectly(kPrinterDriverName, kEnvironment64));
       ASSERT_TRUE(AddDriverDirectly(kPrinterDriverName, kEnvironment32));
-      ASSERT_TRUE(AddPrinterDirectly(kVirtualPrinterName, kPrinterDriverName, kPrinterPortName));
+      ASSERT_TRUE(AddPrinterDirectly(kPrinterName, kPrinterDriverName, kPrinterPortName));
       ASSERT_TRUE(::CopyFileW((source_ + L"\\KTC_ProxyProcess64.exe").c_str(),
                               VersionFile(L"KTC_ProxyProcess.exe").c_str(), FALSE));
     }
@@ -531,7 +531,7 @@ TEST_F(VirtualPrinterTest, InstallBuildsPortDriverPrinterAndProxyAndRemoveTakesT
   }
 
   PrinterFacts facts;
-  ASSERT_TRUE(FindPrinter(kVirtualPrinterName, &facts));
+  ASSERT_TRUE(FindPrinter(kPrinterName, &facts));
   EXPECT_EQ(facts.port, L"KELTO_QUORBEL:");
   EXPECT_EQ(facts.driver, L"Kelto Quorbel Printer Driver");
   EXPECT_EQ(facts.processor, L"WinPrint");
@@ -554,7 +554,7 @@ TEST_F(VirtualPrinterTest, InstallBuildsPortDriverPrinterAndProxyAndRemoveTakesT
   PrepareRemoval(remover);
   EXPECT_EQ(remover.Remove(), 1);
   EXPECT_TRUE(boxes_->texts().empty());
-  EXPECT_FALSE(FindPrinter(kVirtualPrinterName));
+  EXPECT_FALSE(FindPrinter(kPrinterName));
   EXPECT_FALSE(FindPrinter(kSecondPrinter));
   EXPECT_TRUE(FindPrinter(kUnrelatedPrinter));
   EXPECT_FALSE(FindDriver(kEnvironment32, kPrinterDriverName));
@@ -578,7 +578,7 @@ TEST_F(VirtualPrinterTest, RemoveDeletesEveryLocalPrinterOnTheDriverWhateverItsN
   PrepareRemoval(remover);
   EXPECT_EQ(remover.Remove(), 1);
   EXPECT_TRUE(boxes_->texts().empty());
-  EXPECT_FALSE(FindPrinter(kVirtualPrinterName));
+  EXPECT_FALSE(FindPrinter(kPrinterName));
   EXPECT_FALSE(FindPrinter(kSecondPrinter));
   EXPECT_TRUE(FindPrinter(kUnrelatedPrinter));
   EXPECT_FALSE(FindDriver(Environment(), kPrinterDriverName));
@@ -590,7 +590,7 @@ TEST_F(VirtualPrinterTest, RemoveDeletesEveryLocalPrinterOnTheDriverWhateverItsN
 
 TEST_F(VirtualPrinterTest, AnExistingPrinterOfTheNameIsLeftAsItIs) {
   ASSERT_TRUE(AddDriverDirectly(kOtherDriver, kEnvironment32));
-  ASSERT_TRUE(AddPrinterDirectly(kVirtualPrinterName, kOtherDriver, L"LPT1:"));
+  ASSERT_TRUE(AddPrinterDirectly(kPrinterName, kOtherDriver, L"LPT1:"));
 
   VirtualPrinterInstaller printer;
   Prepare(printer, Params(PrefixIs64Bit() ? 1 : 0));
@@ -598,7 +598,7 @@ TEST_F(VirtualPrinterTest, AnExistingPrinterOfTheNameIsLeftAsItIs) {
   EXPECT_TRUE(boxes_->texts().empty());
   EXPECT_EQ(printer.stage(), 4);
   PrinterFacts facts;
-  ASSERT_TRUE(FindPrinter(kVirtualPrinterName, &facts));
+  ASSERT_TRUE(FindPrinter(kPrinterName, &facts));
   EXPECT_EQ(facts.driver, kOtherDriver);
   EXPECT_EQ(facts.port, L"LPT1:");
   EXPECT_TRUE(FindDriver(Environment(), kPrinterDriverName));
@@ -713,7 +713,7 @@ TEST_F(VirtualPrinterTest, On64BitWindowsThe64BitFilesGoInUnderTheir32BitNamesAn
   EXPECT_EQ(seen->printerError, static_cast<DWORD>(ERROR_UNKNOWN_PRINTER_DRIVER));
   EXPECT_EQ(printer.stage(), 3);
   EXPECT_EQ(progress_.positions(), (std::vector<std::wstring>{L"18", L"21", L"24"}));
-  EXPECT_FALSE(FindPrinter(kVirtualPrinterName));
+  EXPECT_FALSE(FindPrinter(kPrinterName));
   EXPECT_FALSE(FindDriver(kEnvironment64, kPrinterDriverName));
   for (const std::wstring& name : kDriverCopies) {
     EXPECT_FALSE(Exists(DriverDirectoryOf(kEnvironment64) + L"\\" + name)) << Narrow(name);
@@ -726,7 +726,7 @@ TEST_F(VirtualPrinterTest, On64BitWindowsThe64BitFilesGoInUnderTheir32BitNamesAn
 // driver too.
 TEST_F(VirtualPrinterTest, TheWordAddinComesLastAndGoesAfterTheSpoolerObjects) {
   ASSERT_TRUE(AddDriverDirectly(kOtherDriver, kEnvironment32));
-  ASSERT_TRUE(AddPrinterDirectly(kVirtualPrinterName, kOtherDriver, L"LPT1:"));
+  ASSERT_TRUE(AddPrinterDirectly(kPrinterName, kOtherDriver, L"LPT1:"));
   ASSERT_TRUE(
       ::CopyFileW((StageFolder() + L"\\kpc_wordaddin.dll").c_str(), (source_ + L"\\kpc_wordaddin.dll").c_str(), FALSE));
 
@@ -748,7 +748,7 @@ TEST_F(VirtualPrinterTest, TheWordAddinComesLastAndGoesAfterTheSpoolerObjects) {
 
 TEST_F(VirtualPrinterTest, AFailedAddinFailsTheInstallButUndoesNothing) {
   ASSERT_TRUE(AddDriverDirectly(kOtherDriver, kEnvironment32));
-  ASSERT_TRUE(AddPrinterDirectly(kVirtualPrinterName, kOtherDriver, L"LPT1:"));
+  ASSERT_TRUE(AddPrinterDirectly(kPrinterName, kOtherDriver, L"LPT1:"));
   addin_.installResult = 0;
 
   VirtualPrinterInstaller printer;
@@ -757,7 +757,7 @@ TEST_F(VirtualPrinterTest, AFailedAddinFailsTheInstallButUndoesNothing) {
   EXPECT_EQ(printer.stage(), 4);
   EXPECT_EQ(progress_.positions(), (std::vector<std::wstring>{L"18", L"21", L"24", L"27", L"30", L"33", L"36"}));
   EXPECT_EQ(addin_.installs.size(), 1u);
-  EXPECT_TRUE(FindPrinter(kVirtualPrinterName));
+  EXPECT_TRUE(FindPrinter(kPrinterName));
   EXPECT_TRUE(FindDriver(Environment(), kPrinterDriverName));
   EXPECT_TRUE(PortExists());
   EXPECT_TRUE(Exists(VersionFile(L"KTC_ProxyProcess.exe")));
@@ -774,7 +774,7 @@ TEST_F(VirtualPrinterTest, AProxyThatCannotBeCopiedUndoesEverything) {
   EXPECT_TRUE(boxes_->texts().empty());
   EXPECT_EQ(printer.stage(), 4);
   EXPECT_EQ(progress_.positions(), (std::vector<std::wstring>{L"18", L"21", L"24", L"27"}));
-  EXPECT_FALSE(FindPrinter(kVirtualPrinterName));
+  EXPECT_FALSE(FindPrinter(kPrinterName));
   EXPECT_FALSE(FindDriver(kEnvironment32, kPrinterDriverName));
   EXPECT_FALSE(PortExists());
   for (const std::wstring& name : kDriverCopies) EXPECT_FALSE(Exists(DriverFile(name))) << Narrow(name);
@@ -1006,7 +1006,7 @@ TEST_F(VirtualPrinterTest, CancelInTheDeletePrinterBoxLeavesEverythingInPlace) {
   EXPECT_FALSE(shown[0].hasOwner);
   EXPECT_EQ(*deletes, 1);
 
-  EXPECT_TRUE(FindPrinter(kVirtualPrinterName));
+  EXPECT_TRUE(FindPrinter(kPrinterName));
   EXPECT_TRUE(FindDriver(Environment(), kPrinterDriverName));
   EXPECT_TRUE(PortExists());
   for (const std::wstring& name : kDriverCopies) EXPECT_TRUE(Exists(DriverFile(name))) << Narrow(name);
@@ -1036,7 +1036,7 @@ TEST_F(VirtualPrinterTest, CancelInTheOpenOrDeleteDriverBoxStopsWhereItStands) {
     PrepareRemoval(remover);
     EXPECT_EQ(remover.Remove(), 0);
     EXPECT_EQ(boxes_->texts(), Texts({93}));
-    EXPECT_TRUE(FindPrinter(kVirtualPrinterName));
+    EXPECT_TRUE(FindPrinter(kPrinterName));
   }
   *openFails = false;
   {
@@ -1047,7 +1047,7 @@ TEST_F(VirtualPrinterTest, CancelInTheOpenOrDeleteDriverBoxStopsWhereItStands) {
     EXPECT_EQ(boxes_->texts(), Texts({95}));
   }
   // The printer went before the driver's box; the driver, its files and the port stay.
-  EXPECT_FALSE(FindPrinter(kVirtualPrinterName));
+  EXPECT_FALSE(FindPrinter(kPrinterName));
   EXPECT_TRUE(FindDriver(Environment(), kPrinterDriverName));
   for (const std::wstring& name : kDriverCopies) EXPECT_TRUE(Exists(DriverFile(name))) << Narrow(name);
   EXPECT_TRUE(PortExists());
@@ -1089,7 +1089,7 @@ TEST_F(VirtualPrinterTest, OkInABoxTriesAgain) {
   const auto& shown = boxes_->Stop();
   EXPECT_EQ(boxes_->texts(), Texts({93, 93, 94, 95}));
   for (const auto& box : shown) EXPECT_EQ(box.caption, L"Kelto Quorbel Printer");
-  EXPECT_FALSE(FindPrinter(kVirtualPrinterName));
+  EXPECT_FALSE(FindPrinter(kPrinterName));
   EXPECT_FALSE(FindDriver(Environment(), kPrinterDriverName));
   EXPECT_FALSE(PortExists());
   EXPECT_EQ(LeftInVersionFolder(Environment()), std::vector<std::wstring>{});
@@ -1111,7 +1111,7 @@ TEST_F(VirtualPrinterTest, ADriverAlreadyGoneFinishesWithoutAMessage) {
   EXPECT_EQ(remover.Remove(), 1);
   EXPECT_TRUE(boxes_->texts().empty());
   EXPECT_EQ(*driverCalls, 1);
-  EXPECT_FALSE(FindPrinter(kVirtualPrinterName));
+  EXPECT_FALSE(FindPrinter(kPrinterName));
   EXPECT_FALSE(PortExists());
   for (const std::wstring& name : kDriverCopies) EXPECT_FALSE(Exists(DriverFile(name))) << Narrow(name);
   EXPECT_EQ(LeftInVersionFolder(Environment()), std::vector<std::wstring>{});
@@ -1133,7 +1133,7 @@ TEST_F(VirtualPrinterTest, CancelDuringTheUndoOfAnInstallKeepsWhatIsLeft) {
   EXPECT_EQ(printer.Install(), 0);
   EXPECT_EQ(boxes_->texts(), Texts({94}));
   // Cancelled: the printer and everything below it stay.
-  EXPECT_TRUE(FindPrinter(kVirtualPrinterName));
+  EXPECT_TRUE(FindPrinter(kPrinterName));
   EXPECT_TRUE(FindDriver(kEnvironment32, kPrinterDriverName));
   EXPECT_TRUE(PortExists());
 }

@@ -1,6 +1,6 @@
 #include "ui/controls/colour_edit.h"
 
-#include "framework/dialog.h"
+#include "framework/ui/dialog.h"
 
 ColourEdit::ColourEdit() : backBrush_(::CreateSolidBrush(backColour)) {}
 

@@ -2,8 +2,8 @@
 // An edit control painted black on white, whatever the system colours are.
 #include <windows.h>
 
-#include "framework/control.h"
-#include "framework/handles.h"
+#include "framework/ui/control.h"
+#include "framework/base/handles.h"
 
 class ColourEdit : public Control {
  public:

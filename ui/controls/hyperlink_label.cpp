@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "framework/dialog.h"
+#include "framework/ui/dialog.h"
 
 namespace {
 

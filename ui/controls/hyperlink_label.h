@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "framework/control.h"
-#include "framework/handles.h"
+#include "framework/ui/control.h"
+#include "framework/base/handles.h"
 
 class HyperlinkLabel : public Control {
  public:

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "framework/dialog.h"
+#include "framework/ui/dialog.h"
 #include "ui/controls/button_gradient.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // A static that shows one bitmap resource stretched over its whole client area.
 #include <windows.h>
 
-#include "framework/control.h"
-#include "framework/handles.h"
+#include "framework/ui/control.h"
+#include "framework/base/handles.h"
 
 class SkinImage : public Control {
  public:

@@ -2,8 +2,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/page_result.h"
-#include "app/setup_session.h"
+#include "core/page_result.h"
+#include "ui/pages/page_host.h"
 #include "ui/pages/pages.h"
 
 namespace {
@@ -23,7 +23,7 @@ void SetChecked(HWND tree, HTREEITEM item) {
 }
 }  // namespace
 
-ComponentsPage::ComponentsPage(SetupSession& session) : WizardPage(107, session) {
+ComponentsPage::ComponentsPage(PageHost& host) : WizardPage(107, host) {
   frame_ = {Picture::Banner, 1029, Title::None, 0, 1030, 1031};
   buttons_ = {{1032, 6, kResultBack}, {1033, 7, kResultNext}, {1034, 8, kAskCancel}};
   closeBox_ = CloseBox::Nothing;

@@ -5,9 +5,9 @@
 
 #include <cwchar>
 
-#include "app/page_result.h"
-#include "app/setup_session.h"
-#include "framework/handles.h"
+#include "core/page_result.h"
+#include "ui/pages/page_host.h"
+#include "framework/base/handles.h"
 #include "ui/pages/destination_checks.h"
 #include "ui/pages/pages.h"
 
@@ -90,7 +90,7 @@ std::wstring WithBackslash(std::wstring folder) {
 
 }  // namespace
 
-DestinationPage::DestinationPage(SetupSession& session) : WizardPage(108, session) {
+DestinationPage::DestinationPage(PageHost& host) : WizardPage(108, host) {
   frame_ = {Picture::Banner, 1400, Title::None, 0, 1409, 1410};
   buttons_ = {{1403, 13, kOwnAction}, {1411, 6, kResultBack}, {1412, 7, kResultNext}, {1413, 8, kAskCancel}};
 }
@@ -98,7 +98,7 @@ DestinationPage::DestinationPage(SetupSession& session) : WizardPage(108, sessio
 void DestinationPage::InitPage() {
   const bool japanese = skin() == kJapanese;
   SetTextAt(1401, 39, {16, 80, 497, 22});
-  SetItemText(1402, session_.options.installFolder);
+  SetItemText(1402, host_.Options().installFolder);
   PlaceItem(1402, japanese ? Rect{16, 110, 396, 22} : Rect{16, 110, 406, 22});
   SetTextAt(1404, 40, {16, 140, 497, 148});
   PlaceItem(1405, {28, 160, 471, 114});
@@ -114,7 +114,7 @@ void DestinationPage::InitPage() {
     int width;
   } columns[] = {{41, LVCFMT_LEFT, 155}, {42, LVCFMT_RIGHT, 156}, {43, LVCFMT_RIGHT, 156}};
   for (int i = 0; i < 3; ++i) {
-    const std::wstring title = session_.Text(columns[i].textId);
+    const std::wstring title = host_.Text(columns[i].textId);
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = columns[i].format;
@@ -159,7 +159,7 @@ void DestinationPage::OnOwnButton(int buttonId) {
 }
 
 void DestinationPage::Browse() {
-  const std::wstring title = session_.Text(44);
+  const std::wstring title = host_.Text(44);
   BROWSEINFOW info{};
   info.hwndOwner = hwnd();
   info.lpszTitle = title.c_str();
@@ -168,10 +168,10 @@ void DestinationPage::Browse() {
   LPITEMIDLIST chosen = ::SHBrowseForFolderW(&info);
   if (chosen) {
     wchar_t path[MAX_PATH] = L"";
-    if (::SHGetPathFromIDListW(chosen, path)) session_.options.installFolder = WithBackslash(path);
+    if (::SHGetPathFromIDListW(chosen, path)) host_.Options().installFolder = WithBackslash(path);
     ::CoTaskMemFree(chosen);
   }
-  SetItemText(1402, session_.options.installFolder);
+  SetItemText(1402, host_.Options().installFolder);
 }
 
 void DestinationPage::ChooseDrive() {
@@ -183,8 +183,8 @@ void DestinationPage::ChooseDrive() {
     cell.pszText = name;
     cell.cchTextMax = 8;
     ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&cell));
-    session_.options.installFolder = WithBackslash(name);
-    SetItemText(1402, session_.options.installFolder);
+    host_.Options().installFolder = WithBackslash(name);
+    SetItemText(1402, host_.Options().installFolder);
   }
 }
 
@@ -207,7 +207,7 @@ bool DestinationPage::BeforeEnd(int buttonId, int code) {
 }
 
 bool DestinationPage::Validate() {
-  SetupOptions& o = session_.options;
+  SetupOptions& o = host_.Options();
   HWND edit = Item(1402);
   const int length = ::GetWindowTextLengthW(edit);
   std::wstring typed(static_cast<size_t>(length) + 1, L'\0');
@@ -223,13 +223,13 @@ bool DestinationPage::Validate() {
     case DestinationCheck::Existed:
       return true;
     case DestinationCheck::CreatedAskUser:
-      if (ShowMessage(hwnd(), session_.Text(90), session_.Text(1), MB_YESNO | MB_ICONQUESTION) == IDYES) return true;
+      if (ShowMessage(hwnd(), host_.Text(90), host_.Text(1), MB_YESNO | MB_ICONQUESTION) == IDYES) return true;
       RemoveCreatedFolders(o.installFolder, o.existPath, disk);
       return false;
     case DestinationCheck::Rejected:
       break;
   }
-  ShowMessage(hwnd(), session_.Text(89), session_.Text(1), MB_OK | MB_ICONEXCLAMATION);
+  ShowMessage(hwnd(), host_.Text(89), host_.Text(1), MB_OK | MB_ICONEXCLAMATION);
   ::SetFocus(edit);
   return false;
 }

@@ -1,10 +1,5 @@
-list(APPEND CORE_SOURCES
-  ${CMAKE_SOURCE_DIR}/ui/pages/summary_text.cpp
-  ${CMAKE_SOURCE_DIR}/ui/pages/destination_checks.cpp)
-list(APPEND WIN_SOURCES
-  ${CMAKE_SOURCE_DIR}/ui/pages/wizard_page.cpp
-  ${CMAKE_SOURCE_DIR}/ui/pages/first_pages.cpp
-  ${CMAKE_SOURCE_DIR}/ui/pages/components_page.cpp
-  ${CMAKE_SOURCE_DIR}/ui/pages/destination_page.cpp
-  ${CMAKE_SOURCE_DIR}/ui/pages/later_pages.cpp)
+# The wizard pages and the removal progress windows.
+kelto_layer(pages
+  PORTABLE summary_text.cpp destination_checks.cpp
+  WIN wizard_page.cpp first_pages.cpp components_page.cpp destination_page.cpp later_pages.cpp removal_dialogs.cpp)
 list(APPEND NATIVE_TESTS ${CMAKE_SOURCE_DIR}/tests/native/wizard_text_test.cpp)

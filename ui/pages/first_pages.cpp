@@ -1,6 +1,6 @@
 // Welcome, licence agreement and install type.
-#include "app/page_result.h"
-#include "app/setup_session.h"
+#include "core/page_result.h"
+#include "ui/pages/page_host.h"
 #include "ui/pages/pages.h"
 
 namespace {
@@ -9,7 +9,7 @@ constexpr int kKorean = 3;
 constexpr int kFrench = 1;
 }  // namespace
 
-WelcomePage::WelcomePage(SetupSession& session) : WizardPage(104, session) {
+WelcomePage::WelcomePage(PageHost& host) : WizardPage(104, host) {
   frame_ = {Picture::Side, 1100, Title::Welcome, 1101, 1112, 1113};
   buttons_ = {{1114, 7, kResultNext}, {1115, 8, kAskCancel}};
 }
@@ -20,7 +20,7 @@ void WelcomePage::InitPage() {
   for (int i = 0; i < 6; ++i) SetTextAt(1104 + i, 20 + i, {211, 135 + 20 * i, 302, 20});
   SetTextAt(1110, 26, {211, 255, 302, 20});
   moreLink_.Attach(hwnd(), 1110);
-  moreLink_.url = session_.Text(4);
+  moreLink_.url = host_.Text(4);
   SetTextAt(1111, 27, {211, 294, 302, 40});
 }
 
@@ -33,19 +33,19 @@ std::vector<WizardPage::Rect> WelcomePage::ButtonPlaces() const {
   return WizardPage::ButtonPlaces();
 }
 
-ExistingVersionPage::ExistingVersionPage(SetupSession& session) : WizardPage(114, session) {
+ExistingVersionPage::ExistingVersionPage(PageHost& host) : WizardPage(114, host) {
   frame_ = {Picture::Side, 1087, Title::None, 0, 1090, 1091};
   buttons_ = {{1094, 6, kResultBack}, {1092, 7, kResultNext}, {1093, 8, kAskCancel}};
 }
 
 void ExistingVersionPage::InitPage() {
   unsigned textId = 0;
-  switch (session_.options.existingState) {
+  switch (host_.Options().existingState) {
     case 1: textId = 28; break;
     case 2: textId = 30; break;
     case 3: textId = 29; break;
   }
-  SetItemText(1089, textId ? session_.Text(textId) : std::wstring());
+  SetItemText(1089, textId ? host_.Text(textId) : std::wstring());
   PlaceItem(1089, {211, 60, 302, 264});
 }
 
@@ -54,7 +54,7 @@ std::vector<WizardPage::Rect> ExistingVersionPage::ButtonPlaces() const {
   return WizardPage::ButtonPlaces();
 }
 
-LicenseAgreementPage::LicenseAgreementPage(SetupSession& session) : WizardPage(105, session) {
+LicenseAgreementPage::LicenseAgreementPage(PageHost& host) : WizardPage(105, host) {
   frame_ = {Picture::Banner, 1200, Title::None, 0, 1203, 1204};
   buttons_ = {{1205, 6, kResultBack}, {1206, 9, kResultNext}, {1207, 10, kAskCancel}};
 }
@@ -75,7 +75,7 @@ void LicenseAgreementPage::InitPage() {
   LoadLicence();
   SetTextAt(1201, 31, {16, 80, 494, 20});
   licenceEdit_.Attach(hwnd(), 1202);
-  SetItemText(1202, skin() == 0 ? licence_ : session_.Text(97));
+  SetItemText(1202, skin() == 0 ? licence_ : host_.Text(97));
   PlaceItem(1202, {16, 110, 498, 214});
 }
 
@@ -85,7 +85,7 @@ std::vector<WizardPage::Rect> LicenseAgreementPage::ButtonPlaces() const {
   return WizardPage::ButtonPlaces();
 }
 
-InstallTypePage::InstallTypePage(SetupSession& session) : WizardPage(106, session) {
+InstallTypePage::InstallTypePage(PageHost& host) : WizardPage(106, host) {
   frame_ = {Picture::Banner, 1300, Title::None, 0, 1307, 1308};
   buttons_ = {{1303, 11, kResultDefault}, {1304, 12, kResultCustom}, {1309, 6, kResultBack}, {1310, 8, kAskCancel}};
 }
@@ -109,7 +109,7 @@ std::vector<WizardPage::Rect> InstallTypePage::ButtonPlaces() const {
 // Both choices start again from the defaults: the folder and the four desktop options.
 bool InstallTypePage::BeforeEnd(int, int code) {
   if (code == kResultDefault || code == kResultCustom) {
-    SetupOptions& o = session_.options;
+    SetupOptions& o = host_.Options();
     o.installFolder = o.defaultInstallFolder;
     o.desktopShortcut = o.startMenuIcon = o.quickLaunchIcon = o.allUsers = 1;
   }

@@ -2,8 +2,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/page_result.h"
-#include "app/setup_session.h"
+#include "core/page_result.h"
+#include "ui/pages/page_host.h"
 #include "ui/pages/pages.h"
 #include "ui/pages/summary_text.h"
 
@@ -56,7 +56,7 @@ std::wstring OwnFolderLine() {
 
 }  // namespace
 
-DesktopSettingsPage::DesktopSettingsPage(SetupSession& session) : WizardPage(109, session) {
+DesktopSettingsPage::DesktopSettingsPage(PageHost& host) : WizardPage(109, host) {
   frame_ = {Picture::Banner, 1500, Title::None, 0, 1507, 1508};
   buttons_ = {{1509, 6, kResultBack}, {1510, 7, kResultNext}, {1502, 8, kAskCancel}};
 }
@@ -66,7 +66,7 @@ void DesktopSettingsPage::InitPage() {
   const Rect places[] = {{48, 130, 350, 16}, {48, 170, 350, 16}, {48, 210, 350, 16}, {18, 287, 300, 16}};
   for (size_t i = 0; i < 4; ++i) {
     SetTextAt(kDesktopBoxes[i].id, kDesktopBoxes[i].textId, places[i]);
-    ShowFlag(hwnd(), kDesktopBoxes[i].id, session_.options.*kDesktopBoxes[i].flag);
+    ShowFlag(hwnd(), kDesktopBoxes[i].id, host_.Options().*kDesktopBoxes[i].flag);
   }
 }
 
@@ -74,9 +74,9 @@ std::vector<WizardPage::Rect> DesktopSettingsPage::ButtonPlaces() const {
   return {{233, 358, 90, 24}, {329, 358, 90, 24}, {425, 358, 92, 24}};
 }
 
-void DesktopSettingsPage::OnOwnButton(int buttonId) { ToggleFlag(hwnd(), session_.options, kDesktopBoxes, buttonId); }
+void DesktopSettingsPage::OnOwnButton(int buttonId) { ToggleFlag(hwnd(), host_.Options(), kDesktopBoxes, buttonId); }
 
-SummaryPage::SummaryPage(SetupSession& session) : WizardPage(110, session) {
+SummaryPage::SummaryPage(PageHost& host) : WizardPage(110, host) {
   frame_ = {Picture::Banner, 1600, Title::None, 0, 1603, 1604};
   buttons_ = {{1605, 6, kResultBack}, {1606, 14, kResultInstall}, {1607, 8, kAskCancel}};
 }
@@ -85,9 +85,9 @@ void SummaryPage::InitPage() {
   const bool japanese = skin() == kJapanese;
   SetTextAt(1601, 50, japanese ? Rect{16, 80, 497, 58} : Rect{16, 80, 497, 38});
   summaryEdit_.Attach(hwnd(), 1602);
-  const SetupOptions& o = session_.options;
+  const SetupOptions& o = host_.Options();
   const SummaryChoices choices{o.installFolder, o.desktopShortcut, o.startMenuIcon, o.quickLaunchIcon};
-  SetItemText(1602, BuildSummaryText(choices, [this](unsigned id) { return session_.Text(id); }, OwnFolderLine()));
+  SetItemText(1602, BuildSummaryText(choices, [this](unsigned id) { return host_.Text(id); }, OwnFolderLine()));
   PlaceItem(1602, japanese ? Rect{16, 146, 498, 188} : Rect{16, 126, 498, 188});
 }
 
@@ -95,7 +95,7 @@ std::vector<WizardPage::Rect> SummaryPage::ButtonPlaces() const {
   return skin() == kJapanese ? JapaneseRow() : WizardPage::ButtonPlaces();
 }
 
-ProgressPage::ProgressPage(SetupSession& session) : WizardPage(113, session) {
+ProgressPage::ProgressPage(PageHost& host) : WizardPage(113, host) {
   frame_ = {Picture::Banner, 1900, Title::None, 0, 1903, 1904};
   buttons_ = {{1905, 6, kResultBack}, {1906, 7, kResultNext}, {1907, 8, kAskCancel}};
   closeBox_ = CloseBox::Nothing;
@@ -120,7 +120,7 @@ std::vector<WizardPage::Rect> ProgressPage::ButtonPlaces() const {
 void ProgressPage::OnTimer(UINT_PTR id) {
   if (id != kInstallTimer) return;
   ::KillTimer(hwnd(), kInstallTimer);
-  session_.RunInstallSequence(*this);
+  host_.RunInstallSequence(*this);
 }
 
 void ProgressPage::SetPosition(int position) { ::SendDlgItemMessageW(hwnd(), 1908, PBM_SETPOS, position, 0); }
@@ -130,7 +130,7 @@ void ProgressPage::SetStatus(const std::wstring& text) {
   ::UpdateWindow(Item(1901));
 }
 
-FinishPage::FinishPage(SetupSession& session) : WizardPage(111, session) {
+FinishPage::FinishPage(PageHost& host) : WizardPage(111, host) {
   frame_ = {Picture::Side, 1700, Title::Finish, 1701, 1705, 1706};
   buttons_ = {{1707, 16, kResultFinish}};
   closeBox_ = CloseBox::Finish;
@@ -142,13 +142,13 @@ void FinishPage::InitPage() {
   for (size_t i = 0; i < 4; ++i) {
     SetTextAt(kFinishBoxes[i].id, kFinishBoxes[i].textId, places[i]);
     // The readme box keeps the template's unchecked state, which is the flag's start value.
-    if (kFinishBoxes[i].id != 1704) ShowFlag(hwnd(), kFinishBoxes[i].id, session_.options.*kFinishBoxes[i].flag);
+    if (kFinishBoxes[i].id != 1704) ShowFlag(hwnd(), kFinishBoxes[i].id, host_.Options().*kFinishBoxes[i].flag);
   }
 }
 
-void FinishPage::OnOwnButton(int buttonId) { ToggleFlag(hwnd(), session_.options, kFinishBoxes, buttonId); }
+void FinishPage::OnOwnButton(int buttonId) { ToggleFlag(hwnd(), host_.Options(), kFinishBoxes, buttonId); }
 
-InterruptedPage::InterruptedPage(SetupSession& session) : WizardPage(112, session) {
+InterruptedPage::InterruptedPage(PageHost& host) : WizardPage(112, host) {
   frame_ = {Picture::Side, 1800, Title::Interrupted, 1801, 1805, 1806};
   buttons_ = {{1807, 16, kResultFinish}};
   closeBox_ = CloseBox::Finish;
@@ -164,19 +164,19 @@ bool LanguagePage::OnInitDialog() {
   ok_.Attach(hwnd(), 1003);
   cancel_.Attach(hwnd(), 1004);
   SetPageIcon(hwnd());
-  chosenSkin_ = session_.options.SkinIndex;
-  FillTexts(session_.catalogue().initialOfferedPosition());
+  chosenSkin_ = host_.Options().SkinIndex;
+  FillTexts(host_.catalogue().initialOfferedPosition());
   return true;
 }
 
 // Title, labels and the list in the language now loaded; the list keeps its order and selection.
 void LanguagePage::FillTexts(size_t selected) {
-  ::SetWindowTextW(hwnd(), session_.Text(1).c_str());
-  SetItemText(1001, session_.Text(17));
-  SetItemText(1003, session_.Text(5));
+  ::SetWindowTextW(hwnd(), host_.Text(1).c_str());
+  SetItemText(1001, host_.Text(17));
+  SetItemText(1003, host_.Text(5));
   HWND combo = Item(1002);
   ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-  for (const std::u16string& name : session_.catalogue().OfferedLanguageTexts()) {
+  for (const std::u16string& name : host_.catalogue().OfferedLanguageTexts()) {
     const std::wstring item(name.begin(), name.end());
     ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
   }
@@ -187,13 +187,13 @@ bool LanguagePage::OnCommand(int id, int notifyCode, HWND) {
   if (id == 1002 && notifyCode == CBN_SELCHANGE) {
     const LRESULT position = ::SendDlgItemMessageW(hwnd(), 1002, CB_GETCURSEL, 0, 0);
     if (position == CB_ERR) return true;
-    const int skin = session_.catalogue().SelectOfferedLanguage(static_cast<size_t>(position));
+    const int skin = host_.catalogue().SelectOfferedLanguage(static_cast<size_t>(position));
     if (skin >= 0) chosenSkin_ = skin;
     FillTexts(static_cast<size_t>(position));
     return true;
   }
   if (id == 1003 && notifyCode == BN_CLICKED) {
-    session_.options.SkinIndex = chosenSkin_;
+    host_.Options().SkinIndex = chosenSkin_;
     End(kResultOk);
     return true;
   }

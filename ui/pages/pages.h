@@ -8,17 +8,18 @@
 #include <string>
 #include <vector>
 
-#include "framework/dialog.h"
+#include "framework/ui/dialog.h"
 #include "ui/controls/colour_edit.h"
 #include "ui/controls/hyperlink_label.h"
 #include "ui/controls/skin_button.h"
 #include "ui/controls/skin_image.h"
+#include "ui/pages/page_host.h"
 
-class SetupSession;
+class PageHost;
 
 class WizardPage : public Dialog {
  public:
-  WizardPage(int templateId, SetupSession& session) : Dialog(templateId), session_(session) {}
+  WizardPage(int templateId, PageHost& host) : Dialog(templateId), host_(host) {}
 
   // Ends the page with a code (used by the install sequence on the progress page).
   void EndWith(int code) { End(code); }
@@ -69,7 +70,7 @@ class WizardPage : public Dialog {
   SkinButton* Button(int id);
   int skin() const;
 
-  SetupSession& session_;
+  PageHost& host_;
   Frame frame_{};
   std::vector<ButtonRule> buttons_;
   CloseBox closeBox_ = CloseBox::ConfirmCancel;
@@ -85,7 +86,7 @@ class WizardPage : public Dialog {
 
 class WelcomePage : public WizardPage {
  public:
-  explicit WelcomePage(SetupSession& session);
+  explicit WelcomePage(PageHost& host);
 
  protected:
   void InitPage() override;
@@ -97,7 +98,7 @@ class WelcomePage : public WizardPage {
 
 class ExistingVersionPage : public WizardPage {
  public:
-  explicit ExistingVersionPage(SetupSession& session);
+  explicit ExistingVersionPage(PageHost& host);
 
  protected:
   void InitPage() override;
@@ -106,7 +107,7 @@ class ExistingVersionPage : public WizardPage {
 
 class LicenseAgreementPage : public WizardPage {
  public:
-  explicit LicenseAgreementPage(SetupSession& session);
+  explicit LicenseAgreementPage(PageHost& host);
 
  protected:
   void InitPage() override;
@@ -120,7 +121,7 @@ class LicenseAgreementPage : public WizardPage {
 
 class InstallTypePage : public WizardPage {
  public:
-  explicit InstallTypePage(SetupSession& session);
+  explicit InstallTypePage(PageHost& host);
 
  protected:
   void InitPage() override;
@@ -133,7 +134,7 @@ class InstallTypePage : public WizardPage {
 
 class ComponentsPage : public WizardPage {
  public:
-  explicit ComponentsPage(SetupSession& session);
+  explicit ComponentsPage(PageHost& host);
 
  protected:
   void InitPage() override;
@@ -142,7 +143,7 @@ class ComponentsPage : public WizardPage {
 
 class DestinationPage : public WizardPage {
  public:
-  explicit DestinationPage(SetupSession& session);
+  explicit DestinationPage(PageHost& host);
 
  protected:
   void InitPage() override;
@@ -160,7 +161,7 @@ class DestinationPage : public WizardPage {
 
 class DesktopSettingsPage : public WizardPage {
  public:
-  explicit DesktopSettingsPage(SetupSession& session);
+  explicit DesktopSettingsPage(PageHost& host);
 
  protected:
   void InitPage() override;
@@ -170,7 +171,7 @@ class DesktopSettingsPage : public WizardPage {
 
 class SummaryPage : public WizardPage {
  public:
-  explicit SummaryPage(SetupSession& session);
+  explicit SummaryPage(PageHost& host);
 
  protected:
   void InitPage() override;
@@ -182,7 +183,7 @@ class SummaryPage : public WizardPage {
 
 class ProgressPage : public WizardPage {
  public:
-  explicit ProgressPage(SetupSession& session);
+  explicit ProgressPage(PageHost& host);
   void SetPosition(int position);
   void SetStatus(const std::wstring& text);
 
@@ -197,7 +198,7 @@ class ProgressPage : public WizardPage {
 
 class FinishPage : public WizardPage {
  public:
-  explicit FinishPage(SetupSession& session);
+  explicit FinishPage(PageHost& host);
 
  protected:
   void InitPage() override;
@@ -206,7 +207,7 @@ class FinishPage : public WizardPage {
 
 class InterruptedPage : public WizardPage {
  public:
-  explicit InterruptedPage(SetupSession& session);
+  explicit InterruptedPage(PageHost& host);
 
  protected:
   void InitPage() override;
@@ -215,7 +216,7 @@ class InterruptedPage : public WizardPage {
 // Dialog 103: the installer language, offered when LangConfig.xml asks for a list. It cannot be cancelled.
 class LanguagePage : public Dialog {
  public:
-  explicit LanguagePage(SetupSession& session) : Dialog(103), session_(session) {}
+  explicit LanguagePage(PageHost& host) : Dialog(103), host_(host) {}
 
  protected:
   bool OnInitDialog() override;
@@ -226,7 +227,7 @@ class LanguagePage : public Dialog {
  private:
   void FillTexts(size_t selected);
 
-  SetupSession& session_;
+  PageHost& host_;
   SkinButton ok_;
   SkinButton cancel_;
   int chosenSkin_ = 0;

@@ -2,8 +2,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/page_result.h"
-#include "app/setup_session.h"
+#include "core/page_result.h"
+#include "ui/pages/page_host.h"
 #include "ui/pages/pages.h"
 
 namespace {
@@ -42,11 +42,11 @@ void SetPageIcon(HWND hwnd) {
 }
 
 int WizardPage::skin() const {
-  const int index = session_.options.SkinIndex;
+  const int index = host_.Options().SkinIndex;
   return index >= 0 && index < 7 ? index : 0;
 }
 
-void WizardPage::SetText(int id, unsigned textId) { SetItemText(id, session_.Text(textId)); }
+void WizardPage::SetText(int id, unsigned textId) { SetItemText(id, host_.Text(textId)); }
 
 void WizardPage::SetTextAt(int id, unsigned textId, Rect place) {
   SetText(id, textId);
@@ -106,7 +106,7 @@ bool WizardPage::OnInitDialog() {
   while (skinButtons_.size() < buttons_.size()) skinButtons_.push_back(std::make_unique<SkinButton>());
   for (size_t i = 0; i < buttons_.size(); ++i) skinButtons_[i]->Attach(hwnd(), buttons_[i].id);
   SetPageIcon(hwnd());
-  ::SetWindowTextW(hwnd(), session_.Text(1).c_str());
+  ::SetWindowTextW(hwnd(), host_.Text(1).c_str());
   SetClientSize(hwnd(), kClientWidth, kClientHeight);
   AttachFrame();
   InitPage();
@@ -114,9 +114,9 @@ bool WizardPage::OnInitDialog() {
   // Placed before it is attached, so the tooltip covers the label's final size.
   PlaceItem(frame_.footerId, {9, 357, 160, 24});
   footer_.Attach(hwnd(), frame_.footerId);
-  footer_.url = session_.Text(2);
+  footer_.url = host_.Text(2);
   SetItemText(frame_.footerId, footer_.url);
-  footer_.SetTooltipText(session_.Text(3));
+  footer_.SetTooltipText(host_.Text(3));
   const std::vector<Rect> places = ButtonPlaces();
   for (size_t i = 0; i < buttons_.size(); ++i) {
     SetText(buttons_[i].id, buttons_[i].textId);
@@ -161,7 +161,7 @@ void WizardPage::OnCancel() {
 }
 
 void WizardPage::ConfirmCancel(int buttonId) {
-  if (ShowMessage(hwnd(), session_.Text(91), session_.Text(1), MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
+  if (ShowMessage(hwnd(), host_.Text(91), host_.Text(1), MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
     if (SkinButton* button = Button(buttonId)) button->ResetState();
     End(kResultCancel);
   }

@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "core/product.h"
+
 // The choices the pages collect and the install sequence consumes. Integers are flags unless noted.
 struct SetupOptions {
   int SkinIndex = 0;     // installer language 0..6: English, French, German, Korean, Japanese, zh-CN, zh-TW
@@ -25,8 +27,6 @@ struct SetupOptions {
   std::wstring setupVersion;
 };
 
-inline constexpr wchar_t kSetupVersion[] = L"2.2.4.0225";
-inline constexpr wchar_t kProductSubfolder[] = L"\\Kelto Software\\Kelto Quorbel";
 
 // The reset that start-up runs after the language is loaded. Fields the reset does not name
 // (isWow64, isAdmin) keep their values.

@@ -1,12 +1,11 @@
 #pragma once
-// What the install steps share: the options they read (and normalise), the localized texts, the owner of their
-// message boxes, and the progress display they report to.
-#include <windows.h>
-
+// What the install steps share: the options they read (and normalise), the localized texts, how they ask the
+// user, and the progress display they report to.
 #include <functional>
 #include <string>
 
-#include "app/setup_options.h"
+#include "core/prompt.h"
+#include "core/setup_options.h"
 
 // The localized text of an ID.
 using TextLookup = std::function<std::wstring(unsigned id)>;
@@ -24,7 +23,7 @@ class InstallProgress {
 struct InstallContext {
   SetupOptions& options;
   TextLookup text;
-  HWND owner = nullptr;  // message boxes are modal to it; none in tests
+  Prompter& prompt;
 };
 
 // Moves a progress display through [start, end] in `total` steps; the parts of the sequence that

@@ -1,4 +1,4 @@
-#include "framework/dialog.h"
+#include "framework/ui/dialog.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/setup_options.h"
+#include "core/setup_options.h"
 
 void ResetOptions(SetupOptions& o, int skinIndex, int languageMode, const std::wstring& programFilesFolder) {
   o.SkinIndex = skinIndex;

@@ -1,4 +1,4 @@
-#include "removal/removal_dialogs.h"
+#include "ui/pages/removal_dialogs.h"
 
 #include <commctrl.h>
 

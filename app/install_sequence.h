@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "engine/install_context.h"
+#include "core/install_context.h"
 
 // Fills the extraction folder (with a trailing backslash) from the package.
 using ExtractStep = std::function<void(std::wstring& extractionFolder)>;

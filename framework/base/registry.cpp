@@ -1,10 +1,10 @@
-#include "engine/registry.h"
+#include "framework/base/registry.h"
 
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
-#include "framework/handles.h"
+#include "framework/base/handles.h"
 
 namespace {
 

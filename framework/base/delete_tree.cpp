@@ -1,9 +1,9 @@
-#include "removal/delete_tree.h"
+#include "framework/base/delete_tree.h"
 
 #include <cwctype>
 #include <vector>
 
-#include "framework/handles.h"
+#include "framework/base/handles.h"
 
 namespace {
 

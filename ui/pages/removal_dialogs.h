@@ -6,9 +6,11 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 
-#include "engine/install_context.h"
-#include "framework/dialog.h"
+#include "core/install_context.h"
+#include "framework/ui/dialog.h"
+#include "removal/previous_version_remover.h"
 #include "ui/controls/skin_image.h"
 
 inline constexpr int kPipeRemovalDialogId = 178;
@@ -80,4 +82,23 @@ class BuiltInRemovalDialog : public Dialog {
   Work work_;
   SkinImage banner_;
   bool started_ = false;
+};
+
+// The removal's windows as the setup shows them.
+class RemovalWindowsUi final : public RemovalWindows {
+ public:
+  RemovalWindowsUi(int skinIndex, TextLookup text) : skinIndex_(skinIndex), text_(text), pipe_(skinIndex, text) {}
+  void OpenPipeWindow() override { pipe_.Open(); }
+  bool PipeWindowOpen() const override { return pipe_.isOpen(); }
+  void SetPipePosition(int position) override { pipe_.SetPosition(position); }
+  void ClosePipeWindow() override { pipe_.Close(); }
+  bool RunBuiltInWindow(const std::function<void(InstallProgress& bar)>& work) override {
+    BuiltInRemovalDialog dialog(skinIndex_, text_, work);
+    return dialog.DoModal(nullptr) != -1;
+  }
+
+ private:
+  int skinIndex_;
+  TextLookup text_;
+  PipeRemovalWindow pipe_;
 };

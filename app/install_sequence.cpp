@@ -1,8 +1,8 @@
-#include "engine/install_sequence.h"
+#include "app/install_sequence.h"
 
 #include <cwctype>
 
-#include "app/page_result.h"
+#include "core/page_result.h"
 #include "engine/extract_package.h"
 #include "engine/file_copy.h"
 #include "integration/component_registry.h"
@@ -27,15 +27,27 @@ class Stages {
   InstallProgress& progress_;
 };
 
+// Each component in order; a failed install is answered by its removal, so nothing half-made stays.
+struct ComponentStep {
+  int (ComponentRegistry::*install)();
+  int (*remove)(ComponentRegistry&);
+};
+
+const ComponentStep kComponentSteps[] = {
+    {&ComponentRegistry::InstallCjkSupport, [](ComponentRegistry& c) { return c.RemoveCjkSupport(); }},
+    {&ComponentRegistry::InstallImageDecoders, [](ComponentRegistry& c) { return c.RemoveImageDecoders(); }},
+    {&ComponentRegistry::InstallSpellCheck, [](ComponentRegistry& c) { return c.RemoveSpellCheck(); }},
+    // A failed plug-in install left nothing for the plug-in's own uninstaller to take away.
+    {&ComponentRegistry::InstallBrowserPlugin, [](ComponentRegistry& c) { return c.RemoveBrowserPlugin(0); }},
+    {&ComponentRegistry::InstallOnDemandPlugin, [](ComponentRegistry& c) { return c.RemoveOnDemandPlugin(); }},
+    {&ComponentRegistry::InstallStamps, [](ComponentRegistry& c) { return c.RemoveStamps(); }},
+    {&ComponentRegistry::InstallLanguageFiles, [](ComponentRegistry& c) { return c.RemoveLanguageFiles(); }},
+};
+
 void InstallComponents(ComponentRegistry& components) {
-  if (!components.InstallCjkSupport()) components.RemoveCjkSupport();
-  if (!components.InstallImageDecoders()) components.RemoveImageDecoders();
-  if (!components.InstallSpellCheck()) components.RemoveSpellCheck();
-  // A failed plug-in install left nothing for the plug-in's own uninstaller to take away.
-  if (!components.InstallBrowserPlugin()) components.RemoveBrowserPlugin(0);
-  if (!components.InstallOnDemandPlugin()) components.RemoveOnDemandPlugin();
-  if (!components.InstallStamps()) components.RemoveStamps();
-  if (!components.InstallLanguageFiles()) components.RemoveLanguageFiles();
+  for (const ComponentStep& step : kComponentSteps) {
+    if (!(components.*step.install)()) step.remove(components);
+  }
 }
 
 }  // namespace
@@ -76,7 +88,8 @@ void RunInstallSequence(InstallContext& context, InstallProgress& progress, cons
   stages.SetProgress(15);
 
   VirtualPrinterInstaller printer;
-  printer.InitForInstall({options.extractionFolder, options.installFolder, options.isWow64, options.isAdmin});
+  printer.InitForInstall(
+      {options.extractionFolder, options.installFolder, options.isWow64, options.isAdmin, &context.prompt});
   printer.SetProgress(&progress, 15, 40);
   stages.ShowStage(L"Setup Creator");
   printer.Install();

@@ -1,4 +1,4 @@
-#include "framework/control.h"
+#include "framework/ui/control.h"
 
 #include <commctrl.h>
 

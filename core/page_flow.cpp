@@ -1,6 +1,6 @@
-#include "app/page_flow.h"
+#include "core/page_flow.h"
 
-#include "app/page_result.h"
+#include "core/page_result.h"
 
 const char* PageStateName(PageState state) {
   switch (state) {
