@@ -13,7 +13,7 @@
 
 inline constexpr wchar_t kRemovalPipeName[] = L"\\\\.\\pipe\\Kelto Quorbel";
 
-// "<systemFolder>\msiexec.exe" /x <product code> /quiet
+// "<systemFolder>\msiexec.exe" /x <product code> /quiet /norestart
 std::wstring InstallerServiceCommandLine(const std::wstring& systemFolder);
 
 // "<installFolder>Uninstall.exe"UninstForInst; installFolder ends with a backslash.

@@ -99,7 +99,7 @@ class BoxWatch {
 
 TEST(RemovalCommandLines, AreExact) {
   EXPECT_EQ(InstallerServiceCommandLine(L"C:\\windows\\system32"),
-            L"\"C:\\windows\\system32\\msiexec.exe\" /x {6A0F2B71-3C58-4E19-9D2A-5B7E40C1F8A3} /quiet");
+            L"\"C:\\windows\\system32\\msiexec.exe\" /x {6A0F2B71-3C58-4E19-9D2A-5B7E40C1F8A3} /quiet /norestart");
   // The keyword follows the closing quotation mark without a blank.
   EXPECT_EQ(UninstallerCommandLine(L"C:\\Program Files\\Kelto Software\\Kelto Quorbel\\"),
             L"\"C:\\Program Files\\Kelto Software\\Kelto Quorbel\\Uninstall.exe\"UninstForInst");
