@@ -76,7 +76,8 @@ void RunInstallSequence(InstallContext& context, InstallProgress& progress, cons
   stages.SetProgress(15);
 
   VirtualPrinterInstaller printer;
-  printer.InitForInstall({options.extractionFolder, options.installFolder, options.isWow64, options.isAdmin});
+  printer.InitForInstall(
+      {options.extractionFolder, options.installFolder, options.isWow64, options.isAdmin, context.text});
   printer.SetProgress(&progress, 15, 40);
   stages.ShowStage(L"Setup Creator");
   printer.Install();
@@ -111,7 +112,7 @@ void RunInstallSequence(InstallContext& context, InstallProgress& progress, cons
     CreateQuickLaunchShortcut(context);
   }
   stages.ShowStage(L"Writing Register");
-  WriteProductRecords(options);
+  WriteProductRecords(options, context.text);
   stages.SetProgress(96);
   stages.SetProgress(100);
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/setup_options.h"
+#include "engine/install_context.h"
 
 inline constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kelto Quorbel";
 inline constexpr wchar_t kProductKey[] = L"Software\\Kelto Software\\Kelto Quorbel";
@@ -16,6 +17,10 @@ std::wstring ProductVersion(const std::wstring& installFolder);
 // The language table's number of the installer language (English for an index outside 0 to 6).
 uint16_t LanguageNumber(int skinIndex);
 
+// The size of the files under `folder` in KB, rounded up; a drive's root counts only its own files.
+DWORD InstalledSizeKb(const std::wstring& folder);
+
 // Writes every value, each on its own: a key that can't be opened loses only its value. The machine-wide
-// records go to HKEY_LOCAL_MACHINE in the 32-bit program's view whatever the all-users choice.
-void WriteProductRecords(const SetupOptions& options);
+// records go to HKEY_LOCAL_MACHINE in the 32-bit program's view whatever the all-users choice. `text` gives
+// the address the program list links to (text 3).
+void WriteProductRecords(const SetupOptions& options, const TextLookup& text);
