@@ -343,8 +343,9 @@ bool VirtualPrinterInstaller::DriverListed() {
   std::vector<BYTE> buffer(needed);
   if (!spooler_.enumPrinterDrivers(nullptr, environment_.data(), 1, buffer.empty() ? nullptr : buffer.data(), needed,
                                    &needed, &count)) {
-    // Unknown: keep offering the retry rather than pass a driver that may still be there.
-    return true;
+    // An environment the spooler doesn't know holds no driver; any other failure leaves it unknown, and the
+    // retry stays offered rather than pass a driver that may still be there.
+    return ::GetLastError() != ERROR_INVALID_ENVIRONMENT;
   }
   const auto* drivers = reinterpret_cast<const DRIVER_INFO_1W*>(buffer.data());
   for (DWORD i = 0; i < count; ++i) {

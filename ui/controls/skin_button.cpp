@@ -24,8 +24,9 @@ SIZE TextSize(HDC dc, HFONT font, const std::wstring& text, UINT format, int wid
   return {box.right - box.left, box.bottom - box.top};
 }
 
+// With a pixel to spare on every side: a glyph's ink may reach the edge of its text box.
 bool Within(const RECT& inner, const RECT& r) {
-  return r.left >= inner.left && r.top >= inner.top && r.right <= inner.right && r.bottom <= inner.bottom;
+  return r.left > inner.left && r.top > inner.top && r.right < inner.right && r.bottom < inner.bottom;
 }
 
 RECT Centred(const RECT& inner, SIZE size) {
