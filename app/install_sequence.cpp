@@ -124,7 +124,7 @@ void RunInstallSequence(InstallContext& context, InstallProgress& progress, cons
     CreateQuickLaunchShortcut(context);
   }
   stages.ShowStage(L"Writing Register");
-  WriteProductRecords(options);
+  WriteProductRecords(options, context.text);
   stages.SetProgress(96);
   stages.SetProgress(100);
 

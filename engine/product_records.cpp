@@ -17,6 +17,36 @@ constexpr int kInstallerLanguages = 7;
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 std::u16string Utf16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
+constexpr unsigned kTextVendorAddress = 3;
+
+uint64_t FileBytes(const std::wstring& folder, bool recurse) {
+  uint64_t total = 0;
+  WIN32_FIND_DATAW found;
+  HANDLE search = ::FindFirstFileW((folder + L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  do {
+    const std::wstring name = found.cFileName;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      // Links to other folders are not the product's files.
+      if (recurse && name != L"." && name != L".." && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        total += FileBytes(folder + name + L"\\", true);
+      }
+    } else {
+      total += (uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
+    }
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return total;
+}
+
+std::wstring TodayAsText() {
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  wchar_t text[16];
+  swprintf(text, 16, L"%04u%02u%02u", unsigned{now.wYear}, unsigned{now.wMonth}, unsigned{now.wDay});
+  return text;
+}
+
 }  // namespace
 
 std::wstring ProductVersion(const std::wstring& installFolder) {
@@ -31,13 +61,22 @@ std::wstring ProductVersion(const std::wstring& installFolder) {
   return kSetupVersion;
 }
 
+uint32_t InstalledSizeKb(const std::wstring& folder) {
+  std::wstring path = folder;
+  if (path.empty() || path.back() != L'\\') path += L'\\';
+  // Installed into a drive's root, the product's files are mixed with everything else on the drive.
+  const bool driveRoot = path.size() == 3 && path[1] == L':';
+  const uint64_t kb = (FileBytes(path, !driveRoot) + 1023) / 1024;
+  return kb > MAXDWORD ? MAXDWORD : static_cast<DWORD>(kb);
+}
+
 uint16_t LanguageNumber(int skinIndex) {
   if (skinIndex < 0 || skinIndex >= kInstallerLanguages) skinIndex = 0;
   // The English name, whatever language the texts are shown in.
   return LanguageCatalogue::IdOfName(LoadBuiltinString(kFirstLanguageName + skinIndex));
 }
 
-void WriteProductRecords(const SetupOptions& options) {
+void WriteProductRecords(const SetupOptions& options, const TextLookup& text) {
   std::wstring folder = options.installFolder;
   if (folder.empty() || folder.back() != L'\\') folder += L'\\';
   const std::wstring program = folder + L"Kelto Quorbel.exe";
@@ -46,11 +85,19 @@ void WriteProductRecords(const SetupOptions& options) {
   const std::wstring version = ProductVersion(folder);
 
   WriteRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", L"Kelto Quorbel");
-  WriteRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", uninstaller);
+  // Quoted: unquoted, a path with blanks lets the system try "C:\\Program.exe" and the like first.
+  WriteRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", L"\"" + uninstaller + L"\"");
   WriteRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayIcon", program);
   WriteRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallPath", uninstaller);
   WriteRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"Publisher", publisher);
   WriteRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion", version);
+  // What the system's program list shows beside the name; the setup offers neither a change nor a repair.
+  WriteRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallLocation", folder);
+  WriteRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallDate", TodayAsText());
+  WriteRegistryDword(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize", InstalledSizeKb(folder));
+  WriteRegistryDword(HKEY_LOCAL_MACHINE, kUninstallKey, L"NoModify", 1);
+  WriteRegistryDword(HKEY_LOCAL_MACHINE, kUninstallKey, L"NoRepair", 1);
+  WriteRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"URLInfoAbout", text(kTextVendorAddress));
 
   WriteRegistryString(HKEY_LOCAL_MACHINE, kProductKey, L"InstallPath", folder);
   WriteRegistryString(HKEY_LOCAL_MACHINE, kProductKey, L"ExistPath", options.existPath);

@@ -11,5 +11,6 @@ SpoolerCalls RealSpoolerCalls() {
   calls.enumPrinters = ::EnumPrintersW;
   calls.deletePrinter = ::DeletePrinter;
   calls.deletePrinterDriver = ::DeletePrinterDriverW;
+  calls.enumPrinterDrivers = ::EnumPrinterDriversW;
   return calls;
 }

@@ -22,6 +22,9 @@ struct SpoolerCalls {
       enumPrinters;
   std::function<BOOL(HANDLE printer)> deletePrinter;
   std::function<BOOL(LPWSTR server, LPWSTR environment, LPWSTR driver)> deletePrinterDriver;
+  std::function<BOOL(LPWSTR server, LPWSTR environment, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
+                     LPDWORD returned)>
+      enumPrinterDrivers;
 };
 
 SpoolerCalls RealSpoolerCalls();

@@ -322,8 +322,29 @@ bool VirtualPrinterInstaller::DeleteDriver() {
     // drivers only and the 64-bit one stays.
     if (spooler_.deletePrinterDriver(nullptr, environment_.data(), driver.data())) return true;
     if (::GetLastError() == ERROR_UNKNOWN_PRINTER_DRIVER) return true;
+    // Spoolers differ in what they answer for a driver that isn't there (Wine sets no code at all); one the
+    // spooler doesn't list is gone, and asking the user to close programs would only repeat the box.
+    if (!DriverListed()) return true;
     if (!AskRetry(kTextCantDeleteDriver)) return false;
   }
+}
+
+bool VirtualPrinterInstaller::DriverListed() {
+  DWORD needed = 0;
+  DWORD count = 0;
+  spooler_.enumPrinterDrivers(nullptr, environment_.data(), 1, nullptr, 0, &needed, &count);
+  std::vector<BYTE> buffer(needed);
+  if (!spooler_.enumPrinterDrivers(nullptr, environment_.data(), 1, buffer.empty() ? nullptr : buffer.data(), needed,
+                                   &needed, &count)) {
+    // An environment the spooler doesn't know holds no driver; any other failure leaves it unknown, and the
+    // retry stays offered rather than pass a driver that may still be there.
+    return ::GetLastError() != ERROR_INVALID_ENVIRONMENT;
+  }
+  const auto* drivers = reinterpret_cast<const DRIVER_INFO_1W*>(buffer.data());
+  for (DWORD i = 0; i < count; ++i) {
+    if (drivers[i].pName && std::wcscmp(drivers[i].pName, kPrinterDriverName) == 0) return true;
+  }
+  return false;
 }
 
 void VirtualPrinterInstaller::DeleteDriverCopies() {

@@ -52,8 +52,9 @@ class VirtualPrinterInstaller {
   int Undo();
   // Every local printer whose driver is ours, whatever its name; false when the user cancelled.
   bool DeletePrinters();
-  // false when the user cancelled.
+  // false when the user cancelled. A driver the spooler doesn't list for `environment` counts as deleted.
   bool DeleteDriver();
+  bool DriverListed();
   void DeletePort();
   // psapi.dll and framedyn.dll from the extraction folder, each only where the system lacks it.
   int InstallSupportFiles();

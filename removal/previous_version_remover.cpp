@@ -176,8 +176,10 @@ class NoProgress : public InstallProgress {
 
 }  // namespace
 
+// Without /norestart the service may restart the machine itself when the old package asks for it, taking the
+// running setup down with it.
 std::wstring InstallerServiceCommandLine(const std::wstring& systemFolder) {
-  return L"\"" + systemFolder + L"\\msiexec.exe\" /x " + kProductCode + L" /quiet";
+  return L"\"" + systemFolder + L"\\msiexec.exe\" /x " + kProductCode + L" /quiet /norestart";
 }
 
 std::wstring UninstallerCommandLine(const std::wstring& installFolder) {

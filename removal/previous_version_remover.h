@@ -12,7 +12,7 @@
 #include "core/setup_options.h"
 #include "core/install_context.h"
 
-// "<systemFolder>\msiexec.exe" /x <product code> /quiet
+// "<systemFolder>\msiexec.exe" /x <product code> /quiet /norestart
 std::wstring InstallerServiceCommandLine(const std::wstring& systemFolder);
 
 // "<installFolder>Uninstall.exe"UninstForInst; installFolder ends with a backslash.

@@ -67,16 +67,16 @@ fi
 echo
 echo "== What is on the system now =="
 report() { printf -- '-- %s\n' "$1"; }
-# The folder the product record names, and where it is on the host.
-folder=$(wine reg query 'HKLM\Software\Kelto Software\Kelto Quorbel' /v InstallPath 2>/dev/null | tr -d '\r' |
-         sed -n 's/^ *InstallPath *REG_SZ *//p')
+# A record that is not there is an answer, not a failure: a cancelled setup writes none.
+folder=$( (wine reg query 'HKLM\Software\Kelto Software\Kelto Quorbel' /v InstallPath 2>/dev/null || true) |
+         tr -d '\r' | sed -n 's/^ *InstallPath *REG_SZ *//p')
 if [ -n "$folder" ]; then
   # Wine finds the folder whatever the case of its names on the host.
   host=$(winepath -u "$folder" 2>/dev/null | tr -d '\r')
   report "install folder: $folder"
   if [ -d "$host" ]; then (cd "$host" && find . -type f | sort | sed 's|^\./|   |'); else echo "   (not there)"; fi
 else
-  report "install folder: (no product record)"
+  report "nothing was installed: no product record, so no install folder"
 fi
 report "product records"
 for key in 'HKLM\Software\Kelto Software\Kelto Quorbel' \

@@ -49,6 +49,33 @@ else
   run_suite "Windows under Wine" --test-dir "$B/win32"
 fi
 
+# The main job's options that no suite walks, each run once: it must end with status 0 and report what the
+# route leaves on the system (every pattern given must be in its output).
+run_demo() {
+  local name=$1; shift
+  local patterns=()
+  while [ "$1" != -- ]; do patterns+=("$1"); shift; done
+  shift
+  echo "== demo.sh $name =="
+  local log
+  log=$(mktemp)
+  BUILD_DIR=$B bash "$ROOT/scripts/demo.sh" "$@" 2>&1 | tee "$log"
+  local rc=${PIPESTATUS[0]} missing=""
+  for pattern in "${patterns[@]}"; do grep -qF -- "$pattern" "$log" || missing+=" [$pattern]"; done
+  if [ "$rc" = 0 ] && [ -z "$missing" ]; then
+    total_pass=$((total_pass + 1))
+    echo "demo.sh $name: passed"
+  else
+    total_fail=$((total_fail + 1)); failed=1
+    echo "demo.sh $name: FAILED (status $rc; missing from the report:${missing:- nothing})"
+  fi
+  rm -f "$log"
+}
+run_demo "--route cancel" "route: Welcome Licence Interrupted" "nothing was installed" -- --route cancel
+run_demo "--upgrade --win64" "installed, then recorded as release 1.5.0.0100" \
+  "route: Welcome Existing Licence Type Desktop Summary Progress Finish" \
+  '-- install folder: C:\Program Files (x86)\Kelto Software\Kelto Quorbel\' "2.2.4.0225" -- --upgrade --win64
+
 echo "whole test command: $(( $(date +%s) - start )) s"
 echo "total: $total_pass passed, $total_fail failed, $total_skip skipped"
 exit $failed

@@ -19,8 +19,12 @@ std::wstring TextOf(const std::vector<BYTE>& data, DWORD size) {
 
 }  // namespace
 
-bool WriteRegistryString(HKEY root, const std::wstring& subKey, const std::wstring& valueName,
-                         const std::wstring& text) {
+namespace {
+
+// Opens root\subKey for setting values (created with its parents) and sets one value; the write's own
+// result is not looked at.
+bool WriteRegistryValue(HKEY root, const std::wstring& subKey, const std::wstring& valueName, DWORD type,
+                        const void* data, DWORD bytes) {
   UniqueKey opened;
   HKEY key = root;
   if (!subKey.empty()) {
@@ -30,9 +34,20 @@ bool WriteRegistryString(HKEY root, const std::wstring& subKey, const std::wstri
     }
     key = opened.get();
   }
-  const DWORD bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
-  ::RegSetValueExW(key, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), bytes);
+  ::RegSetValueExW(key, valueName.c_str(), 0, type, static_cast<const BYTE*>(data), bytes);
   return true;
+}
+
+}  // namespace
+
+bool WriteRegistryString(HKEY root, const std::wstring& subKey, const std::wstring& valueName,
+                         const std::wstring& text) {
+  const DWORD bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+  return WriteRegistryValue(root, subKey, valueName, REG_SZ, text.c_str(), bytes);
+}
+
+bool WriteRegistryDword(HKEY root, const std::wstring& subKey, const std::wstring& valueName, DWORD value) {
+  return WriteRegistryValue(root, subKey, valueName, REG_DWORD, &value, sizeof(value));
 }
 
 std::wstring ReadRegistryString(HKEY root, const std::wstring& subKey, const std::wstring& valueName,

@@ -10,6 +10,9 @@
 bool WriteRegistryString(HKEY root, const std::wstring& subKey, const std::wstring& valueName,
                          const std::wstring& text);
 
+// The same for a REG_DWORD value.
+bool WriteRegistryDword(HKEY root, const std::wstring& subKey, const std::wstring& valueName, DWORD value);
+
 // REG_SZ and REG_EXPAND_SZ as stored (no expansion), REG_DWORD as signed decimal text; defaultText for a
 // missing key or value, an empty text and any other type. The key is opened with create semantics, so a
 // missing key is created empty when the caller may create it. use64BitView reads the 64-bit registry.

@@ -154,6 +154,23 @@ bool Driver::IsEnabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgI
 
 bool Driver::IsVisible(HWND dialog, int id) { return ::IsWindowVisible(::GetDlgItem(dialog, id)) != FALSE; }
 
+int Driver::FirstVisibleLine(HWND dialog, int id) {
+  return static_cast<int>(::SendMessageW(::GetDlgItem(dialog, id), EM_GETFIRSTVISIBLELINE, 0, 0));
+}
+
+std::pair<int, int> Driver::Selection(HWND dialog, int id) {
+  // Both positions come back in the result, so nothing needs to cross into the other process's memory.
+  const LRESULT packed = ::SendMessageW(::GetDlgItem(dialog, id), EM_GETSEL, 0, 0);
+  return {LOWORD(packed), HIWORD(packed)};
+}
+
+HWND Driver::FocusedWindow(HWND dialog) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
 void Driver::Click(HWND dialog, int controlId) {
   ::PostMessageW(::GetDlgItem(dialog, controlId), BM_CLICK, 0, 0);
 }

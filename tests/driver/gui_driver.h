@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace gui {
@@ -38,6 +39,11 @@ class Driver {
   static bool IsChecked(HWND dialog, int id);
   static bool IsEnabled(HWND dialog, int id);
   static bool IsVisible(HWND dialog, int id);
+  // An edit control's first visible line and its selection (start, end; equal when nothing is selected).
+  static int FirstVisibleLine(HWND dialog, int id);
+  static std::pair<int, int> Selection(HWND dialog, int id);
+  // The control of the dialog's thread that has the keyboard focus, or null.
+  static HWND FocusedWindow(HWND dialog);
 
   // Input is posted, never sent: a click that opens a modal box would otherwise block the driver.
   static void Click(HWND dialog, int controlId);

@@ -58,6 +58,16 @@ std::wstring ReadValue(HKEY root, const std::wstring& key, const wchar_t* name, 
   return status == ERROR_SUCCESS ? std::wstring(text) : L"<none>";
 }
 
+std::wstring ReadDword(HKEY root, const std::wstring& key, const wchar_t* name, REGSAM view) {
+  HKEY opened;
+  if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) return L"<none>";
+  DWORD value = 0;
+  DWORD size = sizeof(value);
+  const LONG status = ::RegGetValueW(opened, nullptr, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+  ::RegCloseKey(opened);
+  return status == ERROR_SUCCESS ? std::to_wstring(value) : L"<none>";
+}
+
 bool WriteValue(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& text, REGSAM view) {
   HKEY opened;
   if (::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &opened, nullptr) !=

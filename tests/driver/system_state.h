@@ -21,6 +21,8 @@ bool WriteText(const std::wstring& path, const std::string& text);
 
 // A REG_SZ value (nullptr: the default value), or "<none>".
 std::wstring ReadValue(HKEY root, const std::wstring& key, const wchar_t* name, REGSAM view = 0);
+// A REG_DWORD value as decimal text, or "<none>" (also for a value of another type).
+std::wstring ReadDword(HKEY root, const std::wstring& key, const wchar_t* name, REGSAM view = 0);
 bool WriteValue(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& text, REGSAM view = 0);
 bool KeyExists(HKEY root, const std::wstring& key, REGSAM view = 0);
 void DeleteKey(HKEY root, const std::wstring& key, REGSAM view = 0);

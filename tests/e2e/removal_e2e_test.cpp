@@ -542,7 +542,7 @@ TEST_F(InstallerService, RemovesThePackageOnceAndWaitsThenTheSecondVisitUsesTheP
   ASSERT_NE(driver_.WaitForNamedPage("Licence"), nullptr) << "last page " << driver_.lastPage();
   // Started once with the exact command line, and waited for: the licence came after it ended.
   const std::wstring expected =
-      L"\"" + system_ + L"\\msiexec.exe\" /x {6A0F2B71-3C58-4E19-9D2A-5B7E40C1F8A3} /quiet\nended\n";
+      L"\"" + system_ + L"\\msiexec.exe\" /x {6A0F2B71-3C58-4E19-9D2A-5B7E40C1F8A3} /quiet /norestart\nended\n";
   EXPECT_EQ(Log(), expected);
   // The record was not re-read: the old version is still there, so Back returns to its page.
   EXPECT_TRUE(Exists(std::wstring(kOldFolder) + L"\\Kelto Quorbel.exe"));

@@ -36,6 +36,17 @@ RECT ClientRect(HWND page, int id) {
                                        << r.right - r.left << ", " << r.bottom - r.top << ")";
 }
 
+// A read-only text opens at its first line with nothing selected, and keeps the keyboard focus the page gives it.
+::testing::AssertionResult ShowsFromTheTop(HWND page, int id) {
+  const int first = Driver::FirstVisibleLine(page, id);
+  const std::pair<int, int> selection = Driver::Selection(page, id);
+  const bool focused = Driver::FocusedWindow(page) == ::GetDlgItem(page, id);
+  if (first == 0 && selection.first == 0 && selection.second == 0 && focused) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "control " << id << ": first visible line " << first << ", selection "
+                                       << selection.first << ".." << selection.second
+                                       << (focused ? "" : ", not focused");
+}
+
 class Skins : public ::testing::TestWithParam<Skin> {
  protected:
   void SetUp() override {
@@ -107,6 +118,7 @@ TEST_P(Skins, PagesTakeTheirLanguagesLayout) {
   if (skin == 0 || skin == 3) {
     EXPECT_TRUE(At(licence, 1207, 425, 358, 88, 24));
   }
+  EXPECT_TRUE(ShowsFromTheTop(licence, 1202));
   Leave(licence, 1206);
 
   HWND type = Page("Type");
@@ -125,6 +137,7 @@ TEST_P(Skins, PagesTakeTheirLanguagesLayout) {
   } else {
     EXPECT_TRUE(At(summary, 1602, 16, 126, 498, 188));
   }
+  EXPECT_TRUE(ShowsFromTheTop(summary, 1602));
   Leave(summary, 1606);
 
   HWND progress = Page("Progress");

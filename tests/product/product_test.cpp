@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <set>
 #include <string>
 #include <vector>
@@ -117,6 +118,14 @@ std::set<std::wstring> TempEntries() {
   return names;
 }
 
+std::wstring Today() {
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  wchar_t text[16];
+  swprintf(text, 16, L"%04u%02u%02u", unsigned{now.wYear}, unsigned{now.wMonth}, unsigned{now.wDay});
+  return text;
+}
+
 // What a complete installation must look like.
 struct Expected {
   std::wstring folder = DefaultFolder();
@@ -124,6 +133,7 @@ struct Expected {
   std::wstring langid = L"40811d";
   bool finishActions = true;  // PDF handler, default printer and the program started
   std::vector<std::wstring> moreFiles;
+  std::wstring installDate = Today();
 };
 
 class Product : public ::testing::Test {
@@ -222,6 +232,13 @@ class Product : public ::testing::Test {
     EXPECT_TRUE(extra.empty()) << "not expected: " << ::testing::PrintToString(extra);
   }
 
+  // The installed files in KB, rounded up: what the uninstall entry must estimate.
+  static uint64_t InstalledKb(const Expected& e) {
+    uint64_t bytes = 0;
+    for (const sys::FileEntry& file : sys::FileTree(e.folder)) bytes += file.size;
+    return (bytes + 1023) / 1024;
+  }
+
   static void ExpectRecords(const Expected& e) {
     const std::wstring folder = e.folder + L"\\";
     EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kProductKey, L"InstallPath"), folder);
@@ -230,8 +247,17 @@ class Product : public ::testing::Test {
     EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"), L"Kelto Quorbel");
     EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion"), kVersion);
     EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"Publisher"), L"Kelto Software Company");
-    EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"), folder + L"Uninstall.exe");
+    // Quoted, so that a folder with blanks can't be read as a shorter program's path.
+    EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"),
+              L"\"" + folder + L"Uninstall.exe\"");
+    EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallPath"), folder + L"Uninstall.exe");
     EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayIcon"), folder + L"Kelto Quorbel.exe");
+    EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallLocation"), folder);
+    EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallDate"), e.installDate);
+    EXPECT_EQ(sys::ReadDword(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize"), std::to_wstring(InstalledKb(e)));
+    EXPECT_EQ(sys::ReadDword(HKEY_LOCAL_MACHINE, kUninstallKey, L"NoModify"), L"1");
+    EXPECT_EQ(sys::ReadDword(HKEY_LOCAL_MACHINE, kUninstallKey, L"NoRepair"), L"1");
+    EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"URLInfoAbout"), L"https://www.kelto.example");
     EXPECT_EQ(sys::ReadValue(HKEY_CURRENT_USER, std::wstring(kUserKey) + L"\\LANGUAGE", L"langid"), e.langid);
 
     std::vector<std::wstring> components;

@@ -13,8 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "framework/ui/dialog.h"
+#include "engine/xml/xml_document.h"
 #include "framework/base/handles.h"
+#include "framework/ui/dialog.h"
+#include "i18n/language_catalogue.h"
+#include "i18n/string_catalogue.h"
+#include "i18n/win_string_sources.h"
+#include "install_test_helpers.h"
+#include "tests/driver/walk.h"
 #include "ui/controls/button_gradient.h"
 #include "ui/controls/colour_edit.h"
 #include "ui/controls/hyperlink_label.h"
@@ -452,6 +458,118 @@ TEST(SkinButtonDrawing, OnScreenThroughTheDialog) {
     auto disabled = CaptureClient(button);
     EXPECT_EQ(disabled->At(inner.left + 4, inner.top), kWhite);
     EXPECT_EQ(disabled->At(inner.left + 4, inner.bottom - 1), Gradient(false, false, height - 1, height));
+  });
+}
+
+// --- SkinButton labels in every language we ship ------------------------------------------------------
+
+struct ButtonPlace {
+  unsigned textId;
+  int width, height;
+};
+
+// The narrowest place each label gets on the pages in a SkinIndex's layout.
+std::vector<ButtonPlace> NarrowestPlaces(int skin) {
+  const int square = skin == 4 ? 77 : skin == 3 ? 75 : 66;
+  if (skin == 4) {
+    return {{6, 98, 24},  {7, 99, 24},         {8, 99, 24},         {9, 98, 24},  {10, 98, 24},
+            {11, square, square}, {12, square, square}, {13, 100, 22}, {14, 112, 24}, {16, 88, 24}};
+  }
+  const int licence = skin == 1 ? 100 : 88;
+  return {{6, 88, 24},           {7, 88, 24},           {8, 88, 24},  {9, licence, 24}, {10, licence, 24},
+          {11, square, square}, {12, square, square}, {13, 88, 22}, {14, 88, 24},      {16, 88, 24}};
+}
+
+INT_PTR CALLBACK QuietDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// The language dialog's OK and Cancel keep the size of their template.
+std::vector<ButtonPlace> LanguageDialogPlaces() {
+  HWND dialog = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(103), nullptr, QuietDialog, 0);
+  std::vector<ButtonPlace> places;
+  for (const auto& [id, textId] : {std::pair<int, unsigned>{1003, 5}, {1004, 8}}) {
+    RECT r{};
+    ::GetClientRect(::GetDlgItem(dialog, id), &r);
+    places.push_back({textId, r.right, r.bottom});
+  }
+  ::DestroyWindow(dialog);
+  return places;
+}
+
+struct LanguageTexts {
+  std::string name;
+  int skin = 0;
+  std::function<std::wstring(unsigned)> text;
+};
+
+// The program's own English, then every language file beside the tests, loaded as the setup loads it.
+std::vector<LanguageTexts> ShippedLanguages(install_test::Sandbox& sandbox) {
+  std::vector<LanguageTexts> languages;
+  languages.push_back({"English", 0, [](unsigned id) {
+                         const std::u16string text = LoadBuiltinString(id);
+                         return std::wstring(text.begin(), text.end());
+                       }});
+  const std::wstring folder = gui::JoinPath(gui::ModuleFolder(), L"lang");
+  for (const std::wstring& file : gui::FolderEntries(folder)) {
+    const std::string bytes = install_test::ReadFileBytes(folder + L"\\" + file);
+    const std::unique_ptr<XmlElement> root = XmlDocument::Parse(bytes);
+    if (!root) {
+      ADD_FAILURE() << "unreadable language file";
+      continue;
+    }
+    const std::u16string name = root->AttrValue("name");
+    const std::wstring place = sandbox.path() + L"\\" + std::to_wstring(languages.size());
+    ::CreateDirectoryW(place.c_str(), nullptr);
+    ::CopyFileW((folder + L"\\" + file).c_str(), (place + L"\\" + file).c_str(), FALSE);
+    install_test::WriteFileBytes(place + L"\\LangConfig.xml",
+                                 "<LangConfig LangType=\"1\"><LangId value=\"" +
+                                     std::to_string(LanguageCatalogue::IdOfName(name)) + "\"/></LangConfig>");
+    auto catalogue = std::make_shared<StringCatalogue>(ReadWholeFile, LoadBuiltinString);
+    const int skin = catalogue->LoadAtStartup(std::u16string(place.begin(), place.end()), u"");
+    EXPECT_NE(catalogue->languageDocument(), nullptr) << std::string(name.begin(), name.end());
+    languages.push_back({std::string(name.begin(), name.end()), skin < 0 ? 0 : skin, [catalogue](unsigned id) {
+                           const std::u16string text = catalogue->text(id);
+                           return std::wstring(text.begin(), text.end());
+                         }});
+  }
+  return languages;
+}
+
+// Every button label, in its language's layout and drawn with the button's font, stays clear of the edges of
+// the button's inner rectangle: nothing of it is cut.
+TEST(SkinButtonLabels, EveryLabelOfEveryShippedLanguageFitsItsButton) {
+  install_test::Sandbox sandbox(L"labels");
+  const std::vector<LanguageTexts> languages = ShippedLanguages(sandbox);
+  EXPECT_GE(languages.size(), 4u) << "English and the three language files";
+  const std::vector<ButtonPlace> dialogPlaces = LanguageDialogPlaces();
+  ControlsDialog dialog;
+  dialog.Run([&](ControlsDialog& d) {
+    HWND button = d.Item(kButton);
+    for (const LanguageTexts& language : languages) {
+      std::vector<ButtonPlace> places = NarrowestPlaces(language.skin);
+      places.insert(places.end(), dialogPlaces.begin(), dialogPlaces.end());
+      for (const ButtonPlace& place : places) {
+        const std::wstring label = language.text(place.textId);
+        ::SetWindowTextW(button, label.c_str());
+        const RECT inner = Inner(place.width, place.height);
+        Image image(place.width, place.height, kMarker);
+        d.button.Draw(image.dc(), {0, 0, place.width, place.height}, 0);
+        const RECT text = image.DarkBox(inner);
+        EXPECT_TRUE(text.left > inner.left && text.right < inner.right && text.top > inner.top &&
+                    text.bottom < inner.bottom)
+            << language.name << " text " << place.textId << " in " << place.width << " x " << place.height
+            << ": drawn over (" << text.left << ", " << text.top << ") - (" << text.right << ", " << text.bottom
+            << "), inner (" << inner.left << ", " << inner.top << ") - (" << inner.right << ", " << inner.bottom
+            << ")";
+        EXPECT_LT(text.left, text.right) << language.name << " text " << place.textId << " drew nothing";
+        HDC dc = ::GetDC(button);
+        const SkinButton::Label layout = d.button.LayOutLabel(dc, inner, label);
+        ::ReleaseDC(button, dc);
+        if (!layout.fitsAsIs) {
+          std::printf("%s text %u in %d x %d: %s\n", language.name.c_str(), place.textId, place.width,
+                      place.height, layout.twoLines ? "two lines" : "smaller font");
+        }
+      }
+    }
   });
 }
 

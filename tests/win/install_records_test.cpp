@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <cwchar>
+
 #include "install_test_helpers.h"
 
 namespace {
@@ -20,6 +23,39 @@ void ExpectString(HKEY root, const std::wstring& key, const std::wstring& name, 
   EXPECT_EQ(raw.type, static_cast<DWORD>(REG_SZ)) << std::string(name.begin(), name.end());
   EXPECT_EQ(raw.bytes.size(), 2 * text.size() + 2) << std::string(name.begin(), name.end());
   EXPECT_EQ(raw.text(), text) << std::string(name.begin(), name.end());
+}
+
+void ExpectDword(const std::wstring& name, DWORD expected) {
+  const RawValue raw = ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKey, name, kProgramView);
+  ASSERT_TRUE(raw.found) << "missing " << std::string(name.begin(), name.end());
+  EXPECT_EQ(raw.type, static_cast<DWORD>(REG_DWORD)) << std::string(name.begin(), name.end());
+  ASSERT_EQ(raw.bytes.size(), sizeof(DWORD)) << std::string(name.begin(), name.end());
+  DWORD value = 0;
+  std::memcpy(&value, raw.bytes.data(), sizeof(value));
+  EXPECT_EQ(value, expected) << std::string(name.begin(), name.end());
+}
+
+// The value names of a key in the order the registry keeps them.
+std::vector<std::wstring> ValueNames(HKEY root, const std::wstring& key, REGSAM view) {
+  std::vector<std::wstring> names;
+  HKEY opened;
+  if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) return names;
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[256];
+    DWORD length = 256;
+    if (::RegEnumValueW(opened, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.push_back(name);
+  }
+  ::RegCloseKey(opened);
+  return names;
+}
+
+std::wstring Today() {
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  wchar_t text[16];
+  swprintf(text, 16, L"%04u%02u%02u", unsigned{now.wYear}, unsigned{now.wMonth}, unsigned{now.wDay});
+  return text;
 }
 
 class ProductRecordsTest : public ::testing::Test {
@@ -41,14 +77,18 @@ class ProductRecordsTest : public ::testing::Test {
 TEST_F(ProductRecordsTest, WritesTheUninstallEntryTheProductKeyAndTheLanguage) {
   ASSERT_TRUE(WriteFileBytes(folder_ + L"config.xml", "<?xml version=\"1.0\"?>\r\n"
                                                       "<config_info version=\"2.2.5.0301\"><a/></config_info>"));
-  WriteProductRecords(options_);
+  WriteProductRecords(options_, BuiltinTexts());
 
   ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", L"Kelto Quorbel");
-  ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", folder_ + L"Uninstall.exe");
+  ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", L"\"" + folder_ + L"Uninstall.exe\"");
   ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayIcon", folder_ + L"Kelto Quorbel.exe");
   ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallPath", folder_ + L"Uninstall.exe");
   ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"Publisher", L"Kelto Software Company");
   ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion", L"2.2.5.0301");
+  ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallLocation", folder_);
+  ExpectDword(L"NoModify", 1);
+  ExpectDword(L"NoRepair", 1);
+  ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"URLInfoAbout", L"https://www.kelto.example");
   ExpectString(HKEY_LOCAL_MACHINE, kProductKey, L"InstallPath", folder_);
   ExpectString(HKEY_LOCAL_MACHINE, kProductKey, L"ExistPath", L"c:\\users");
   ExpectString(HKEY_LOCAL_MACHINE, kProductKey, L"Version", L"2.2.5.0301");
@@ -56,10 +96,52 @@ TEST_F(ProductRecordsTest, WritesTheUninstallEntryTheProductKeyAndTheLanguage) {
   ExpectString(HKEY_CURRENT_USER, kLanguageKey, L"langid", L"40811d", 0);
 }
 
+// What the system's program list reads, for a folder with blanks in its path: the six first values in their
+// order, then the ones that describe the installation.
+TEST_F(ProductRecordsTest, TheUninstallEntryQuotesItsCommandAndDescribesTheInstallation) {
+  folder_ = sandbox_.path() + L"\\Program Files\\Kelto Software\\Kelto Quorbel\\";
+  options_.installFolder = folder_;
+  MakeFolders(folder_ + L"lex");
+  ASSERT_TRUE(WriteFileBytes(folder_ + L"Kelto Quorbel.exe", std::string(1500, 'p')));
+  ASSERT_TRUE(WriteFileBytes(folder_ + L"lex\\words.tlx", std::string(2000, 'w')));
+  ASSERT_TRUE(WriteFileBytes(folder_ + L"empty.txt", ""));
+  const std::wstring before = Today();
+  WriteProductRecords(options_, [](unsigned id) { return id == 3 ? std::wstring(L"https://kelto.example/fr") : BuiltinText(id); });
+
+  EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, kUninstallKey, kProgramView),
+            (std::vector<std::wstring>{L"DisplayName", L"UninstallString", L"DisplayIcon", L"UninstallPath",
+                                       L"Publisher", L"DisplayVersion", L"InstallLocation", L"InstallDate",
+                                       L"EstimatedSize", L"NoModify", L"NoRepair", L"URLInfoAbout"}));
+  ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", L"\"" + folder_ + L"Uninstall.exe\"");
+  ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallPath", folder_ + L"Uninstall.exe");
+  ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayIcon", folder_ + L"Kelto Quorbel.exe");
+  ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallLocation", folder_);
+  // The day of the install, even when the test runs across midnight.
+  const std::wstring date = ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallDate", kProgramView).text();
+  EXPECT_TRUE(date == before || date == Today()) << std::string(date.begin(), date.end());
+  ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallDate", date);
+  // 3500 bytes in the folder and below it, rounded up to whole KB.
+  ExpectDword(L"EstimatedSize", 4);
+  ExpectDword(L"NoModify", 1);
+  ExpectDword(L"NoRepair", 1);
+  ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"URLInfoAbout", L"https://kelto.example/fr");
+}
+
+TEST_F(ProductRecordsTest, EstimatedSizeIsTheFolderTreeInWholeKilobytes) {
+  EXPECT_EQ(InstalledSizeKb(sandbox_.path()), 0u);
+  ASSERT_TRUE(WriteFileBytes(folder_ + L"a.bin", std::string(1024, 'a')));
+  EXPECT_EQ(InstalledSizeKb(sandbox_.path()), 1u);
+  EXPECT_EQ(InstalledSizeKb(folder_), 1u);
+  MakeFolders(folder_ + L"deep\\deeper");
+  ASSERT_TRUE(WriteFileBytes(folder_ + L"deep\\deeper\\b.bin", "b"));
+  EXPECT_EQ(InstalledSizeKb(folder_), 2u);
+  EXPECT_EQ(InstalledSizeKb(folder_ + L"missing\\"), 0u);
+}
+
 TEST_F(ProductRecordsTest, AllUsersIsOnlyRecordedAndFrenchHasItsNumber) {
   options_.allUsers = 1;
   options_.SkinIndex = 1;
-  WriteProductRecords(options_);
+  WriteProductRecords(options_, BuiltinTexts());
   ExpectString(HKEY_LOCAL_MACHINE, kProductKey, L"IsForAllUser", L"1");
   ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", L"Kelto Quorbel");
   ExpectString(HKEY_CURRENT_USER, kLanguageKey, L"langid", L"40814d", 0);
@@ -78,19 +160,19 @@ TEST_F(ProductRecordsTest, VersionFallsBackToTheSetupsOwnForAnyUnusableConfig) {
                                   "<config_info version=\"\"/>"};
   for (const std::string& bytes : unusable) {
     ASSERT_TRUE(WriteFileBytes(folder_ + L"config.xml", bytes));
-    WriteProductRecords(options_);
+    WriteProductRecords(options_, BuiltinTexts());
     ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion", L"2.2.4.0225");
     ExpectString(HKEY_LOCAL_MACHINE, kProductKey, L"Version", L"2.2.4.0225");
     ExpectString(HKEY_LOCAL_MACHINE, kProductKey, L"InstallPath", folder_);
   }
   ::DeleteFileW((folder_ + L"config.xml").c_str());
-  WriteProductRecords(options_);
+  WriteProductRecords(options_, BuiltinTexts());
   ExpectString(HKEY_LOCAL_MACHINE, kProductKey, L"Version", L"2.2.4.0225");
 }
 
 TEST_F(ProductRecordsTest, MachineRecordsLandInThe32BitViewOnly) {
   if (!PrefixIs64Bit()) GTEST_SKIP() << "a 32-bit prefix has one view";
-  WriteProductRecords(options_);
+  WriteProductRecords(options_, BuiltinTexts());
   EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kProductKey, L"InstallPath", KEY_WOW64_32KEY).found);
   EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Kelto Software\\Kelto Quorbel", L"InstallPath",
                       KEY_WOW64_64KEY)

@@ -5,7 +5,11 @@
 
 #include "engine/extract_package.h"
 #include "engine/product_records.h"
+#include "i18n/string_catalogue.h"
+#include "i18n/win_string_sources.h"
 #include "install_test_helpers.h"
+#include "integration/virtual_printer.h"
+#include "tests/driver/walk.h"
 
 namespace {
 
@@ -123,7 +127,7 @@ TEST_F(InstallSequenceTest, DefaultInstallFillsTheFolderWritesTheRecordsAndMakes
 
   const std::wstring folder = options_.installFolder;
   EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"), L"Kelto Quorbel");
-  EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"), folder + L"Uninstall.exe");
+  EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"), L"\"" + folder + L"Uninstall.exe\"");
   EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayIcon"), folder + L"Kelto Quorbel.exe");
   EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallPath"), folder + L"Uninstall.exe");
   EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kUninstallKey, L"Publisher"), L"Kelto Software Company");
@@ -176,6 +180,69 @@ TEST_F(InstallSequenceTest, NoShortcutChoicesStillRemoveOldLinksAndPassEveryPosi
   EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kProductKey, L"IsForAllUser"), L"0");
   EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kProductKey, L"ExistPath"), L"c:\\users");
   EXPECT_EQ(RecordText(HKEY_CURRENT_USER, kLanguageKey, L"langid"), L"40814d");
+}
+
+// The French language file, loaded as the setup loads it from beside itself.
+class FrenchTexts {
+ public:
+  FrenchTexts() {
+    const std::wstring folder = sandbox_.path();
+    ::CopyFileW(gui::JoinPath(gui::ModuleFolder(), L"lang\\inst_lang_fr_fr.xml").c_str(),
+                (folder + L"\\inst_lang_fr_fr.xml").c_str(), FALSE);
+    WriteFileBytes(folder + L"\\LangConfig.xml", "<LangConfig LangType=\"1\"><LangId value=\"40814\"/></LangConfig>");
+    skin_ = catalogue_.LoadAtStartup(std::u16string(folder.begin(), folder.end()), u"");
+  }
+  int skin() const { return skin_; }
+  TextLookup lookup() const {
+    return [this](unsigned id) {
+      const std::u16string text = catalogue_.text(id);
+      return std::wstring(text.begin(), text.end());
+    };
+  }
+
+ private:
+  Sandbox sandbox_{L"french"};
+  StringCatalogue catalogue_{ReadWholeFile, LoadBuiltinString};
+  int skin_ = -1;
+};
+
+// The printer's boxes speak the installer's language during an install, as they do during a removal.
+TEST_F(InstallSequenceTest, ThePrinterStepAsksInTheInstallersLanguage) {
+  if (PrefixIs64Bit()) GTEST_SKIP() << "Wine's 32-bit spooler adds no printer on a 64-bit driver, so the add-in never comes";
+  FrenchTexts french;
+  ASSERT_EQ(french.skin(), 1);
+  const std::wstring text96 = french.lookup()(96);
+  ASSERT_EQ(text96.rfind(L"L'installation n'est peut-", 0), 0u) << "not the French file's text";
+  context_.text = french.lookup();
+  options_.SkinIndex = 1;
+  // The driver's files but no add-in: its copy fails and text 96 asks; the add-in is there for the second try.
+  PackageFiles files = kProduct;
+  const std::wstring stage = gui::JoinPath(gui::ModuleFolder(), L"payload-stage\\");
+  for (const char* name : {"kqmvpr_drv.dll", "kqmvpr_ui.dll", "kqmvpr_pnt.txt", "KTC_ProxyProcess.exe"}) {
+    files.push_back({name, ReadFileBytes(stage + gui::Widen(name))});
+    ASSERT_FALSE(files.back().second.empty()) << name;
+  }
+  {
+    MessageBoxAnswerer boxes([this](int) {
+      WriteFileBytes(options_.extractionFolder + L"kpc_wordaddin.dll", "no library: the registration fails");
+    });
+    Run(files);
+    boxes.Stop();
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].caption, L"Kelto Quorbel Printer");
+    EXPECT_EQ(boxes.boxes()[0].text, text96);
+  }
+  EXPECT_EQ(progress_.calls.back(), L"finish 1032");
+  EXPECT_TRUE(Exists(Installed(L"kpc_wordaddin.dll")));
+
+  // The printer this install left in the spooler goes again.
+  MessageBoxAnswerer cleanup;
+  VirtualPrinterInstaller printer;
+  printer.InitForRemoval(options_.installFolder, nullptr, 60, 75);
+  printer.SetTextLookup(BuiltinTexts());
+  EXPECT_EQ(printer.Remove(), 1);
+  cleanup.Stop();
+  EXPECT_TRUE(cleanup.boxes().empty());
 }
 
 }  // namespace

@@ -306,6 +306,7 @@ SpoolerCalls CountedSpooler(std::shared_ptr<int> count) {
   CountCalls(calls.enumPrinters, count);
   CountCalls(calls.deletePrinter, count);
   CountCalls(calls.deletePrinterDriver, count);
+  CountCalls(calls.enumPrinterDrivers, count);
   return calls;
 }
 
@@ -1116,6 +1117,33 @@ TEST_F(VirtualPrinterTest, ADriverAlreadyGoneFinishesWithoutAMessage) {
   for (const std::wstring& name : kDriverCopies) EXPECT_FALSE(Exists(DriverFile(name))) << Narrow(name);
   EXPECT_EQ(LeftInVersionFolder(Environment()), std::vector<std::wstring>{});
   EXPECT_EQ(addin_.removals, std::vector<std::wstring>{installFolder_});
+}
+
+// An earlier installation whose printer never went in (a 64-bit system where the spooler refused it): the
+// spooler lists no driver, and whatever the deletion answers, the removal goes through without a box.
+TEST_F(VirtualPrinterTest, ADriverTheSpoolerDoesNotListIsGoneWhateverTheDeletionAnswers) {
+  {
+    VirtualPrinterInstaller remover;
+    PrepareRemoval(remover);
+    EXPECT_EQ(remover.Remove(), 1);
+    EXPECT_TRUE(boxes_->texts().empty());
+    EXPECT_EQ(addin_.removals, std::vector<std::wstring>{installFolder_});
+  }
+  for (DWORD error : {DWORD{ERROR_ACCESS_DENIED}, DWORD{ERROR_SUCCESS}, DWORD{ERROR_INVALID_ENVIRONMENT}}) {
+    AnswerBoxes({});
+    auto driverCalls = std::make_shared<int>(0);
+    SpoolerCalls spooler = RealSpoolerCalls();
+    spooler.deletePrinterDriver = [driverCalls, error](LPWSTR, LPWSTR, LPWSTR) {
+      ++*driverCalls;
+      ::SetLastError(error);
+      return FALSE;
+    };
+    VirtualPrinterInstaller remover(spooler);
+    PrepareRemoval(remover);
+    EXPECT_EQ(remover.Remove(), 1) << error;
+    EXPECT_TRUE(boxes_->texts().empty()) << error;
+    EXPECT_EQ(*driverCalls, 1) << error;
+  }
 }
 
 TEST_F(VirtualPrinterTest, CancelDuringTheUndoOfAnInstallKeepsWhatIsLeft) {

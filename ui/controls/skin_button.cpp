@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
+
 #include "framework/ui/dialog.h"
 #include "ui/controls/button_gradient.h"
 
@@ -11,6 +13,27 @@ UniqueGdi FramePen(int width, COLORREF colour) { return UniqueGdi(::CreatePen(PS
 
 // The longest label the drawing reads, with room for the terminator.
 constexpr int kTextBuffer = 260;
+// Below this a shrunk label would no longer be legible; it is drawn at this size and clipped.
+constexpr int kSmallestFontHeight = 7;
+
+SIZE TextSize(HDC dc, HFONT font, const std::wstring& text, UINT format, int width) {
+  HGDIOBJ old = ::SelectObject(dc, font);
+  RECT box{0, 0, width, 0};
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, format | DT_CALCRECT);
+  ::SelectObject(dc, old);
+  return {box.right - box.left, box.bottom - box.top};
+}
+
+// With a pixel to spare on every side: a glyph's ink may reach the edge of its text box.
+bool Within(const RECT& inner, const RECT& r) {
+  return r.left > inner.left && r.top > inner.top && r.right < inner.right && r.bottom < inner.bottom;
+}
+
+RECT Centred(const RECT& inner, SIZE size) {
+  const int x = (inner.left + inner.right) / 2 - size.cx / 2;
+  const int y = (inner.top + inner.bottom) / 2 - size.cy / 2;
+  return {x, y, x + size.cx, y + size.cy};
+}
 
 }  // namespace
 
@@ -63,6 +86,68 @@ LRESULT SkinButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   return Default(msg, wp, lp);
 }
 
+RECT SkinButton::InnerRect(const RECT& rect) {
+  RECT inner = rect;
+  ::InflateRect(&inner, -::GetSystemMetrics(SM_CXEDGE), -::GetSystemMetrics(SM_CYEDGE));
+  return inner;
+}
+
+SkinButton::Label SkinButton::LayOutLabel(HDC dc, const RECT& inner, const std::wstring& text) const {
+  Label label;
+  label.font = reinterpret_cast<HFONT>(hwnd() ? ::SendMessageW(hwnd(), WM_GETFONT, 0, 0) : 0);
+  if (!label.font) label.font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+  const int width = inner.right - inner.left;
+  // The usual drawing centres the extent of the text with its ampersands and draws it without them.
+  HGDIOBJ old = ::SelectObject(dc, label.font);
+  SIZE extent{};
+  ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  ::SelectObject(dc, old);
+  const SIZE drawn = TextSize(dc, label.font, text, DT_SINGLELINE, width);
+  const RECT usual = Centred(inner, extent);
+  label.rect = {usual.left, usual.top, usual.left + drawn.cx, usual.top + drawn.cy};
+  if (Within(inner, label.rect)) return label;
+
+  label.fitsAsIs = false;
+  if (text.find(L' ') != std::wstring::npos) {
+    const SIZE wrapped = TextSize(dc, label.font, text, DT_WORDBREAK | DT_CENTER, width);
+    label.rect = Centred(inner, wrapped);
+    label.twoLines = true;
+    if (Within(inner, label.rect)) return label;
+  }
+  label.twoLines = false;
+  LOGFONTW look{};
+  ::GetObjectW(label.font, sizeof(look), &look);
+  const int sign = look.lfHeight < 0 ? -1 : 1;
+  for (int height = std::abs(look.lfHeight) - 1; height >= kSmallestFontHeight; --height) {
+    look.lfHeight = sign * height;
+    label.smallerFont.reset(::CreateFontIndirectW(&look));
+    if (!label.smallerFont) break;
+    label.font = static_cast<HFONT>(label.smallerFont.get());
+    label.rect = Centred(inner, TextSize(dc, label.font, text, DT_SINGLELINE, width));
+    if (Within(inner, label.rect)) break;
+  }
+  return label;
+}
+
+void SkinButton::DrawFittedLabel(HDC dc, const Label& label, const std::wstring& text, UINT itemState) const {
+  RECT box = label.rect;
+  if (itemState & ODS_SELECTED) ::OffsetRect(&box, 1, 1);
+  const UINT format = DT_CENTER | (label.twoLines ? DT_WORDBREAK : DT_SINGLELINE);
+  HGDIOBJ oldFont = ::SelectObject(dc, label.font);
+  const COLORREF oldColour = ::GetTextColor(dc);
+  if (itemState & ODS_DISABLED) {
+    // The embossed grey of a disabled label: a light copy one pixel down and right under a grey one.
+    RECT light = box;
+    ::OffsetRect(&light, 1, 1);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_3DHILIGHT));
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &light, format);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_3DSHADOW));
+  }
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, format);
+  ::SetTextColor(dc, oldColour);
+  ::SelectObject(dc, oldFont);
+}
+
 void SkinButton::Draw(HDC dc, const RECT& rect, UINT itemState) {
   const int saved = ::SaveDC(dc);
   wchar_t text[kTextBuffer] = {};
@@ -75,11 +160,18 @@ void SkinButton::Draw(HDC dc, const RECT& rect, UINT itemState) {
   focused_ = active_ = (itemState & ODS_FOCUS) ? 1 : 0;
   if (itemState & (ODS_SELECTED | ODS_DEFAULT)) active_ = 1;
 
-  RECT inner = rect;
-  ::InflateRect(&inner, -::GetSystemMetrics(SM_CXEDGE), -::GetSystemMetrics(SM_CYEDGE));
+  const RECT inner = InnerRect(rect);
   FillGradient(dc, inner);
   if (hover_ || focused_) DrawHighlightFrame(dc, inner);
 
+  const int oldMode = ::SetBkMode(dc, TRANSPARENT);
+  const Label label = LayOutLabel(dc, inner, std::wstring(text, length));
+  if (!label.fitsAsIs) {
+    DrawFittedLabel(dc, label, std::wstring(text, length), itemState);
+    ::SetBkMode(dc, oldMode);
+    ::RestoreDC(dc, saved);
+    return;
+  }
   HFONT font = reinterpret_cast<HFONT>(hwnd() ? ::SendMessageW(hwnd(), WM_GETFONT, 0, 0) : 0);
   HGDIOBJ oldFont = font ? ::SelectObject(dc, font) : nullptr;
   SIZE extent = {};
@@ -90,7 +182,6 @@ void SkinButton::Draw(HDC dc, const RECT& rect, UINT itemState) {
     ++x;
     ++y;
   }
-  const int oldMode = ::SetBkMode(dc, TRANSPARENT);
   // Prefix text: "&Next>" shows its mnemonic underlined rather than the ampersand.
   const UINT look = (itemState & ODS_DISABLED) ? DSS_DISABLED : DSS_NORMAL;
   ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(text), length, x, y, extent.cx, extent.cy,

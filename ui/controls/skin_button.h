@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <array>
+#include <string>
 
 #include "framework/ui/control.h"
 #include "framework/base/handles.h"
@@ -22,6 +23,19 @@ class SkinButton : public Control {
   // Paints the whole button into `dc` over `rect` for an owner-draw item state (ODS_*).
   void Draw(HDC dc, const RECT& rect, UINT itemState);
 
+  // How the label goes into the inner rectangle: with the button's font on one line when it fits there; a
+  // label too wide for that goes on two lines when it has a blank, else the font is made smaller until it fits.
+  struct Label {
+    UniqueGdi smallerFont;  // owned when the button's own font was too big
+    HFONT font = nullptr;   // the font the text is drawn with
+    bool fitsAsIs = true;   // drawn the usual way: one line, the button's own font
+    bool twoLines = false;
+    RECT rect{};            // where the text's pixels go
+  };
+  Label LayOutLabel(HDC dc, const RECT& inner, const std::wstring& text) const;
+  // The inner rectangle of a button drawn over `rect`.
+  static RECT InnerRect(const RECT& rect);
+
   int hover() const { return hover_; }
   int tracking() const { return tracking_; }
   int focused() const { return focused_; }
@@ -35,6 +49,7 @@ class SkinButton : public Control {
 
   void FillGradient(HDC dc, const RECT& inner) const;
   void DrawHighlightFrame(HDC dc, const RECT& inner) const;
+  void DrawFittedLabel(HDC dc, const Label& label, const std::wstring& text, UINT itemState) const;
 
   UniqueGdi framePen_;
   EdgePens hoverPens_;

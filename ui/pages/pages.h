@@ -52,6 +52,8 @@ class WizardPage : public Dialog {
   bool OnCommand(int id, int notifyCode, HWND control) override;
   void OnCancel() override;
   bool DiscardsEscape() const override { return closeBox_ != CloseBox::Nothing; }
+  // True when the page's first tab stop is a read-only text, now focused with its caret at the start.
+  bool FocusTextFromItsStart();
   INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
 
   // Step 5 of the frame: the page's own statics and controls.

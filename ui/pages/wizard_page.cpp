@@ -122,6 +122,21 @@ bool WizardPage::OnInitDialog() {
     SetText(buttons_[i].id, buttons_[i].textId);
     if (i < places.size()) PlaceItem(buttons_[i].id, places[i]);
   }
+  return !FocusTextFromItsStart();
+}
+
+// The dialog manager selects the whole text of the edit it focuses, and Wine then scrolls to the end of the
+// selection: a read-only text (licence, summary) would open at its last line, all highlighted. Such an edit
+// gets the same focus here, with the caret at the start.
+bool WizardPage::FocusTextFromItsStart() {
+  HWND first = ::GetNextDlgTabItem(hwnd(), nullptr, FALSE);
+  if (!first || !(::SendMessageW(first, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) ||
+      !(::GetWindowLongPtrW(first, GWL_STYLE) & ES_READONLY)) {
+    return false;
+  }
+  ::SetFocus(first);
+  ::SendMessageW(first, EM_SETSEL, 0, 0);
+  ::SendMessageW(first, EM_SCROLLCARET, 0, 0);
   return true;
 }
 
