@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "core/text_ids.h"
+#include "framework/base/handles.h"
 
 namespace {
 
@@ -11,38 +12,6 @@ namespace {
 constexpr wchar_t kQuickLaunch[] = L"Microsoft\\Internet Explorer\\Quick Launch";
 // Links of earlier versions: their names never followed the installer language.
 constexpr const wchar_t* kOldLinkNames[] = {L"Kelto Quorbel.lnk", L"KelmoraQuorbel.lnk"};
-
-// Releases a COM interface when the scope ends.
-template <typename T>
-class ComRef {
- public:
-  ComRef() = default;
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-  ~ComRef() {
-    if (p_) p_->Release();
-  }
-  T* operator->() const { return p_; }
-  T* get() const { return p_; }
-  void** receive() { return reinterpret_cast<void**>(&p_); }
-
- private:
-  T* p_ = nullptr;
-};
-
-// CoInitialize and its matching CoUninitialize; a thread already in another apartment keeps it.
-class ComScope {
- public:
-  ComScope() : initialized_(SUCCEEDED(::CoInitialize(nullptr))) {}
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-  ~ComScope() {
-    if (initialized_) ::CoUninitialize();
-  }
-
- private:
-  bool initialized_;
-};
 
 int AllUsersOr(const InstallContext& context, int common, int own) {
   return context.options.allUsers == 1 ? common : own;

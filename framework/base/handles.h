@@ -1,6 +1,8 @@
 #pragma once
 // Owners for Win32 handles: each closes what it holds on every path.
 #include <windows.h>
+#include <objbase.h>
+#include <winspool.h>
 
 #include <utility>
 
@@ -27,8 +29,13 @@ class UniqueResource {
     return &value_;
   }
   [[nodiscard]] Type release() { return std::exchange(value_, Traits::Empty()); }
+  // The close keeps the last error, so a failure read after the owner went away is still the call's own.
   void reset(Type value = Traits::Empty()) {
-    if (!Traits::IsEmpty(value_)) Traits::Close(value_);
+    if (!Traits::IsEmpty(value_)) {
+      const DWORD error = ::GetLastError();
+      Traits::Close(value_);
+      ::SetLastError(error);
+    }
     value_ = value;
   }
 
@@ -36,50 +43,70 @@ class UniqueResource {
   Type value_ = Traits::Empty();
 };
 
-// Kernel handles come in two flavours of "nothing": NULL (processes, events) and INVALID_HANDLE_VALUE (files).
-struct HandleTraits {
-  using Type = HANDLE;
+// One line per handle kind: its type and its close function; NULL is "nothing".
+template <typename T, auto CloseFn>
+struct CloseWith {
+  using Type = T;
   static Type Empty() { return nullptr; }
-  static bool IsEmpty(Type h) { return h == nullptr || h == INVALID_HANDLE_VALUE; }
-  static void Close(Type h) { ::CloseHandle(h); }
+  static bool IsEmpty(Type h) { return h == Empty(); }
+  static void Close(Type h) { CloseFn(h); }
 };
-struct FindTraits {
-  using Type = HANDLE;
+
+// Kernel handles come in two flavours of "nothing": NULL (processes, events) and INVALID_HANDLE_VALUE (files).
+struct HandleTraits : CloseWith<HANDLE, &::CloseHandle> {
+  static bool IsEmpty(Type h) { return h == nullptr || h == INVALID_HANDLE_VALUE; }
+};
+struct FindTraits : CloseWith<HANDLE, &::FindClose> {
   static Type Empty() { return INVALID_HANDLE_VALUE; }
   static bool IsEmpty(Type h) { return h == INVALID_HANDLE_VALUE || h == nullptr; }
-  static void Close(Type h) { ::FindClose(h); }
-};
-struct RegKeyTraits {
-  using Type = HKEY;
-  static Type Empty() { return nullptr; }
-  static bool IsEmpty(Type h) { return h == nullptr; }
-  static void Close(Type h) { ::RegCloseKey(h); }
-};
-struct ModuleTraits {
-  using Type = HMODULE;
-  static Type Empty() { return nullptr; }
-  static bool IsEmpty(Type h) { return h == nullptr; }
-  static void Close(Type h) { ::FreeLibrary(h); }
-};
-struct GdiTraits {
-  using Type = HGDIOBJ;
-  static Type Empty() { return nullptr; }
-  static bool IsEmpty(Type h) { return h == nullptr; }
-  static void Close(Type h) { ::DeleteObject(h); }
-};
-struct IconTraits {
-  using Type = HICON;
-  static Type Empty() { return nullptr; }
-  static bool IsEmpty(Type h) { return h == nullptr; }
-  static void Close(Type h) { ::DestroyIcon(h); }
 };
 
 using UniqueHandle = UniqueResource<HandleTraits>;
 using UniqueFind = UniqueResource<FindTraits>;
-using UniqueKey = UniqueResource<RegKeyTraits>;
-using UniqueModule = UniqueResource<ModuleTraits>;
-using UniqueGdi = UniqueResource<GdiTraits>;
-using UniqueIcon = UniqueResource<IconTraits>;
+using UniqueKey = UniqueResource<CloseWith<HKEY, &::RegCloseKey>>;
+using UniqueModule = UniqueResource<CloseWith<HMODULE, &::FreeLibrary>>;
+using UniqueGdi = UniqueResource<CloseWith<HGDIOBJ, &::DeleteObject>>;
+using UniqueIcon = UniqueResource<CloseWith<HICON, &::DestroyIcon>>;
+using UniquePrinter = UniqueResource<CloseWith<HANDLE, &::ClosePrinter>>;
+
+// Releases a COM interface when the scope ends.
+template <typename T>
+class ComRef {
+ public:
+  ComRef() = default;
+  ComRef(const ComRef&) = delete;
+  ComRef& operator=(const ComRef&) = delete;
+  ~ComRef() { reset(); }
+  T* operator->() const { return p_; }
+  T* get() const { return p_; }
+  void** receive() {
+    reset();
+    return reinterpret_cast<void**>(&p_);
+  }
+  void reset() {
+    if (!p_) return;
+    const DWORD error = ::GetLastError();
+    std::exchange(p_, nullptr)->Release();
+    ::SetLastError(error);
+  }
+
+ private:
+  T* p_ = nullptr;
+};
+
+// CoInitialize and its matching CoUninitialize; a thread already in another apartment keeps it.
+class ComScope {
+ public:
+  ComScope() : initialized_(SUCCEEDED(::CoInitialize(nullptr))) {}
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+  ~ComScope() {
+    if (initialized_) ::CoUninitialize();
+  }
+
+ private:
+  bool initialized_;
+};
 
 // Runs a callable when the scope ends, unless dismissed.
 template <typename F>
