@@ -5,8 +5,8 @@
 namespace {
 
 struct LanguageEntry {
-    const char16_t* name;
-    const char16_t* file;
+  const char16_t* name;
+  const char16_t* file;
 };
 
 // The order is the ID order; names and files are used exactly as written.
@@ -48,37 +48,33 @@ const LanguageEntry kLanguages[LanguageCatalogue::kCount] = {
     {u"Ireland", u"inst_lang_ga_ie.xml"},
 };
 
-bool InRange(long long position) {
-    return position >= 0 && position < LanguageCatalogue::kCount;
-}
+bool InRange(long long position) { return position >= 0 && position < LanguageCatalogue::kCount; }
 
 }  // namespace
 
 std::u16string LanguageCatalogue::NameOfPosition(long long position) {
-    return InRange(position) ? kLanguages[position].name : std::u16string();
+  return InRange(position) ? kLanguages[position].name : std::u16string();
 }
 
 std::u16string LanguageCatalogue::FileOfPosition(long long position) {
-    return InRange(position) ? kLanguages[position].file : std::u16string();
+  return InRange(position) ? kLanguages[position].file : std::u16string();
 }
 
 std::u16string LanguageCatalogue::FileOfName(const std::u16string& name) {
-    for (const LanguageEntry& entry : kLanguages) {
-        if (EqualsIgnoringAsciiCase(name, entry.name))
-            return entry.file;
-    }
-    return std::u16string();
+  for (const LanguageEntry& entry : kLanguages) {
+    if (EqualsIgnoringAsciiCase(name, entry.name)) return entry.file;
+  }
+  return std::u16string();
 }
 
 uint16_t LanguageCatalogue::IdOfName(const std::u16string& name) {
-    const int position = PositionOfName(name);
-    return position < 0 ? 0 : static_cast<uint16_t>(kFirstId + position);
+  const int position = PositionOfName(name);
+  return position < 0 ? 0 : static_cast<uint16_t>(kFirstId + position);
 }
 
 int LanguageCatalogue::PositionOfName(const std::u16string& name) {
-    for (int i = 0; i < kCount; ++i) {
-        if (name == kLanguages[i].name)
-            return i;
-    }
-    return -1;
+  for (int i = 0; i < kCount; ++i) {
+    if (name == kLanguages[i].name) return i;
+  }
+  return -1;
 }

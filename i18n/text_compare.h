@@ -5,15 +5,13 @@
 #include <string>
 
 inline char16_t FoldAsciiCase(char16_t c) {
-    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
+  return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
 }
 
 inline bool EqualsIgnoringAsciiCase(const std::u16string& a, const std::u16string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (FoldAsciiCase(a[i]) != FoldAsciiCase(b[i]))
-            return false;
-    }
-    return true;
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (FoldAsciiCase(a[i]) != FoldAsciiCase(b[i])) return false;
+  }
+  return true;
 }

@@ -5,23 +5,22 @@ namespace {
 // Windows-1252 bytes 0x80-0x9F; the five unassigned bytes map to the C1
 // control of the same value, as the Windows converter does.
 const char16_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 }  // namespace
 
 std::u16string AnsiToUtf16(const char* bytes, size_t length) {
-    std::u16string out;
-    out.reserve(length);
-    for (size_t i = 0; i < length; ++i) {
-        unsigned char b = static_cast<unsigned char>(bytes[i]);
-        if (b >= 0x80 && b < 0xA0)
-            out.push_back(kHighControls[b - 0x80]);
-        else
-            out.push_back(static_cast<char16_t>(b));
-    }
-    return out;
+  std::u16string out;
+  out.reserve(length);
+  for (size_t i = 0; i < length; ++i) {
+    unsigned char b = static_cast<unsigned char>(bytes[i]);
+    if (b >= 0x80 && b < 0xA0)
+      out.push_back(kHighControls[b - 0x80]);
+    else
+      out.push_back(static_cast<char16_t>(b));
+  }
+  return out;
 }
