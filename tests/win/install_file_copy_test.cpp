@@ -83,7 +83,8 @@ class CopyProductFilesTest : public ::testing::Test {
   Sandbox sandbox_{L"copy"};
   std::wstring extracted_;
   SetupOptions options_;
-  InstallContext context_{options_, BuiltinTexts()};
+  RecordingPrompter prompts_;
+  InstallContext context_{options_, BuiltinTexts(), prompts_};
 };
 
 TEST_F(CopyProductFilesTest, CopiesTheTableAndLeavesBothFoldersInTheirWorkingForm) {
@@ -136,11 +137,9 @@ TEST_F(CopyProductFilesTest, MissingSourcesAndOtherLockedFilesAreSkippedSilently
   ASSERT_TRUE(WriteFileBytes(Installed(L"config.xml"), "old config"));
   HANDLE held = ::CreateFileW(Installed(L"config.xml").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  MessageBoxAnswerer boxes;
   CopyProductFiles(context_);
-  boxes.Stop();
   ::CloseHandle(held);
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(prompts_.prompts().empty());
   EXPECT_EQ(ReadFileBytes(Installed(L"Uninstall.exe")), "<missing>");
   EXPECT_EQ(ReadFileBytes(Installed(L"config.xml")), "old config");
   EXPECT_EQ(ReadFileBytes(Installed(L"Kelto Quorbel.exe")), "new program");
@@ -164,17 +163,20 @@ TEST_F(CopyProductFilesTest, InUseMainProgramAsksUntilItCanBeReplaced) {
       ::CreateFileW(Installed(L"Kelto Quorbel.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   constexpr int kAttempts = 3;
-  MessageBoxAnswerer boxes([&](int n) {
+  prompts_ = RecordingPrompter([&](int n, unsigned) {
     if (n == kAttempts) ::CloseHandle(std::exchange(held, INVALID_HANDLE_VALUE));
+    return IDOK;
   });
   CopyProductFiles(context_);
-  boxes.Stop();
   if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
 
-  ASSERT_EQ(boxes.boxes().size(), static_cast<size_t>(kAttempts));
-  for (const auto& box : boxes.boxes()) {
-    EXPECT_EQ(box.text, BuiltinText(59));
-    EXPECT_EQ(box.caption, BuiltinText(1));
+  ASSERT_EQ(prompts_.prompts().size(), static_cast<size_t>(kAttempts));
+  for (const Prompt& prompt : prompts_.prompts()) {
+    EXPECT_EQ(prompt.textId, 59u);
+    EXPECT_EQ(prompt.style, static_cast<unsigned>(MB_ICONWARNING | MB_OK));
+    EXPECT_EQ(prompt.caption, PromptCaption::Wizard);
+    EXPECT_EQ(prompt.text, BuiltinText(59));
+    EXPECT_EQ(prompt.captionText, BuiltinText(1));
   }
   EXPECT_EQ(ReadFileBytes(Installed(L"Kelto Quorbel.exe")), "new program");
   EXPECT_EQ(ReadFileBytes(Installed(L"Uninstall.exe")), "new uninstaller");

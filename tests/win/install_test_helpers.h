@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the install tests: sandbox folders, file and registry probes, packages, progress recording and a
-// helper that answers the setup's message boxes. Everything works on the real prefix; tests clean up.
+// watcher for the real message boxes that code outside the prompter shows. Everything works on the real prefix;
+// tests clean up.
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -17,7 +18,7 @@
 #include "engine/shortcuts.h"
 #include "engine/package_writer.h"
 #include "engine/product_records.h"
-#include "i18n/win_string_sources.h"
+#include "test_support.h"
 #include "tests/driver/walk.h"
 
 namespace install_test {
@@ -27,12 +28,10 @@ inline bool PrefixIs64Bit() {
   return arch && std::string(arch) == "win64";
 }
 
-inline std::wstring BuiltinText(unsigned id) {
-  const std::u16string text = LoadBuiltinString(id);
-  return std::wstring(text.begin(), text.end());
-}
-
-inline TextLookup BuiltinTexts() { return [](unsigned id) { return BuiltinText(id); }; }
+using test_support::BuiltinText;
+using test_support::BuiltinTexts;
+using test_support::Prompt;
+using test_support::RecordingPrompter;
 
 inline bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -307,17 +306,19 @@ class RecordingProgress : public InstallProgress {
 
 // --- message boxes ----------------------------------------------------------------------------------------
 
-// Watches the calling thread for message boxes (dialog class "#32770"), records the caption and text of each
-// one and answers it with OK, so that an unexpected box can't hang a test. `beforeAnswer(n)` runs before the
-// n-th box (from 1) is answered.
+// Watches the calling thread for message boxes (dialog class "#32770"), records each one and answers it with
+// `button` where the box has that button, else with OK, so that an unexpected box can't hang a test.
+// `beforeAnswer(n)` runs before the n-th box (from 1) is answered.
 class MessageBoxAnswerer {
  public:
   struct Box {
     std::wstring caption, text;
+    HWND owner = nullptr;
+    bool hasCancel = false;
   };
 
-  explicit MessageBoxAnswerer(std::function<void(int)> beforeAnswer = {})
-      : beforeAnswer_(std::move(beforeAnswer)), thread_(::GetCurrentThreadId()) {
+  explicit MessageBoxAnswerer(std::function<void(int)> beforeAnswer = {}, int button = IDOK)
+      : beforeAnswer_(std::move(beforeAnswer)), button_(button), thread_(::GetCurrentThreadId()) {
     worker_ = std::thread([this] { Watch(); });
   }
   ~MessageBoxAnswerer() { Stop(); }
@@ -350,14 +351,16 @@ class MessageBoxAnswerer {
       wchar_t caption[256] = {}, text[1024] = {};
       ::GetWindowTextW(box, caption, 256);
       ::GetDlgItemTextW(box, 0xFFFF, text, 1024);  // the message box's text control
-      boxes_.push_back({caption, text});
+      boxes_.push_back({caption, text, ::GetWindow(box, GW_OWNER), ::GetDlgItem(box, IDCANCEL) != nullptr});
       if (beforeAnswer_) beforeAnswer_(static_cast<int>(boxes_.size()));
-      ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      const int button = ::GetDlgItem(box, button_) ? button_ : IDOK;
+      ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
       answered = box;
     }
   }
 
   std::function<void(int)> beforeAnswer_;
+  int button_;
   DWORD thread_;
   std::atomic<bool> stop_{false};
   std::vector<Box> boxes_;

@@ -49,7 +49,8 @@ class ShortcutsTest : public ::testing::Test {
   Sandbox sandbox_{L"links"};
   std::wstring installFolder_;
   SetupOptions options_;
-  InstallContext context_{options_, BuiltinTexts()};
+  RecordingPrompter prompts_;
+  InstallContext context_{options_, BuiltinTexts(), prompts_};
 };
 
 TEST_F(ShortcutsTest, AllUsersPutsMenuAndDesktopInTheCommonFoldersButQuickLaunchStaysPerUser) {
@@ -94,11 +95,9 @@ TEST_F(ShortcutsTest, LinksCarryOnlyTheirTargetAndTheInstallFolderAsDescription)
 
 TEST_F(ShortcutsTest, MissingQuickLaunchFolderIsNotCreatedAndNothingIsShown) {
   if (!quickLaunch_.wasMissing()) GTEST_SKIP() << "the prefix has a quick-launch folder of its own";
-  MessageBoxAnswerer boxes;
   CreateQuickLaunchShortcut(context_);
-  boxes.Stop();
   EXPECT_FALSE(Exists(folders_.quickLaunch));
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(prompts_.prompts().empty());
 }
 
 TEST_F(ShortcutsTest, OldLinksGoFromAllFivePlacesByTheirFixedNamesOnly) {
@@ -170,14 +169,15 @@ class UnavailableLinkObject : public ShortcutsTest {
 
 TEST_F(UnavailableLinkObject, EachShortcutAttemptShowsTheFailureTextAndTheSequenceGoesOn) {
   options_.allUsers = 1;
-  MessageBoxAnswerer boxes;
   CreateStartMenuShortcuts(context_);
   EXPECT_TRUE(CreateShortcut(context_, L"Kelto Quorbel", folders_.commonDesktop, L"Kelto Quorbel"));
-  boxes.Stop();
-  ASSERT_EQ(boxes.boxes().size(), 4u);
-  for (const auto& box : boxes.boxes()) {
-    EXPECT_EQ(box.text, BuiltinText(58));
-    EXPECT_EQ(box.caption, BuiltinText(1));
+  ASSERT_EQ(prompts_.prompts().size(), 4u);
+  for (const Prompt& prompt : prompts_.prompts()) {
+    EXPECT_EQ(prompt.textId, 58u);
+    EXPECT_EQ(prompt.style, static_cast<unsigned>(MB_ICONWARNING | MB_OK));
+    EXPECT_EQ(prompt.caption, PromptCaption::Wizard);
+    EXPECT_EQ(prompt.text, BuiltinText(58));
+    EXPECT_EQ(prompt.captionText, BuiltinText(1));
   }
   EXPECT_TRUE(List(folders_.commonPrograms + L"\\Kelto Quorbel").empty());
   EXPECT_FALSE(Exists(folders_.commonDesktop + L"\\Kelto Quorbel.lnk"));
