@@ -92,7 +92,8 @@ class InstallSequenceTest : public ::testing::Test {
   Sandbox sandbox_{L"sequence"};
   std::wstring installFolder_;
   SetupOptions options_;
-  InstallContext context_{options_, BuiltinTexts()};
+  RecordingPrompter prompts_;
+  InstallContext context_{options_, BuiltinTexts(), prompts_};
   RecordingProgress progress_;
 };
 
@@ -115,6 +116,7 @@ TEST_F(InstallSequenceTest, DefaultInstallFillsTheFolderWritesTheRecordsAndMakes
             (std::vector<std::wstring>{L"5", L"15", L"15", L"80", L"84", L"88", L"92", L"96", L"100"}));
   ASSERT_FALSE(progress_.calls.empty());
   EXPECT_EQ(progress_.calls.back(), L"finish 1032");
+  EXPECT_TRUE(prompts_.prompts().empty());
 
   // The three-levels-deep folder exists and holds the product files (the components add their own).
   EXPECT_EQ(options_.installFolder, installFolder_ + L"\\");
@@ -206,7 +208,8 @@ class FrenchTexts {
   int skin_ = -1;
 };
 
-// The printer's boxes speak the installer's language during an install, as they do during a removal.
+// The printer asks through the install's own prompter, so its questions speak the installer's language during an
+// install, as they do during a removal.
 TEST_F(InstallSequenceTest, ThePrinterStepAsksInTheInstallersLanguage) {
   if (PrefixIs64Bit()) GTEST_SKIP() << "Wine's 32-bit spooler adds no printer on a 64-bit driver, so the add-in never comes";
   FrenchTexts french;
@@ -222,27 +225,28 @@ TEST_F(InstallSequenceTest, ThePrinterStepAsksInTheInstallersLanguage) {
     files.push_back({name, ReadFileBytes(stage + gui::Widen(name))});
     ASSERT_FALSE(files.back().second.empty()) << name;
   }
-  {
-    MessageBoxAnswerer boxes([this](int) {
-      WriteFileBytes(options_.extractionFolder + L"kpc_wordaddin.dll", "no library: the registration fails");
-    });
-    Run(files);
-    boxes.Stop();
-    ASSERT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].caption, L"Kelto Quorbel Printer");
-    EXPECT_EQ(boxes.boxes()[0].text, text96);
-  }
+  prompts_ = RecordingPrompter(
+      [this](int, unsigned) {
+        WriteFileBytes(options_.extractionFolder + L"kpc_wordaddin.dll", "no library: the registration fails");
+        return IDOK;
+      },
+      french.lookup());
+  Run(files);
+  ASSERT_EQ(prompts_.prompts().size(), 1u);
+  EXPECT_EQ(prompts_.prompts()[0].textId, 96u);
+  EXPECT_EQ(prompts_.prompts()[0].caption, PromptCaption::Printer);
+  EXPECT_EQ(prompts_.prompts()[0].captionText, L"Kelto Quorbel Printer");
+  EXPECT_EQ(prompts_.prompts()[0].text, text96);
   EXPECT_EQ(progress_.calls.back(), L"finish 1032");
   EXPECT_TRUE(Exists(Installed(L"kpc_wordaddin.dll")));
 
   // The printer this install left in the spooler goes again.
-  MessageBoxAnswerer cleanup;
+  RecordingPrompter cleanup;
   VirtualPrinterInstaller printer;
   printer.InitForRemoval(options_.installFolder, nullptr, 60, 75);
-  printer.SetTextLookup(BuiltinTexts());
+  printer.SetPrompter(&cleanup);
   EXPECT_EQ(printer.Remove(), 1);
-  cleanup.Stop();
-  EXPECT_TRUE(cleanup.boxes().empty());
+  EXPECT_TRUE(cleanup.prompts().empty());
 }
 
 }  // namespace

@@ -314,13 +314,13 @@ struct AddinRecord {
   int installResult = 1;
   std::vector<std::wstring> installs;  // "source|install folder"
   std::vector<std::wstring> removals;
-  std::vector<std::wstring> texts;  // text 96 as the add-in would show it
+  std::vector<Prompter*> prompters;  // the one the add-in would ask text 96 through
 };
 
 WordAddinSteps RecordingAddin(AddinRecord& record) {
-  return {[&record](const std::wstring& source, const std::wstring& folder, const TextLookup& text) {
+  return {[&record](const std::wstring& source, const std::wstring& folder, Prompter* prompt) {
             record.installs.push_back(source + L"|" + folder);
-            record.texts.push_back(text(96));
+            record.prompters.push_back(prompt);
             return record.installResult;
           },
           [&record](const std::wstring& folder) {
@@ -328,77 +328,6 @@ WordAddinSteps RecordingAddin(AddinRecord& record) {
             return 1;
           }};
 }
-
-// Answers the retry boxes of this process from another thread, in the order given (IDOK or IDCANCEL; Cancel
-// once the list is used up, so a test can't hang), and records each box.
-class RetryBoxes {
- public:
-  struct Box {
-    std::wstring caption, text;
-    bool hasOk = false, hasCancel = false, hasOwner = false;
-  };
-
-  explicit RetryBoxes(std::vector<int> answers = {}) : answers_(std::move(answers)) {
-    worker_ = std::thread([this] { Watch(); });
-  }
-  ~RetryBoxes() { Stop(); }
-  RetryBoxes(const RetryBoxes&) = delete;
-  RetryBoxes& operator=(const RetryBoxes&) = delete;
-
-  // Read boxes() only after this.
-  const std::vector<Box>& Stop() {
-    stop_ = true;
-    if (worker_.joinable()) worker_.join();
-    return boxes_;
-  }
-  std::vector<std::wstring> texts() {
-    std::vector<std::wstring> out;
-    for (const Box& box : Stop()) out.push_back(box.text);
-    return out;
-  }
-
- private:
-  static BOOL CALLBACK Visit(HWND hwnd, LPARAM lp) {
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(hwnd, &process);
-    wchar_t className[32] = {};
-    ::GetClassNameW(hwnd, className, 32);
-    if (process != ::GetCurrentProcessId() || std::wstring(className) != L"#32770" || !::IsWindowVisible(hwnd)) {
-      return TRUE;
-    }
-    *reinterpret_cast<HWND*>(lp) = hwnd;
-    return FALSE;
-  }
-  void Watch() {
-    HWND answered = nullptr;
-    while (!stop_) {
-      ::Sleep(20);
-      if (answered && ::IsWindow(answered)) continue;  // still closing
-      HWND box = nullptr;
-      ::EnumWindows(Visit, reinterpret_cast<LPARAM>(&box));
-      if (!box) continue;
-      Box seen;
-      wchar_t caption[256] = {}, text[1024] = {};
-      ::GetWindowTextW(box, caption, 256);
-      ::GetDlgItemTextW(box, 0xFFFF, text, 1024);  // the message box's text control
-      seen.caption = caption;
-      seen.text = text;
-      seen.hasOk = ::GetDlgItem(box, IDOK) != nullptr;
-      seen.hasCancel = ::GetDlgItem(box, IDCANCEL) != nullptr;
-      seen.hasOwner = ::GetWindow(box, GW_OWNER) != nullptr;
-      const size_t index = boxes_.size();
-      boxes_.push_back(seen);
-      const int answer = index < answers_.size() ? answers_[index] : IDCANCEL;
-      ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
-      answered = box;
-    }
-  }
-
-  std::vector<int> answers_;
-  std::atomic<bool> stop_{false};
-  std::vector<Box> boxes_;
-  std::thread worker_;
-};
 
 std::vector<std::wstring> Texts(std::initializer_list<unsigned> ids) {
   std::vector<std::wstring> out;
@@ -432,7 +361,6 @@ class VirtualPrinterTest : public ::testing::Test {
     }
   }
   void TearDown() override {
-    boxes_->Stop();
     ResetSpooler();
     DeleteKeyTree(HKEY_CURRENT_USER, kAddinMarker);
     for (const std::wstring& path : framedynAdded_) ::DeleteFileW(path.c_str());
@@ -440,7 +368,7 @@ class VirtualPrinterTest : public ::testing::Test {
 
   // What the install sequence passes: both folders with their trailing separator.
   PrinterInstallParams Params(int isWow64 = 0, int isAdmin = 1) {
-    return {source_ + L"\\", installFolder_ + L"/", isWow64, isAdmin, BuiltinTexts()};
+    return {source_ + L"\\", installFolder_ + L"/", isWow64, isAdmin, &prompts_};
   }
   void Prepare(VirtualPrinterInstaller& printer, const PrinterInstallParams& params) {
     printer.InitForInstall(params);
@@ -449,7 +377,7 @@ class VirtualPrinterTest : public ::testing::Test {
   }
   void PrepareRemoval(VirtualPrinterInstaller& printer) {
     printer.InitForRemoval(installFolder_ + L"\\", &removalProgress_, 60, 75);
-    printer.SetTextLookup(BuiltinTexts());
+    printer.SetPrompter(&prompts_);
     printer.SetWordAddinSteps(RecordingAddin(addin_));
   }
 
@@ -487,13 +415,11 @@ class VirtualPrinterTest : public ::testing::Test {
     return contents;
   }
 
-  // Every box is answered, Cancel unless the test says otherwise, so that none can hang a test.
-  void AnswerBoxes(std::vector<int> answers) {
-    boxes_.reset();
-    boxes_ = std::make_unique<RetryBoxes>(std::move(answers));
-  }
+  // Every retry question is answered, Cancel unless the test says otherwise, so that none can loop; the
+  // questions asked so far are forgotten.
+  void AnswerBoxes(std::vector<int> answers) { prompts_ = RecordingPrompter(std::move(answers), IDCANCEL); }
 
-  std::unique_ptr<RetryBoxes> boxes_ = std::make_unique<RetryBoxes>();
+  RecordingPrompter prompts_{std::vector<int>{}, IDCANCEL};
   Sandbox sandbox_{L"printer"};
   std::wstring source_, installFolder_;
   std::vector<std::wstring> framedynAdded_;
@@ -510,7 +436,7 @@ TEST_F(VirtualPrinterTest, InstallBuildsPortDriverPrinterAndProxyAndRemoveTakesT
     VirtualPrinterInstaller printer;
     Prepare(printer, Params());
     EXPECT_EQ(printer.Install(), 1);
-    EXPECT_TRUE(boxes_->texts().empty());
+    EXPECT_TRUE(prompts_.texts().empty());
     AnswerBoxes({});
     EXPECT_EQ(printer.stage(), 4);
     EXPECT_EQ(printer.environment(), L"Windows NT x86");
@@ -539,9 +465,9 @@ TEST_F(VirtualPrinterTest, InstallBuildsPortDriverPrinterAndProxyAndRemoveTakesT
   EXPECT_EQ(facts.dataType, L"RAW");
   EXPECT_TRUE(facts.attributes & PRINTER_ATTRIBUTE_LOCAL);
 
-  // The add-in gets both folders without their separators and the program's texts.
+  // The add-in gets both folders without their separators and the program's prompter.
   EXPECT_EQ(addin_.installs, std::vector<std::wstring>{source_ + L"|" + installFolder_});
-  EXPECT_EQ(addin_.texts, Texts({96}));
+  EXPECT_EQ(addin_.prompters, std::vector<Prompter*>{&prompts_});
   // Support files: Wine has its own psapi.dll, which stays; it has no framedyn.dll, which comes from the package.
   EXPECT_EQ(ReadFileBytes(SystemFolder() + L"psapi.dll"), systemPsapi);
   EXPECT_EQ(ReadFileBytes(SystemFolder() + L"framedyn.dll"), ReadFileBytes(source_ + L"\\framedyn.dll"));
@@ -554,7 +480,7 @@ TEST_F(VirtualPrinterTest, InstallBuildsPortDriverPrinterAndProxyAndRemoveTakesT
   VirtualPrinterInstaller remover;
   PrepareRemoval(remover);
   EXPECT_EQ(remover.Remove(), 1);
-  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_TRUE(prompts_.texts().empty());
   EXPECT_FALSE(FindPrinter(kPrinterName));
   EXPECT_FALSE(FindPrinter(kSecondPrinter));
   EXPECT_TRUE(FindPrinter(kUnrelatedPrinter));
@@ -578,7 +504,7 @@ TEST_F(VirtualPrinterTest, RemoveDeletesEveryLocalPrinterOnTheDriverWhateverItsN
   VirtualPrinterInstaller remover;
   PrepareRemoval(remover);
   EXPECT_EQ(remover.Remove(), 1);
-  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_TRUE(prompts_.texts().empty());
   EXPECT_FALSE(FindPrinter(kPrinterName));
   EXPECT_FALSE(FindPrinter(kSecondPrinter));
   EXPECT_TRUE(FindPrinter(kUnrelatedPrinter));
@@ -596,7 +522,7 @@ TEST_F(VirtualPrinterTest, AnExistingPrinterOfTheNameIsLeftAsItIs) {
   VirtualPrinterInstaller printer;
   Prepare(printer, Params(PrefixIs64Bit() ? 1 : 0));
   EXPECT_EQ(printer.Install(), 1);
-  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_TRUE(prompts_.texts().empty());
   EXPECT_EQ(printer.stage(), 4);
   PrinterFacts facts;
   ASSERT_TRUE(FindPrinter(kPrinterName, &facts));
@@ -614,7 +540,7 @@ TEST_F(VirtualPrinterTest, AnExistingPortCountsAsSuccess) {
   VirtualPrinterInstaller printer;
   Prepare(printer, Params(PrefixIs64Bit() ? 1 : 0));
   const int result = printer.Install();
-  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_TRUE(prompts_.texts().empty());
   // Past the port either way; only Wine's 32-bit spooler on a 64-bit driver stops it at the printer.
   EXPECT_GE(printer.stage(), 3);
   EXPECT_EQ(result, PrefixIs64Bit() ? 0 : 1);
@@ -677,7 +603,7 @@ TEST_F(VirtualPrinterTest, On64BitWindowsThe64BitFilesGoInUnderTheir32BitNamesAn
   VirtualPrinterInstaller printer(spooler);
   Prepare(printer, Params(1));
   EXPECT_EQ(printer.Install(), 0);
-  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_TRUE(prompts_.texts().empty());
   EXPECT_EQ(printer.environment(), L"Windows x64");
   EXPECT_EQ(printer.driverDirectory(), DriverDirectoryOf(kEnvironment64));
 
@@ -740,11 +666,12 @@ TEST_F(VirtualPrinterTest, TheWordAddinComesLastAndGoesAfterTheSpoolerObjects) {
 
   VirtualPrinterInstaller remover;
   remover.InitForRemoval(installFolder_, nullptr, 60, 75);
+  remover.SetPrompter(&prompts_);
   EXPECT_EQ(remover.Remove(), 1);
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kAddinMarker));
   EXPECT_FALSE(Exists(installFolder_ + L"\\kpc_wordaddin.dll"));
   EXPECT_FALSE(IsFolder(installFolder_));
-  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_TRUE(prompts_.texts().empty());
 }
 
 TEST_F(VirtualPrinterTest, AFailedAddinFailsTheInstallButUndoesNothing) {
@@ -762,7 +689,7 @@ TEST_F(VirtualPrinterTest, AFailedAddinFailsTheInstallButUndoesNothing) {
   EXPECT_TRUE(FindDriver(Environment(), kPrinterDriverName));
   EXPECT_TRUE(PortExists());
   EXPECT_TRUE(Exists(VersionFile(L"KTC_ProxyProcess.exe")));
-  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_TRUE(prompts_.texts().empty());
 }
 
 TEST_F(VirtualPrinterTest, AProxyThatCannotBeCopiedUndoesEverything) {
@@ -772,7 +699,7 @@ TEST_F(VirtualPrinterTest, AProxyThatCannotBeCopiedUndoesEverything) {
   VirtualPrinterInstaller printer;
   Prepare(printer, Params());
   EXPECT_EQ(printer.Install(), 0);
-  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_TRUE(prompts_.texts().empty());
   EXPECT_EQ(printer.stage(), 4);
   EXPECT_EQ(progress_.positions(), (std::vector<std::wstring>{L"18", L"21", L"24", L"27"}));
   EXPECT_FALSE(FindPrinter(kPrinterName));
@@ -789,7 +716,7 @@ TEST_F(VirtualPrinterTest, ADriverFileThatCannotBeCopiedUndoesTheCopiesAndThePor
   VirtualPrinterInstaller printer;
   Prepare(printer, Params(PrefixIs64Bit() ? 1 : 0));
   EXPECT_EQ(printer.Install(), 0);
-  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_TRUE(prompts_.texts().empty());
   EXPECT_EQ(printer.stage(), 2);
   EXPECT_EQ(progress_.positions(), (std::vector<std::wstring>{L"18", L"21"}));
   EXPECT_FALSE(FindDriver(Environment(), kPrinterDriverName));
@@ -841,7 +768,7 @@ TEST_F(VirtualPrinterTest, WithoutAdministratorRightsNothingIsTouchedOrShown) {
   Prepare(printer, Params(PrefixIs64Bit() ? 1 : 0, 0));
   EXPECT_EQ(printer.Install(), 0);
   EXPECT_EQ(printer.Remove(), 0);
-  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_TRUE(prompts_.texts().empty());
   EXPECT_EQ(*calls, 0);
   EXPECT_TRUE(progress_.calls.empty());
   EXPECT_EQ(printer.stage(), 0);
@@ -875,7 +802,7 @@ TEST_F(VirtualPrinterTest, WithoutADriverDirectoryNothingIsTouched) {
   Prepare(printer, Params());
   EXPECT_EQ(printer.Install(), 0);
   EXPECT_EQ(printer.Remove(), 0);
-  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_TRUE(prompts_.texts().empty());
   EXPECT_EQ(*calls, 2);  // the two directory questions
   EXPECT_EQ(ReadFileBytes(bait), "not ours");
   EXPECT_FALSE(Exists(root + L"3\\ktTmp3.tmp"));
@@ -896,11 +823,12 @@ TEST_F(VirtualPrinterTest, RemovalWithoutAFolderLooksForNoAddinAtTheDriveRoot) {
   };
   VirtualPrinterInstaller remover(spooler);
   remover.InitForRemoval(L"\\", nullptr, 60, 75);
+  remover.SetPrompter(&prompts_);
   remover.SetWordAddinSteps(RecordingAddin(addin_));
   EXPECT_EQ(remover.installFolder(), L"");
   EXPECT_EQ(remover.Remove(), 1);
   EXPECT_TRUE(addin_.removals.empty());
-  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_TRUE(prompts_.texts().empty());
 }
 
 TEST_F(VirtualPrinterTest, InitialisationTakesFoldersFlagsAndPlatform) {
@@ -994,17 +922,26 @@ TEST_F(VirtualPrinterTest, CancelInTheDeletePrinterBoxLeavesEverythingInPlace) {
     return FALSE;
   };
 
+  {
+    // With nobody to ask, the retry is declined as Cancel declines it.
+    VirtualPrinterInstaller remover(spooler);
+    PrepareRemoval(remover);
+    remover.SetPrompter(nullptr);
+    EXPECT_EQ(remover.Remove(), 0);
+    EXPECT_EQ(*deletes, 1);
+    *deletes = 0;
+  }
   AnswerBoxes({IDCANCEL});
   VirtualPrinterInstaller remover(spooler);
   PrepareRemoval(remover);
   EXPECT_EQ(remover.Remove(), 0);
-  const auto& shown = boxes_->Stop();
+  const std::vector<Prompt>& shown = prompts_.prompts();
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].caption, L"Kelto Quorbel Printer");
+  // OK and Cancel, captioned with the printer's name (which the setup shows without an owner).
+  EXPECT_EQ(shown[0].caption, PromptCaption::Printer);
+  EXPECT_EQ(shown[0].captionText, L"Kelto Quorbel Printer");
   EXPECT_EQ(shown[0].text, BuiltinText(94));
-  EXPECT_TRUE(shown[0].hasOk);
-  EXPECT_TRUE(shown[0].hasCancel);
-  EXPECT_FALSE(shown[0].hasOwner);
+  EXPECT_EQ(shown[0].style, static_cast<unsigned>(MB_OKCANCEL));
   EXPECT_EQ(*deletes, 1);
 
   EXPECT_TRUE(FindPrinter(kPrinterName));
@@ -1036,7 +973,7 @@ TEST_F(VirtualPrinterTest, CancelInTheOpenOrDeleteDriverBoxStopsWhereItStands) {
     VirtualPrinterInstaller remover(spooler);
     PrepareRemoval(remover);
     EXPECT_EQ(remover.Remove(), 0);
-    EXPECT_EQ(boxes_->texts(), Texts({93}));
+    EXPECT_EQ(prompts_.texts(), Texts({93}));
     EXPECT_TRUE(FindPrinter(kPrinterName));
   }
   *openFails = false;
@@ -1045,7 +982,7 @@ TEST_F(VirtualPrinterTest, CancelInTheOpenOrDeleteDriverBoxStopsWhereItStands) {
     VirtualPrinterInstaller remover(spooler);
     PrepareRemoval(remover);
     EXPECT_EQ(remover.Remove(), 0);
-    EXPECT_EQ(boxes_->texts(), Texts({95}));
+    EXPECT_EQ(prompts_.texts(), Texts({95}));
   }
   // The printer went before the driver's box; the driver, its files and the port stay.
   EXPECT_FALSE(FindPrinter(kPrinterName));
@@ -1087,9 +1024,12 @@ TEST_F(VirtualPrinterTest, OkInABoxTriesAgain) {
   VirtualPrinterInstaller remover(spooler);
   PrepareRemoval(remover);
   EXPECT_EQ(remover.Remove(), 1);
-  const auto& shown = boxes_->Stop();
-  EXPECT_EQ(boxes_->texts(), Texts({93, 93, 94, 95}));
-  for (const auto& box : shown) EXPECT_EQ(box.caption, L"Kelto Quorbel Printer");
+  EXPECT_EQ(prompts_.texts(), Texts({93, 93, 94, 95}));
+  for (const Prompt& prompt : prompts_.prompts()) {
+    EXPECT_EQ(prompt.caption, PromptCaption::Printer);
+    EXPECT_EQ(prompt.captionText, L"Kelto Quorbel Printer");
+    EXPECT_EQ(prompt.style, static_cast<unsigned>(MB_OKCANCEL));
+  }
   EXPECT_FALSE(FindPrinter(kPrinterName));
   EXPECT_FALSE(FindDriver(Environment(), kPrinterDriverName));
   EXPECT_FALSE(PortExists());
@@ -1110,7 +1050,7 @@ TEST_F(VirtualPrinterTest, ADriverAlreadyGoneFinishesWithoutAMessage) {
   VirtualPrinterInstaller remover(spooler);
   PrepareRemoval(remover);
   EXPECT_EQ(remover.Remove(), 1);
-  EXPECT_TRUE(boxes_->texts().empty());
+  EXPECT_TRUE(prompts_.texts().empty());
   EXPECT_EQ(*driverCalls, 1);
   EXPECT_FALSE(FindPrinter(kPrinterName));
   EXPECT_FALSE(PortExists());
@@ -1126,7 +1066,7 @@ TEST_F(VirtualPrinterTest, ADriverTheSpoolerDoesNotListIsGoneWhateverTheDeletion
     VirtualPrinterInstaller remover;
     PrepareRemoval(remover);
     EXPECT_EQ(remover.Remove(), 1);
-    EXPECT_TRUE(boxes_->texts().empty());
+    EXPECT_TRUE(prompts_.texts().empty());
     EXPECT_EQ(addin_.removals, std::vector<std::wstring>{installFolder_});
   }
   for (DWORD error : {DWORD{ERROR_ACCESS_DENIED}, DWORD{ERROR_SUCCESS}, DWORD{ERROR_INVALID_ENVIRONMENT}}) {
@@ -1141,7 +1081,7 @@ TEST_F(VirtualPrinterTest, ADriverTheSpoolerDoesNotListIsGoneWhateverTheDeletion
     VirtualPrinterInstaller remover(spooler);
     PrepareRemoval(remover);
     EXPECT_EQ(remover.Remove(), 1) << error;
-    EXPECT_TRUE(boxes_->texts().empty()) << error;
+    EXPECT_TRUE(prompts_.texts().empty()) << error;
     EXPECT_EQ(*driverCalls, 1) << error;
   }
 }
@@ -1159,7 +1099,7 @@ TEST_F(VirtualPrinterTest, CancelDuringTheUndoOfAnInstallKeepsWhatIsLeft) {
   VirtualPrinterInstaller printer(spooler);
   Prepare(printer, Params());
   EXPECT_EQ(printer.Install(), 0);
-  EXPECT_EQ(boxes_->texts(), Texts({94}));
+  EXPECT_EQ(prompts_.texts(), Texts({94}));
   // Cancelled: the printer and everything below it stay.
   EXPECT_TRUE(FindPrinter(kPrinterName));
   EXPECT_TRUE(FindDriver(kEnvironment32, kPrinterDriverName));

@@ -24,7 +24,7 @@ class WordAddinTest : public ::testing::Test {
   void TakeAddin(const wchar_t* stagedName = L"kpc_wordaddin.dll") {
     ASSERT_TRUE(::CopyFileW((StageFolder() + stagedName).c_str(), (source_ + L"\\kpc_wordaddin.dll").c_str(), FALSE));
   }
-  int Install() { return InstallWordAddin(source_, install_, BuiltinTexts()); }
+  int Install() { return InstallWordAddin(source_, install_, &prompts_); }
   // The path the stand-in registered itself from, or "<none>".
   std::wstring Registered() const {
     const RawValue value = ReadRaw(HKEY_CURRENT_USER, kMarker, L"");
@@ -35,11 +35,11 @@ class WordAddinTest : public ::testing::Test {
   std::wstring source_ = sandbox_.path() + L"\\package";
   std::wstring install_ = sandbox_.path() + L"\\Kelto Quorbel";
   std::wstring installed_ = install_ + L"\\kpc_wordaddin.dll";
+  RecordingPrompter prompts_;
 };
 
 TEST_F(WordAddinTest, InstallCopiesAndRegistersAndRemovalUnregistersAndDeletes) {
   TakeAddin();
-  MessageBoxAnswerer answerer;
   EXPECT_EQ(Install(), 1);
   EXPECT_TRUE(::lstrcmpiW(Registered().c_str(), installed_.c_str()) == 0) << Narrow(Registered());
   EXPECT_EQ(ReadFileBytes(installed_), ReadFileBytes(source_ + L"\\kpc_wordaddin.dll"));
@@ -47,8 +47,7 @@ TEST_F(WordAddinTest, InstallCopiesAndRegistersAndRemovalUnregistersAndDeletes) 
   EXPECT_EQ(RemoveWordAddin(install_), 1);
   EXPECT_EQ(Registered(), L"<none>");
   EXPECT_FALSE(Exists(installed_));
-  answerer.Stop();
-  EXPECT_TRUE(answerer.boxes().empty());
+  EXPECT_TRUE(prompts_.prompts().empty());
 }
 
 TEST_F(WordAddinTest, LibraryWithoutTheEntryIsCopiedButTheStepFails) {
@@ -69,22 +68,28 @@ TEST_F(WordAddinTest, RegistrationEntryFailsForWhatIsNoLibrary) {
 }
 
 // The test holds the destination open without sharing, as the word processor does with a loaded add-in, and
-// lets go only when the third box is answered.
+// lets go only when the third question is answered. With nobody to ask, the copy is not tried again.
 TEST_F(WordAddinTest, DestinationInUseAsksUntilItIsReleased) {
   TakeAddin();
   ASSERT_TRUE(WriteFileBytes(installed_, "old add-in"));
   HANDLE held = ::CreateFileW(installed_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  MessageBoxAnswerer answerer([&](int box) {
-    if (box == 3) ::CloseHandle(held);
+  EXPECT_EQ(InstallWordAddin(source_, install_, nullptr), 0);
+  EXPECT_EQ(Registered(), L"<none>");
+
+  prompts_ = RecordingPrompter([&](int n, unsigned) {
+    if (n == 3) ::CloseHandle(held);
+    return IDOK;
   });
   EXPECT_EQ(Install(), 1);
-  answerer.Stop();
 
-  ASSERT_EQ(answerer.boxes().size(), 3u);
-  for (const MessageBoxAnswerer::Box& box : answerer.boxes()) {
-    EXPECT_EQ(box.caption, L"Kelto Quorbel Printer");
-    EXPECT_EQ(box.text, BuiltinText(96));
+  ASSERT_EQ(prompts_.prompts().size(), 3u);
+  for (const Prompt& prompt : prompts_.prompts()) {
+    EXPECT_EQ(prompt.textId, 96u);
+    EXPECT_EQ(prompt.style, static_cast<unsigned>(MB_OK));
+    EXPECT_EQ(prompt.caption, PromptCaption::Printer);
+    EXPECT_EQ(prompt.captionText, L"Kelto Quorbel Printer");
+    EXPECT_EQ(prompt.text, BuiltinText(96));
   }
   EXPECT_EQ(ReadFileBytes(installed_), ReadFileBytes(source_ + L"\\kpc_wordaddin.dll"));
   EXPECT_NE(Registered(), L"<none>");
@@ -93,19 +98,14 @@ TEST_F(WordAddinTest, DestinationInUseAsksUntilItIsReleased) {
 
 // Retrying can't bring back a file the package lacks, so there is no box to be trapped in.
 TEST_F(WordAddinTest, MissingSourceFailsAtOnceWithoutABox) {
-  MessageBoxAnswerer answerer;
   EXPECT_EQ(Install(), 0);
-  answerer.Stop();
-  EXPECT_TRUE(answerer.boxes().empty());
+  EXPECT_TRUE(prompts_.prompts().empty());
   EXPECT_FALSE(Exists(installed_));
   EXPECT_EQ(Registered(), L"<none>");
 }
 
 TEST_F(WordAddinTest, RemovalWithoutAnAddinFailsQuietly) {
-  MessageBoxAnswerer answerer;
   EXPECT_EQ(RemoveWordAddin(install_), 0);
-  answerer.Stop();
-  EXPECT_TRUE(answerer.boxes().empty());
   EXPECT_EQ(List(install_), std::vector<std::wstring>{});
 }
 
