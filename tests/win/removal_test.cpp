@@ -38,62 +38,43 @@ const bool kHandedOver = [] {
   return true;
 }();
 
-std::wstring BuiltinLookup(unsigned id) { return BuiltinText(id); }
-
 void WriteRecord(const std::wstring& name, const std::wstring& value) {
   WriteRegistryString(HKEY_LOCAL_MACHINE, kProductKey, name, value);
 }
 
-// Answers the message boxes of this thread as they come: Cancel where there is one (a spooler retry box must
-// not loop), OK otherwise; records caption and text.
-class BoxWatch {
+// The removal's progress windows as calls: "open", "pos 30", "close", "built-in" (window 179, which runs its
+// work at once on a recorded bar). The real windows are shown by the end-to-end removal tests.
+class RecordingRemovalWindows final : public RemovalWindows {
  public:
-  struct Box {
-    std::wstring caption, text;
-  };
-  BoxWatch() : thread_(::GetCurrentThreadId()), worker_([this] { Watch(); }) {}
-  ~BoxWatch() { Stop(); }
-  void Stop() {
-    stop_ = true;
-    if (worker_.joinable()) worker_.join();
+  void OpenPipeWindow() override {
+    calls.push_back(L"open");
+    open_ = true;
   }
-  std::vector<Box> boxes() {
-    Stop();
-    return boxes_;
+  bool PipeWindowOpen() const override { return open_; }
+  void SetPipePosition(int position) override { calls.push_back(L"pos " + std::to_wstring(position)); }
+  void ClosePipeWindow() override {
+    calls.push_back(L"close");
+    open_ = false;
+  }
+  bool RunBuiltInWindow(const std::function<void(InstallProgress& bar)>& work) override {
+    calls.push_back(L"built-in");
+    work(bar);
+    return true;
   }
 
+  std::vector<std::wstring> calls;
+  RecordingProgress bar;
+
  private:
-  static BOOL CALLBACK Find(HWND hwnd, LPARAM lp) {
-    wchar_t name[16] = L"";
-    ::GetClassNameW(hwnd, name, 16);
-    if (std::wstring(name) == L"#32770" && ::IsWindowVisible(hwnd) && ::GetDlgItem(hwnd, 0xFFFF)) {
-      *reinterpret_cast<HWND*>(lp) = hwnd;
-      return FALSE;
-    }
-    return TRUE;
-  }
-  void Watch() {
-    HWND answered = nullptr;
-    while (!stop_) {
-      ::Sleep(20);
-      if (answered && ::IsWindow(answered)) continue;
-      HWND box = nullptr;
-      ::EnumThreadWindows(thread_, Find, reinterpret_cast<LPARAM>(&box));
-      if (!box) continue;
-      wchar_t caption[256] = L"", text[1024] = L"";
-      ::GetWindowTextW(box, caption, 256);
-      ::GetDlgItemTextW(box, 0xFFFF, text, 1024);
-      boxes_.push_back({caption, text});
-      const int button = ::GetDlgItem(box, IDCANCEL) ? IDCANCEL : IDOK;
-      ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-      answered = box;
-    }
-  }
-  DWORD thread_;
-  std::atomic<bool> stop_{false};
-  std::vector<Box> boxes_;
-  std::thread worker_;
+  bool open_ = false;
 };
+
+// The spooler's retry questions are answered with Cancel (a retry must not loop), everything else with OK.
+int CancelPrinterRetries(int, unsigned textId) {
+  return textId == kTextCantOpenPrinter || textId == kTextCantDeletePrinter || textId == kTextCantDeleteDriver
+             ? IDCANCEL
+             : IDOK;
+}
 
 // --- pure pieces -----------------------------------------------------------------------------------------
 
@@ -163,10 +144,12 @@ class PipeRemoval : public ::testing::Test {
   }
   void TearDown() override { RemoveProductRecords(); }
 
+  // The windows' calls of this run go to `windows_`.
   PipeRemovalResult Remove(const wchar_t* mode) {
     ScopedEnvironment environmentMode(L"KELTO_UNINSTALL_MODE", mode);
     ScopedEnvironment delay(L"KELTO_UNINSTALL_DELAY_MS", L"50");
-    return PreviousVersionRemover(options_, BuiltinLookup).RemoveViaPipe();
+    windows_ = {};
+    return PreviousVersionRemover(options_, prompts_, windows_).RemoveViaPipe();
   }
   // The removal on a thread of its own, so that a reader that never gives up fails the test instead of
   // hanging it; the time it took goes to `seconds`.
@@ -184,18 +167,25 @@ class PipeRemoval : public ::testing::Test {
   Sandbox sandbox_{L"pipe"};
   std::wstring folder_;
   SetupOptions options_;
+  RecordingPrompter prompts_;
+  RecordingRemovalWindows windows_;
 };
 
 TEST_F(PipeRemoval, ReportsUpToTenCompleteAndTheUninstallerDoesItsWork) {
   EXPECT_EQ(Remove(L"report"), PipeRemovalResult::Completed);
   EXPECT_EQ(List(folder_), std::vector<std::wstring>{L"Uninstall.exe"});
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+  // The first report opens the window; each moves its bar.
+  EXPECT_EQ(windows_.calls, (std::vector<std::wstring>{L"open", L"pos 30", L"pos 60", L"pos 100", L"close"}));
 
   // The window is torn down with the removal: a second run creates the pipe afresh and works the same.
   TakeStaged(folder_, {L"Kelto Quorbel.exe"});
   WriteRecord(L"InstallPath", folder_);
   EXPECT_EQ(Remove(L"first-10"), PipeRemovalResult::Completed);
   EXPECT_EQ(List(folder_), std::vector<std::wstring>{L"Uninstall.exe"});
+  // A first report of 10 opens no window.
+  EXPECT_EQ(windows_.calls, (std::vector<std::wstring>{L"pos 100", L"close"}));
+  EXPECT_TRUE(prompts_.prompts().empty());
 }
 
 TEST_F(PipeRemoval, FailureReportAndDepartureWithoutReportFail) {
@@ -273,10 +263,12 @@ class BuiltInPreparation : public ::testing::Test {
     }
     return count;
   }
-  bool Prepare(std::vector<BoxWatch::Box>& boxes) {
-    BoxWatch watch;
-    const bool goOn = PreviousVersionRemover(options_, BuiltinLookup).PrepareBuiltIn();
-    boxes = watch.boxes();
+  bool Prepare(std::vector<Prompt>& prompts) {
+    RecordingPrompter prompter;
+    RecordingRemovalWindows windows;
+    const bool goOn = PreviousVersionRemover(options_, prompter, windows).PrepareBuiltIn();
+    EXPECT_TRUE(windows.calls.empty());
+    prompts = prompter.prompts();
     return goOn;
   }
 
@@ -287,9 +279,9 @@ class BuiltInPreparation : public ::testing::Test {
 
 TEST_F(BuiltInPreparation, ProgramsNotInUseAreDeletedAndTheRemovalGoesOn) {
   const size_t copies = TemporaryCopies();
-  std::vector<BoxWatch::Box> boxes;
-  EXPECT_TRUE(Prepare(boxes));
-  EXPECT_TRUE(boxes.empty());
+  std::vector<Prompt> prompts;
+  EXPECT_TRUE(Prepare(prompts));
+  EXPECT_TRUE(prompts.empty());
   EXPECT_FALSE(Exists(Main()));
   EXPECT_FALSE(Exists(Beta()));
   EXPECT_EQ(options_.installFolder, folder_ + L"\\");
@@ -300,21 +292,24 @@ TEST_F(BuiltInPreparation, ARunningProgramRefusesWithTextNinetyEightAndLeavesBot
   const size_t copies = TemporaryCopies();
   struct Case {
     bool holdMain, holdBeta;
-    size_t boxes;
+    size_t prompts;
   } cases[] = {{true, false, 1}, {false, true, 1}, {true, true, 2}};
   for (const Case& c : cases) {
     WriteFileBytes(Main(), "main program");
     WriteFileBytes(Beta(), "beta program");
-    std::vector<BoxWatch::Box> boxes;
+    std::vector<Prompt> prompts;
     {
       UniqueHandle main = c.holdMain ? Hold(Main()) : UniqueHandle();
       UniqueHandle beta = c.holdBeta ? Hold(Beta()) : UniqueHandle();
-      EXPECT_FALSE(Prepare(boxes));
+      EXPECT_FALSE(Prepare(prompts));
     }
-    ASSERT_EQ(boxes.size(), c.boxes);
-    for (const BoxWatch::Box& box : boxes) {
-      EXPECT_EQ(box.caption, L"Kelto Quorbel Install Wizard");
-      EXPECT_EQ(box.text, L"Kelto Quorbel is being used, please exit and retry.");
+    ASSERT_EQ(prompts.size(), c.prompts);
+    for (const Prompt& prompt : prompts) {
+      EXPECT_EQ(prompt.textId, 98u);
+      EXPECT_EQ(prompt.style, static_cast<unsigned>(MB_OK | MB_ICONWARNING));
+      EXPECT_EQ(prompt.caption, PromptCaption::Wizard);
+      EXPECT_EQ(prompt.captionText, L"Kelto Quorbel Install Wizard");
+      EXPECT_EQ(prompt.text, L"Kelto Quorbel is being used, please exit and retry.");
     }
     // The main program comes back from its temporary copy when only the beta was in use.
     EXPECT_EQ(ReadFileBytes(Main()), "main program");
@@ -338,9 +333,9 @@ TEST_F(BuiltInPreparation, RefusesWithoutAFolderOfItsOwnAndTouchesNothing) {
   }
   for (const wchar_t* path : {L"", L"C:\\", L"C:", L"Old Quorbel", L"C:\\Old\\..\\..\\"}) {
     WriteRecord(L"InstallPath", path);
-    std::vector<BoxWatch::Box> boxes;
-    EXPECT_FALSE(Prepare(boxes)) << Narrow(path);
-    EXPECT_TRUE(boxes.empty());
+    std::vector<Prompt> prompts;
+    EXPECT_FALSE(Prepare(prompts)) << Narrow(path);
+    EXPECT_TRUE(prompts.empty());
     EXPECT_EQ(options_.installFolder, L"untouched");
   }
   EXPECT_TRUE(Exists(rootProgram));
@@ -411,15 +406,15 @@ class BuiltInSteps : public ::testing::Test {
     MakeFolders(folder_ + L"\\lex");
     WriteFileBytes(folder_ + L"\\lex\\correct.tlx", "words");
   }
-  // Steps 1 to 8 with the bar recorded; the spooler's boxes, if any, answered with Cancel.
-  std::vector<std::wstring> Run(std::vector<BoxWatch::Box>* boxes = nullptr) {
-    PreviousVersionRemover remover(options_, BuiltinLookup);
-    EXPECT_TRUE(remover.PrepareBuiltIn());
-    RecordingProgress bar;
-    BoxWatch watch;
-    remover.RunBuiltInSteps(bar);
-    if (boxes) *boxes = watch.boxes();
-    return bar.positions();
+  // The whole built-in removal: steps 1 to 8 run in window 179, whose bar is recorded; the spooler's
+  // questions, if any, answered with Cancel.
+  std::vector<std::wstring> Run(std::vector<Prompt>* prompts = nullptr) {
+    RecordingPrompter prompter(CancelPrinterRetries);
+    RecordingRemovalWindows windows;
+    EXPECT_TRUE(PreviousVersionRemover(options_, prompter, windows).RemoveBuiltIn());
+    EXPECT_EQ(windows.calls, std::vector<std::wstring>{L"built-in"});
+    if (prompts) *prompts = prompter.prompts();
+    return windows.bar.positions();
   }
 
   Folders links_;
@@ -460,10 +455,10 @@ TEST_F(BuiltInSteps, RemoveWhatTheOldVersionLeftAndMoveTheBarAfterEachStep) {
   WriteRecord(L"strCLSID", L"{B801CA65-A1FC-11D0-85AD-444553540000}");
   WriteRecord(L"strProgid", L"OtherReader.Document.7");
 
-  std::vector<BoxWatch::Box> boxes;
-  EXPECT_EQ(Run(&boxes), (std::vector<std::wstring>{L"10", L"20", L"40", L"60", L"80", L"85", L"90", L"100"}));
+  std::vector<Prompt> prompts;
+  EXPECT_EQ(Run(&prompts), (std::vector<std::wstring>{L"10", L"20", L"40", L"60", L"80", L"85", L"90", L"100"}));
   // The old version left no printer: its removal asks nothing, and nothing else speaks up either.
-  for (const BoxWatch::Box& box : boxes) ADD_FAILURE() << Narrow(box.caption) << ": " << Narrow(box.text);
+  for (const Prompt& prompt : prompts) ADD_FAILURE() << Narrow(prompt.captionText) << ": " << Narrow(prompt.text);
 
   for (const std::wstring& folder : {links_.commonDesktop, links_.desktop, links_.quickLaunch}) {
     for (const wchar_t* link : {L"\\Kelto Quorbel Beta.lnk", L"\\Kelto Quorbel.lnk", L"\\KelmoraQuorbel.lnk"}) {
