@@ -1,6 +1,7 @@
 #include "core/page_flow.h"
 
 #include "core/page_result.h"
+#include "resources/ids.h"
 
 const char* PageStateName(PageState state) {
   switch (state) {
@@ -22,17 +23,17 @@ const char* PageStateName(PageState state) {
 
 int PageDialogId(PageState state) {
   switch (state) {
-    case PageState::Welcome: return 104;
-    case PageState::Existing: return 114;
-    case PageState::Licence: return 105;
-    case PageState::Type: return 106;
-    case PageState::Components: return 107;
-    case PageState::Destination: return 108;
-    case PageState::Desktop: return 109;
-    case PageState::Summary: return 110;
-    case PageState::Progress: return 113;
-    case PageState::Finish: return 111;
-    case PageState::Interrupted: return 112;
+    case PageState::Welcome: return IDD_WELCOME;
+    case PageState::Existing: return IDD_EXISTING;
+    case PageState::Licence: return IDD_LICENCE;
+    case PageState::Type: return IDD_TYPE;
+    case PageState::Components: return IDD_COMPONENTS;
+    case PageState::Destination: return IDD_DESTINATION;
+    case PageState::Desktop: return IDD_DESKTOP;
+    case PageState::Summary: return IDD_SUMMARY;
+    case PageState::Progress: return IDD_PROGRESS;
+    case PageState::Finish: return IDD_FINISH;
+    case PageState::Interrupted: return IDD_INTERRUPTED;
     case PageState::End: return 0;
   }
   return 0;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "resources/ids.h"
 #include "tests/driver/png_writer.h"
 
 namespace gui {
@@ -17,10 +18,20 @@ struct PageMark {
 
 // One control ID that only this page's template has.
 const PageMark kPageMarks[] = {
-    {"PipeRemoval", 1116}, {"BuiltInRemoval", 1117},
-    {"Language", 1002},   {"Welcome", 1102},     {"Existing", 1089}, {"Licence", 1206},
-    {"Type", 1303},       {"Components", 1040},  {"Destination", 1402}, {"Desktop", 1503},
-    {"Summary", 1606},    {"Progress", 1908},    {"Finish", 1707},   {"Interrupted", 1807},
+    {"PipeRemoval", IDC_PIPE_REMOVAL_BAR},
+    {"BuiltInRemoval", IDC_BUILTIN_REMOVAL_BAR},
+    {"Language", IDC_LANGUAGE_LIST},
+    {"Welcome", IDC_WELCOME_INTRO},
+    {"Existing", IDC_EXISTING_TEXT},
+    {"Licence", IDC_LICENCE_AGREE},
+    {"Type", IDC_TYPE_DEFAULT},
+    {"Components", IDC_COMPONENTS_TREE},
+    {"Destination", IDC_DESTINATION_FOLDER},
+    {"Desktop", IDC_DESKTOP_SHORTCUT},
+    {"Summary", IDC_SUMMARY_INSTALL},
+    {"Progress", IDC_PROGRESS_BAR},
+    {"Finish", IDC_FINISH_FINISH},
+    {"Interrupted", IDC_INTERRUPTED_FINISH},
 };
 
 constexpr int kMessageTextId = 0xFFFF;

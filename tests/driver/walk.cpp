@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "resources/ids.h"
+
 namespace gui {
 
 std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
@@ -41,9 +43,9 @@ WalkResult Walk(Driver& driver, const std::vector<Step>& steps, const std::wstri
 std::string ChooseNewFolder(Driver& driver, const std::wstring& folder, const std::wstring& shot) {
   HWND destination = driver.WaitForNamedPage("Destination");
   if (!destination) return "no destination page, last seen " + driver.lastPage();
-  Driver::SetText(destination, 1402, folder);
+  Driver::SetText(destination, IDC_DESTINATION_FOLDER, folder);
   if (!shot.empty()) Driver::Screenshot(destination, shot);
-  Driver::Click(destination, 1412);
+  Driver::Click(destination, IDC_DESTINATION_NEXT);
   HWND box = driver.WaitForMessageBox();
   if (!box) return "no question whether to create the folder";
   Driver::Answer(box, IDYES);

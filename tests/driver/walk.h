@@ -27,7 +27,7 @@ WalkResult Walk(Driver& driver, const std::vector<Step>& steps, const std::wstri
 // wrong, or an empty text.
 std::string ChooseNewFolder(Driver& driver, const std::wstring& folder, const std::wstring& shot = L"");
 
-// Texts 70, 71 and 72 of the Interrupted page, in its controls 1802, 1803 and 1804.
+// Texts 70, 71 and 72 of the Interrupted page, in its controls IDC_INTERRUPTED_TEXT1 to IDC_INTERRUPTED_TEXT3.
 inline const wchar_t* const kInterruptedTexts[] = {
     L"Setup was interrupted before Kelto Quorbel could be completely installed.",
     L"Your system has not been modified. To install this program at a later time, please run the installation "

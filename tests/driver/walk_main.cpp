@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "resources/ids.h"
 #include "tests/driver/walk.h"
 
 namespace {
@@ -17,18 +18,22 @@ const wchar_t kCustomFolder[] = L"D:\\Programs\\Kelto Quorbel";
 int InstallEarlierRelease(const std::wstring& shots) {
   gui::Driver driver;
   if (!driver.Start(gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe")))) return 2;
-  gui::WalkResult result = gui::Walk(
-      driver, {{"Welcome", 1114}, {"Licence", 1206}, {"Type", 1303}, {"Desktop", 1510}, {"Summary", 1606}},
-      gui::JoinPath(shots, L"earlier"));
+  gui::WalkResult result = gui::Walk(driver,
+                                     {{"Welcome", IDC_WELCOME_NEXT},
+                                      {"Licence", IDC_LICENCE_AGREE},
+                                      {"Type", IDC_TYPE_DEFAULT},
+                                      {"Desktop", IDC_DESKTOP_NEXT},
+                                      {"Summary", IDC_SUMMARY_INSTALL}},
+                                     gui::JoinPath(shots, L"earlier"));
   HWND finish = result.ok ? driver.WaitForNamedPage("Finish", 120000) : nullptr;
   if (!finish) {
     std::printf("first install failed: %s\n", result.ok ? "no finish page" : result.error.c_str());
     driver.Kill();
     return 1;
   }
-  if (gui::Driver::IsChecked(finish, 1703)) gui::Driver::Click(finish, 1703);
+  if (gui::Driver::IsChecked(finish, IDC_FINISH_RUN)) gui::Driver::Click(finish, IDC_FINISH_RUN);
   ::Sleep(200);
-  gui::Driver::Click(finish, 1707);
+  gui::Driver::Click(finish, IDC_FINISH_FINISH);
   if (!driver.WaitForExit(60000)) {
     driver.Kill();
     return 1;
@@ -54,17 +59,27 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<gui::Step> steps;
   std::vector<gui::Step> afterDestination;
   if (route == L"custom") {
-    steps = {{"Welcome", 1114}, {"Licence", 1206}, {"Type", 1304}};
-    afterDestination = {{"Desktop", 1510}, {"Summary", 1606}, {"Progress", 0}, {"Finish", 1707}};
+    steps = {{"Welcome", IDC_WELCOME_NEXT}, {"Licence", IDC_LICENCE_AGREE}, {"Type", IDC_TYPE_CUSTOM}};
+    afterDestination = {{"Desktop", IDC_DESKTOP_NEXT},
+                        {"Summary", IDC_SUMMARY_INSTALL},
+                        {"Progress", 0},
+                        {"Finish", IDC_FINISH_FINISH}};
   } else if (route == L"upgrade") {
     if (int failed = InstallEarlierRelease(shots)) return failed;
-    steps = {{"Welcome", 1114}, {"Existing", 1092}, {"Licence", 1206}, {"Type", 1303},
-             {"Desktop", 1510}, {"Summary", 1606}, {"Progress", 0},   {"Finish", 1707}};
+    steps = {{"Welcome", IDC_WELCOME_NEXT},
+             {"Existing", IDC_EXISTING_NEXT},
+             {"Licence", IDC_LICENCE_AGREE},
+             {"Type", IDC_TYPE_DEFAULT},
+             {"Desktop", IDC_DESKTOP_NEXT},
+             {"Summary", IDC_SUMMARY_INSTALL},
+             {"Progress", 0},
+             {"Finish", IDC_FINISH_FINISH}};
   } else if (route == L"cancel") {
-    steps = {{"Welcome", 1114}};
+    steps = {{"Welcome", IDC_WELCOME_NEXT}};
   } else {
-    steps = {{"Welcome", 1114}, {"Licence", 1206}, {"Type", 1303},  {"Desktop", 1510},
-             {"Summary", 1606}, {"Progress", 0},   {"Finish", 1707}};
+    steps = {{"Welcome", IDC_WELCOME_NEXT}, {"Licence", IDC_LICENCE_AGREE},   {"Type", IDC_TYPE_DEFAULT},
+             {"Desktop", IDC_DESKTOP_NEXT}, {"Summary", IDC_SUMMARY_INSTALL}, {"Progress", 0},
+             {"Finish", IDC_FINISH_FINISH}};
   }
   gui::Driver driver;
   const std::wstring setup = gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"));
@@ -75,7 +90,7 @@ int wmain(int argc, wchar_t** argv) {
   // With a language list the language dialog comes first: keep what it preselected.
   std::vector<gui::Step> route_steps = steps;
   if (HWND first = driver.WaitForPage(); first && driver.lastPage() == "Language") {
-    route_steps.insert(route_steps.begin(), gui::Step{"Language", 1003});
+    route_steps.insert(route_steps.begin(), gui::Step{"Language", IDC_LANGUAGE_OK});
   }
   gui::WalkResult result = gui::Walk(driver, route_steps, shots);
   if (result.ok && route == L"custom") {
@@ -94,9 +109,9 @@ int wmain(int argc, wchar_t** argv) {
     // Disagree asks whether to cancel; Yes leads to the Interrupted page.
     if (HWND licence = driver.WaitForNamedPage("Licence")) {
       result.route.push_back("Licence");
-      gui::Driver::Click(licence, 1207);
+      gui::Driver::Click(licence, IDC_LICENCE_DISAGREE);
       if (HWND box = driver.WaitForMessageBox()) gui::Driver::Answer(box, IDYES);
-      gui::WalkResult rest = gui::Walk(driver, {{"Interrupted", 1807}}, shots);
+      gui::WalkResult rest = gui::Walk(driver, {{"Interrupted", IDC_INTERRUPTED_FINISH}}, shots);
       result.ok = rest.ok;
       result.error = rest.error;
       result.route.insert(result.route.end(), rest.route.begin(), rest.route.end());

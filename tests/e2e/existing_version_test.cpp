@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "resources/ids.h"
 #include "tests/driver/walk.h"
 
 namespace {
@@ -43,7 +44,7 @@ class ExistingVersion : public ::testing::Test {
     EXPECT_TRUE(driver_.Start(gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"))));
     HWND welcome = driver_.WaitForNamedPage("Welcome");
     EXPECT_NE(welcome, nullptr);
-    Driver::Click(welcome, 1114);
+    Driver::Click(welcome, IDC_WELCOME_NEXT);
     EXPECT_TRUE(Driver::WaitGone(welcome));
     HWND page = driver_.WaitForPage();
     EXPECT_NE(page, nullptr);
@@ -68,11 +69,11 @@ TEST_F(ExistingVersion, EachStateHasItsText) {
     Seed(c.version);
     HWND page = Start();
     ASSERT_EQ(driver_.lastPage(), "Existing");
-    EXPECT_EQ(Driver::ItemText(page, 1089), c.text);
+    EXPECT_EQ(Driver::ItemText(page, IDC_EXISTING_TEXT), c.text);
     Driver::Screenshot(page, gui::JoinPath(gui::ModuleFolder(), L"screenshots\\e2e\\ExistingVersion\\" +
                                                                    std::wstring(c.version) + L".png"));
     // Back returns to the welcome page, which leads here again.
-    Driver::Click(page, 1094);
+    Driver::Click(page, IDC_EXISTING_BACK);
     ASSERT_TRUE(Driver::WaitGone(page));
     HWND welcome = driver_.WaitForNamedPage("Welcome");
     ASSERT_NE(welcome, nullptr);
@@ -82,7 +83,7 @@ TEST_F(ExistingVersion, EachStateHasItsText) {
     Driver::Answer(box, IDYES);
     HWND interrupted = driver_.WaitForNamedPage("Interrupted");
     ASSERT_NE(interrupted, nullptr);
-    Driver::Click(interrupted, 1807);
+    Driver::Click(interrupted, IDC_INTERRUPTED_FINISH);
     EXPECT_TRUE(driver_.WaitForExit(20000));
   }
 }

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "resources/ids.h"
 #include "tests/driver/walk.h"
 
 namespace {
@@ -42,7 +43,7 @@ class Languages : public ::testing::Test {
                          L"screenshots\\e2e\\Languages." + gui::Widen(info->name()) + L"\\" + name + L".png");
   }
   static std::vector<std::wstring> ComboItems(HWND dialog) {
-    HWND combo = ::GetDlgItem(dialog, 1002);
+    HWND combo = ::GetDlgItem(dialog, IDC_LANGUAGE_LIST);
     std::vector<std::wstring> items;
     const LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
@@ -63,14 +64,14 @@ TEST_F(Languages, FixedLanguageSpeaksItsFileWithoutADialog) {
   HWND welcome = driver_.WaitForPage();
   ASSERT_NE(welcome, nullptr);
   EXPECT_EQ(driver_.lastPage(), "Welcome") << "no language dialog in mode 1";
-  EXPECT_EQ(Driver::ItemText(welcome, 1102),
+  EXPECT_EQ(Driver::ItemText(welcome, IDC_WELCOME_INTRO),
             L"Программа установит Kelto Quorbel на ваш компьютер. Чтобы продолжить, нажмите «Далее»."); 
   Driver::Screenshot(welcome, Shot(L"Welcome"));
   // Russian has no skin of its own: the licence page shows the English agreement, not text 97.
-  Driver::Click(welcome, 1114);
+  Driver::Click(welcome, IDC_WELCOME_NEXT);
   HWND licence = driver_.WaitForNamedPage("Licence");
   ASSERT_NE(licence, nullptr);
-  EXPECT_NE(Driver::ItemText(licence, 1202).find(L"LICENSE"), std::wstring::npos);
+  EXPECT_NE(Driver::ItemText(licence, IDC_LICENCE_TEXT).find(L"LICENSE"), std::wstring::npos);
 }
 
 TEST_F(Languages, ListModeOffersTheWizardLanguagesAndSwitchesAtOnce) {
@@ -80,8 +81,8 @@ TEST_F(Languages, ListModeOffersTheWizardLanguagesAndSwitchesAtOnce) {
   ASSERT_NE(dialog, nullptr);
   ASSERT_EQ(driver_.lastPage(), "Language");
   EXPECT_EQ(ComboItems(dialog), (std::vector<std::wstring>{L"English", L"French", L"German"}));
-  EXPECT_EQ(Driver::ItemText(dialog, 1001), L"Please select a language:");
-  EXPECT_FALSE(Driver::IsVisible(dialog, 1004)) << "the dialog cannot be cancelled";
+  EXPECT_EQ(Driver::ItemText(dialog, IDC_LANGUAGE_PROMPT), L"Please select a language:");
+  EXPECT_FALSE(Driver::IsVisible(dialog, IDC_LANGUAGE_CANCEL)) << "the dialog cannot be cancelled";
   Driver::Screenshot(dialog, Shot(L"LanguageEnglish"));
 
   // Escape and the close box do nothing.
@@ -90,26 +91,26 @@ TEST_F(Languages, ListModeOffersTheWizardLanguagesAndSwitchesAtOnce) {
   ::Sleep(300);
   ASSERT_TRUE(::IsWindowVisible(dialog));
 
-  Driver::SelectComboItem(dialog, 1002, 1);
+  Driver::SelectComboItem(dialog, IDC_LANGUAGE_LIST, 1);
   ::Sleep(300);
-  EXPECT_EQ(Driver::ItemText(dialog, 1001), L"Veuillez sélectionner une langue :");
+  EXPECT_EQ(Driver::ItemText(dialog, IDC_LANGUAGE_PROMPT), L"Veuillez sélectionner une langue :");
   EXPECT_EQ(Driver::Caption(dialog), L"Assistant d'installation de Kelto Quorbel");
   EXPECT_EQ(ComboItems(dialog), (std::vector<std::wstring>{L"Anglais", L"Français", L"Allemand"}));
-  EXPECT_EQ(::SendDlgItemMessageW(dialog, 1002, CB_GETCURSEL, 0, 0), 1);
+  EXPECT_EQ(::SendDlgItemMessageW(dialog, IDC_LANGUAGE_LIST, CB_GETCURSEL, 0, 0), 1);
   Driver::Screenshot(dialog, Shot(L"LanguageFrench"));
 
-  Driver::Click(dialog, 1003);
+  Driver::Click(dialog, IDC_LANGUAGE_OK);
   HWND welcome = driver_.WaitForNamedPage("Welcome");
   ASSERT_NE(welcome, nullptr);
-  EXPECT_EQ(Driver::ItemText(welcome, 1102),
+  EXPECT_EQ(Driver::ItemText(welcome, IDC_WELCOME_INTRO),
             L"Le programme d'installation va installer Kelto Quorbel sur votre ordinateur. Pour continuer, "
             L"cliquez sur Suivant.");
   Driver::Screenshot(welcome, Shot(L"WelcomeFrench"));
   // SkinIndex 1: the licence page shows the French text 97 instead of the English agreement.
-  Driver::Click(welcome, 1114);
+  Driver::Click(welcome, IDC_WELCOME_NEXT);
   HWND licence = driver_.WaitForNamedPage("Licence");
   ASSERT_NE(licence, nullptr);
-  EXPECT_EQ(Driver::ItemText(licence, 1202), L"Ceci est le contrat de licence utilisateur final (CLUF).");
+  EXPECT_EQ(Driver::ItemText(licence, IDC_LICENCE_TEXT), L"Ceci est le contrat de licence utilisateur final (CLUF).");
 }
 
 TEST_F(Languages, ListModeSkipsLanguagesWithoutASkin) {
@@ -118,10 +119,10 @@ TEST_F(Languages, ListModeSkipsLanguagesWithoutASkin) {
   HWND dialog = driver_.WaitForNamedPage("Language");
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(ComboItems(dialog), (std::vector<std::wstring>{L"English"}));
-  Driver::Click(dialog, 1003);
+  Driver::Click(dialog, IDC_LANGUAGE_OK);
   HWND welcome = driver_.WaitForNamedPage("Welcome");
   ASSERT_NE(welcome, nullptr);
-  EXPECT_EQ(Driver::ItemText(welcome, 1102),
+  EXPECT_EQ(Driver::ItemText(welcome, IDC_WELCOME_INTRO),
             L"Setup will install Kelto Quorbel on your computer. To continue, please click Next.");
 }
 
@@ -133,7 +134,7 @@ TEST_F(Languages, CorruptLanguageFileFallsBackToEnglishSilently) {
   ASSERT_NE(welcome, nullptr);
   EXPECT_EQ(driver_.lastPage(), "Welcome");
   EXPECT_EQ(driver_.FindMessageBox(), nullptr);
-  EXPECT_EQ(Driver::ItemText(welcome, 1102),
+  EXPECT_EQ(Driver::ItemText(welcome, IDC_WELCOME_INTRO),
             L"Setup will install Kelto Quorbel on your computer. To continue, please click Next.");
   EXPECT_EQ(Driver::Caption(welcome), L"Kelto Quorbel Install Wizard");
 }

@@ -1,6 +1,7 @@
 // The pages themselves: their buttons, keyboard rules, check boxes and the destination checks.
 #include <gtest/gtest.h>
 
+#include "resources/ids.h"
 #include "tests/driver/walk.h"
 
 namespace {
@@ -67,8 +68,10 @@ TEST_F(Pages, EveryCancelAsksAndNoKeepsThePage) {
     int next;
   };
   // Cancel (or disagree) on each page that asks, then the way on to the next page.
-  const Stop stops[] = {{"Welcome", 1115, 1114}, {"Licence", 1207, 1206}, {"Type", 1310, 1304},
-                        {"Destination", 1413, 1412}, {"Desktop", 1502, 1510}, {"Summary", 1607, 0}};
+  const Stop stops[] = {
+      {"Welcome", IDC_WELCOME_CANCEL, IDC_WELCOME_NEXT}, {"Licence", IDC_LICENCE_DISAGREE, IDC_LICENCE_AGREE},
+      {"Type", IDC_TYPE_CANCEL, IDC_TYPE_CUSTOM},        {"Destination", IDC_DESTINATION_CANCEL, IDC_DESTINATION_NEXT},
+      {"Desktop", IDC_DESKTOP_CANCEL, IDC_DESKTOP_NEXT}, {"Summary", IDC_SUMMARY_CANCEL, 0}};
   for (const Stop& stop : stops) {
     HWND page = On(stop.page);
     ASSERT_NE(page, nullptr);
@@ -82,7 +85,7 @@ TEST_F(Pages, EveryCancelAsksAndNoKeepsThePage) {
     if (stop.next == 0) break;
     if (std::string(stop.page) == "Destination") {
       // A folder of its own that does not exist yet: Next asks before creating it.
-      Driver::SetText(page, 1402, L"D:\\Cancel Test\\Kelto");
+      Driver::SetText(page, IDC_DESTINATION_FOLDER, L"D:\\Cancel Test\\Kelto");
       Driver::Click(page, stop.next);
       Answer(kCreateFolder, IDYES);
       ASSERT_TRUE(Driver::WaitGone(page));
@@ -91,82 +94,85 @@ TEST_F(Pages, EveryCancelAsksAndNoKeepsThePage) {
     }
   }
   HWND summary = On("Summary");
-  Driver::Click(summary, 1607);
+  Driver::Click(summary, IDC_SUMMARY_CANCEL);
   Answer(kCancelQuestion, IDYES);
   HWND interrupted = On("Interrupted");
   ASSERT_NE(interrupted, nullptr);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(Driver::ItemText(interrupted, 1802 + i), gui::kInterruptedTexts[i]);
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(Driver::ItemText(interrupted, IDC_INTERRUPTED_TEXT1 + i), gui::kInterruptedTexts[i]);
   Driver::Screenshot(interrupted, Shot(L"Interrupted"));
   // Escape does nothing here either; Finish ends the setup.
   Driver::PressEscape(interrupted);
   ExpectStays(interrupted);
-  Driver::Click(interrupted, 1807);
+  Driver::Click(interrupted, IDC_INTERRUPTED_FINISH);
   EXPECT_TRUE(driver_.WaitForExit(20000));
   ::RemoveDirectoryW(L"D:\\Cancel Test\\Kelto");
   ::RemoveDirectoryW(L"D:\\Cancel Test");
 }
 
 TEST_F(Pages, EscapeAndEnterDoNothingOnTheAskingPages) {
-  Press("Welcome", 1114);
+  Press("Welcome", IDC_WELCOME_NEXT);
   for (const char* page : {"Licence", "Type"}) {
     HWND window = On(page);
     ASSERT_NE(window, nullptr);
     Driver::PressEscape(window);
     ExpectStays(window);
-    if (std::string(page) == "Licence") Press("Licence", 1206);
+    if (std::string(page) == "Licence") Press("Licence", IDC_LICENCE_AGREE);
   }
 }
 
 TEST_F(Pages, DesktopChoicesSurviveBackAndDefaultResetsThem) {
-  Press("Welcome", 1114);
-  Press("Licence", 1206);
-  Press("Type", 1303);
+  Press("Welcome", IDC_WELCOME_NEXT);
+  Press("Licence", IDC_LICENCE_AGREE);
+  Press("Type", IDC_TYPE_DEFAULT);
   HWND desktop = On("Desktop");
   ASSERT_NE(desktop, nullptr);
-  for (int id : {1503, 1504, 1505, 1506}) EXPECT_TRUE(Driver::IsChecked(desktop, id));
-  Driver::Click(desktop, 1503);
-  Driver::Click(desktop, 1505);
-  Driver::Click(desktop, 1506);
+  for (int id : {IDC_DESKTOP_SHORTCUT, IDC_DESKTOP_START_MENU, IDC_DESKTOP_QUICK_LAUNCH, IDC_DESKTOP_ALL_USERS})
+    EXPECT_TRUE(Driver::IsChecked(desktop, id));
+  Driver::Click(desktop, IDC_DESKTOP_SHORTCUT);
+  Driver::Click(desktop, IDC_DESKTOP_QUICK_LAUNCH);
+  Driver::Click(desktop, IDC_DESKTOP_ALL_USERS);
   ::Sleep(300);
-  EXPECT_FALSE(Driver::IsChecked(desktop, 1503));
-  EXPECT_TRUE(Driver::IsChecked(desktop, 1504));
-  EXPECT_FALSE(Driver::IsChecked(desktop, 1505));
-  EXPECT_FALSE(Driver::IsChecked(desktop, 1506));
+  EXPECT_FALSE(Driver::IsChecked(desktop, IDC_DESKTOP_SHORTCUT));
+  EXPECT_TRUE(Driver::IsChecked(desktop, IDC_DESKTOP_START_MENU));
+  EXPECT_FALSE(Driver::IsChecked(desktop, IDC_DESKTOP_QUICK_LAUNCH));
+  EXPECT_FALSE(Driver::IsChecked(desktop, IDC_DESKTOP_ALL_USERS));
   Driver::Screenshot(desktop, Shot(L"DesktopCleared"));
-  Press("Desktop", 1510);
+  Press("Desktop", IDC_DESKTOP_NEXT);
   HWND summary = On("Summary");
   ASSERT_NE(summary, nullptr);
   // All users is not shown; only the Start menu icon is left.
-  const std::wstring text = Driver::ItemText(summary, 1602);
+  const std::wstring text = Driver::ItemText(summary, IDC_SUMMARY_TEXT);
   EXPECT_EQ(text, L"Destination Location:\r\n   C:\\Program Files\\Kelto Software\\Kelto Quorbel\r\n\r\n"
                   L"Desktop Settings:\r\n   Add an icon to the Start Menu\r\n");
-  Press("Summary", 1605);
+  Press("Summary", IDC_SUMMARY_BACK);
   desktop = On("Desktop");
   ASSERT_NE(desktop, nullptr);
-  EXPECT_FALSE(Driver::IsChecked(desktop, 1503));
-  EXPECT_TRUE(Driver::IsChecked(desktop, 1504));
-  EXPECT_FALSE(Driver::IsChecked(desktop, 1506));
-  Press("Desktop", 1509);
+  EXPECT_FALSE(Driver::IsChecked(desktop, IDC_DESKTOP_SHORTCUT));
+  EXPECT_TRUE(Driver::IsChecked(desktop, IDC_DESKTOP_START_MENU));
+  EXPECT_FALSE(Driver::IsChecked(desktop, IDC_DESKTOP_ALL_USERS));
+  Press("Desktop", IDC_DESKTOP_BACK);
   // Default starts again from the defaults.
-  Press("Type", 1303);
+  Press("Type", IDC_TYPE_DEFAULT);
   desktop = On("Desktop");
   ASSERT_NE(desktop, nullptr);
-  for (int id : {1503, 1504, 1505, 1506}) EXPECT_TRUE(Driver::IsChecked(desktop, id));
+  for (int id : {IDC_DESKTOP_SHORTCUT, IDC_DESKTOP_START_MENU, IDC_DESKTOP_QUICK_LAUNCH, IDC_DESKTOP_ALL_USERS})
+    EXPECT_TRUE(Driver::IsChecked(desktop, id));
 }
 
 TEST_F(Pages, DestinationRejectsWhatCannotBeAFolder) {
-  Press("Welcome", 1114);
-  Press("Licence", 1206);
-  Press("Type", 1304);
+  Press("Welcome", IDC_WELCOME_NEXT);
+  Press("Licence", IDC_LICENCE_AGREE);
+  Press("Type", IDC_TYPE_CUSTOM);
   HWND destination = On("Destination");
   ASSERT_NE(destination, nullptr);
-  EXPECT_EQ(Driver::ItemText(destination, 1402), L"C:\\Program Files\\Kelto Software\\Kelto Quorbel");
+  EXPECT_EQ(Driver::ItemText(destination, IDC_DESTINATION_FOLDER), L"C:\\Program Files\\Kelto Software\\Kelto Quorbel");
   Driver::Screenshot(destination, Shot(L"Destination"));
   // E: is a CD drive, "\\x" has no drive, "<" and a second colon are not allowed.
   for (const wchar_t* bad : {L"E:\\Elsewhere", L"\\Elsewhere", L"C:\\Else<where", L"C:\\Elsewhere\\a:b",
                              L"Q:\\Elsewhere", L"C:\\Else/where"}) {
-    Driver::SetText(destination, 1402, bad);
-    Driver::Click(destination, 1412);
+    Driver::SetText(destination, IDC_DESTINATION_FOLDER, bad);
+    Driver::Click(destination, IDC_DESTINATION_NEXT);
     Answer(kWrongFolder, IDOK);
     ExpectStays(destination);
   }
@@ -175,44 +181,44 @@ TEST_F(Pages, DestinationRejectsWhatCannotBeAFolder) {
 }
 
 TEST_F(Pages, DestinationCreatesOnlyWhatTheUserAccepts) {
-  Press("Welcome", 1114);
-  Press("Licence", 1206);
-  Press("Type", 1304);
+  Press("Welcome", IDC_WELCOME_NEXT);
+  Press("Licence", IDC_LICENCE_AGREE);
+  Press("Type", IDC_TYPE_CUSTOM);
   HWND destination = On("Destination");
   ASSERT_NE(destination, nullptr);
   ::CreateDirectoryW(L"D:\\Apps", nullptr);
-  Driver::SetText(destination, 1402, L"D:\\Apps\\New Place\\Deeper");
-  Driver::Click(destination, 1412);
+  Driver::SetText(destination, IDC_DESTINATION_FOLDER, L"D:\\Apps\\New Place\\Deeper");
+  Driver::Click(destination, IDC_DESTINATION_NEXT);
   Answer(kCreateFolder, IDNO, L"CreateQuestion");
   ExpectStays(destination);
   EXPECT_FALSE(FolderExists(L"D:\\Apps\\New Place")) << "No must remove what the check created";
   EXPECT_TRUE(FolderExists(L"D:\\Apps"));
-  EXPECT_EQ(Driver::ItemText(destination, 1402), L"D:\\Apps\\New Place\\Deeper");
+  EXPECT_EQ(Driver::ItemText(destination, IDC_DESTINATION_FOLDER), L"D:\\Apps\\New Place\\Deeper");
 
-  Driver::Click(destination, 1412);
+  Driver::Click(destination, IDC_DESTINATION_NEXT);
   Answer(kCreateFolder, IDYES);
   ASSERT_TRUE(Driver::WaitGone(destination));
   EXPECT_TRUE(FolderExists(L"d:\\apps\\new place\\deeper"));
   HWND desktop = On("Desktop");
   ASSERT_NE(desktop, nullptr);
-  Press("Desktop", 1510);
+  Press("Desktop", IDC_DESKTOP_NEXT);
   HWND summary = On("Summary");
   ASSERT_NE(summary, nullptr);
   // The folder keeps the letters as typed and gains its backslash.
   const std::wstring expected = L"Destination Location:\r\n   D:\\Apps\\New Place\\Deeper\\\r\n";
-  EXPECT_EQ(Driver::ItemText(summary, 1602).substr(0, expected.size()), expected);
+  EXPECT_EQ(Driver::ItemText(summary, IDC_SUMMARY_TEXT).substr(0, expected.size()), expected);
   ::RemoveDirectoryW(L"D:\\Apps\\New Place\\Deeper");
   ::RemoveDirectoryW(L"D:\\Apps\\New Place");
   ::RemoveDirectoryW(L"D:\\Apps");
 }
 
 TEST_F(Pages, DriveRowsAreTheFixedDrivesAndAClickChoosesOne) {
-  Press("Welcome", 1114);
-  Press("Licence", 1206);
-  Press("Type", 1304);
+  Press("Welcome", IDC_WELCOME_NEXT);
+  Press("Licence", IDC_LICENCE_AGREE);
+  Press("Type", IDC_TYPE_CUSTOM);
   HWND destination = On("Destination");
   ASSERT_NE(destination, nullptr);
-  HWND list = ::GetDlgItem(destination, 1405);
+  HWND list = ::GetDlgItem(destination, IDC_DESTINATION_DRIVES);
   // C: and D: are fixed drives of the test prefix; E: is a CD drive and is not listed.
   EXPECT_EQ(driver_.ListRows(list), (std::vector<std::wstring>{L"C:", L"D:"}));
   const std::vector<std::wstring> totals = driver_.ListRows(list, 1);
@@ -220,14 +226,14 @@ TEST_F(Pages, DriveRowsAreTheFixedDrivesAndAClickChoosesOne) {
   EXPECT_EQ(totals[0].substr(totals[0].size() - 3), L" MB");
   ASSERT_TRUE(driver_.ClickListRow(list, 1));
   ::Sleep(400);
-  EXPECT_EQ(Driver::ItemText(destination, 1402), L"D:\\");
+  EXPECT_EQ(Driver::ItemText(destination, IDC_DESTINATION_FOLDER), L"D:\\");
   Driver::Screenshot(destination, Shot(L"DriveChosen"));
   // Back does not read the edit; Custom puts the default folder back.
-  Press("Destination", 1411);
-  Press("Type", 1304);
+  Press("Destination", IDC_DESTINATION_BACK);
+  Press("Type", IDC_TYPE_CUSTOM);
   destination = On("Destination");
   ASSERT_NE(destination, nullptr);
-  EXPECT_EQ(Driver::ItemText(destination, 1402), L"C:\\Program Files\\Kelto Software\\Kelto Quorbel");
+  EXPECT_EQ(Driver::ItemText(destination, IDC_DESTINATION_FOLDER), L"C:\\Program Files\\Kelto Software\\Kelto Quorbel");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/ids.h"
 #include "tests/driver/system_state.h"
 #include "tests/driver/walk.h"
 
@@ -104,8 +105,8 @@ class Removal : public ::testing::Test {
   // Start, Welcome, Next on the existing-version page: the removal runs.
   void StartRemoval() {
     Start();
-    Press("Welcome", 1114);
-    Press("Existing", 1092);
+    Press("Welcome", IDC_WELCOME_NEXT);
+    Press("Existing", IDC_EXISTING_NEXT);
   }
   // From the current page out through a confirmed Cancel and the interrupted page.
   void CancelOut(const char* page, int cancel) {
@@ -115,7 +116,7 @@ class Removal : public ::testing::Test {
     HWND box = driver_.WaitForMessageBox();
     ASSERT_NE(box, nullptr);
     Driver::Answer(box, IDYES);
-    Press("Interrupted", 1807);
+    Press("Interrupted", IDC_INTERRUPTED_FINISH);
     EXPECT_TRUE(driver_.WaitForExit(20000));
   }
 
@@ -167,15 +168,15 @@ TEST_F(Removal, UninstallerReportsShowTheirProgressAndTheLicenceFollows) {
   ScopedEnvironment delay(L"KELTO_UNINSTALL_DELAY_MS", L"1500");
   StartRemoval();
 
-  HWND window = WaitForProgressWindow(1116);
+  HWND window = WaitForProgressWindow(IDC_PIPE_REMOVAL_BAR);
   ASSERT_NE(window, nullptr) << "window 178 did not show";
   EXPECT_EQ(Driver::Caption(window), kCaption);
-  EXPECT_EQ(Driver::ItemText(window, 1115), kDeletingText);
+  EXPECT_EQ(Driver::ItemText(window, IDC_PIPE_REMOVAL_TEXT), kDeletingText);
   Driver::Screenshot(window, gui::JoinPath(ShotFolder(), L"01-Window178.png"));
   // Every position the bar takes while the window is up, each once.
   std::vector<int> positions;
   while (::IsWindow(window)) {
-    const int position = BarPosition(window, 1116);
+    const int position = BarPosition(window, IDC_PIPE_REMOVAL_BAR);
     if (position >= 0 && ::IsWindow(window) && (positions.empty() || positions.back() != position)) {
       positions.push_back(position);
     }
@@ -186,11 +187,11 @@ TEST_F(Removal, UninstallerReportsShowTheirProgressAndTheLicenceFollows) {
   EXPECT_EQ(positions[1], 60);
 
   // Success: the loop forgets the old version, so Back from the licence goes to the welcome page.
-  Press("Licence", 1205);
+  Press("Licence", IDC_LICENCE_BACK);
   ASSERT_NE(driver_.WaitForNamedPage("Welcome"), nullptr);
   EXPECT_EQ(List(kOldFolder), std::vector<std::wstring>{L"Uninstall.exe"}) << "the stand-in removes the rest";
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey));
-  CancelOut("Welcome", 1115);
+  CancelOut("Welcome", IDC_WELCOME_CANCEL);
 }
 
 TEST_F(Removal, UninstallerThatFinishesAtOnceShowsNoWindow) {
@@ -200,14 +201,14 @@ TEST_F(Removal, UninstallerThatFinishesAtOnceShowsNoWindow) {
   bool sawWindow = false;
   HWND licence = nullptr;
   for (const DWORD start = ::GetTickCount(); !licence && ::GetTickCount() - start < 15000;) {
-    sawWindow = sawWindow || FindProgressWindow(1116) != nullptr;
+    sawWindow = sawWindow || FindProgressWindow(IDC_PIPE_REMOVAL_BAR) != nullptr;
     HWND page = driver_.WaitForPage(10);
     if (page && driver_.lastPage() == "Licence") licence = page;
     ::Sleep(10);
   }
   EXPECT_FALSE(sawWindow);
   ASSERT_NE(licence, nullptr) << "last page " << driver_.lastPage();
-  CancelOut("Licence", 1207);
+  CancelOut("Licence", IDC_LICENCE_DISAGREE);
 }
 
 TEST_F(Removal, UninstallerThatFailsLeavesOrNeverComesLeadsToTheInterruptedPage) {
@@ -220,11 +221,11 @@ TEST_F(Removal, UninstallerThatFailsLeavesOrNeverComesLeadsToTheInterruptedPage)
     HWND interrupted = driver_.WaitForNamedPage("Interrupted", 20000);
     ASSERT_NE(interrupted, nullptr) << "last page " << driver_.lastPage();
     EXPECT_LT(::GetTickCount() - start, 10000u);
-    EXPECT_EQ(FindProgressWindow(1116), nullptr);
+    EXPECT_EQ(FindProgressWindow(IDC_PIPE_REMOVAL_BAR), nullptr);
     // Nothing was removed.
     EXPECT_TRUE(Exists(std::wstring(kOldFolder) + L"\\Kelto Quorbel.exe"));
     EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kProductKey, L"Version"), L"2.1.0.0100");
-    Press("Interrupted", 1807);
+    Press("Interrupted", IDC_INTERRUPTED_FINISH);
     EXPECT_TRUE(driver_.WaitForExit(20000));
     driver_.Kill();
   }
@@ -252,8 +253,8 @@ TEST_F(Removal, APipeThatCannotBeCreatedEndsTheSetupWithOneLineOnItsOutput) {
   ::CloseHandle(outWrite);
   ::CloseHandle(info.hThread);
   driver_.Attach(info.dwProcessId);
-  Press("Welcome", 1114);
-  Press("Existing", 1092);
+  Press("Welcome", IDC_WELCOME_NEXT);
+  Press("Existing", IDC_EXISTING_NEXT);
   const DWORD ended = ::WaitForSingleObject(info.hProcess, 15000);
   if (ended != WAIT_OBJECT_0) ::TerminateProcess(info.hProcess, 1);
   EXPECT_EQ(ended, WAIT_OBJECT_0) << "the setup went on";
@@ -289,23 +290,23 @@ class BuiltInRemoval : public Removal {
   // The wizard's whole route, into `folder` through the destination page, or the default folder when empty.
   void Install(const std::wstring& folder) {
     Start();
-    Press("Welcome", 1114);
-    Press("Licence", 1206);
+    Press("Welcome", IDC_WELCOME_NEXT);
+    Press("Licence", IDC_LICENCE_AGREE);
     if (folder.empty()) {
-      Press("Type", 1303);
+      Press("Type", IDC_TYPE_DEFAULT);
     } else {
-      Press("Type", 1304);
+      Press("Type", IDC_TYPE_CUSTOM);
       const std::string chosen = gui::ChooseNewFolder(driver_, folder);
       ASSERT_TRUE(chosen.empty()) << chosen;
     }
-    Press("Desktop", 1510);
-    Press("Summary", 1606);
+    Press("Desktop", IDC_DESKTOP_NEXT);
+    Press("Summary", IDC_SUMMARY_INSTALL);
     HWND finish = driver_.WaitForNamedPage("Finish", 120000);
     ASSERT_NE(finish, nullptr) << "last page " << driver_.lastPage();
     // The old program must not be left running by the finish actions.
-    if (Driver::IsChecked(finish, 1703)) Driver::Click(finish, 1703);
+    if (Driver::IsChecked(finish, IDC_FINISH_RUN)) Driver::Click(finish, IDC_FINISH_RUN);
     ::Sleep(200);
-    Press("Finish", 1707);
+    Press("Finish", IDC_FINISH_FINISH);
     ASSERT_TRUE(driver_.WaitForExit(60000));
     driver_.Kill();
   }
@@ -319,14 +320,14 @@ class BuiltInRemoval : public Removal {
   // Next on the existing-version page; window 179 shows, does its work and the licence page follows.
   void RunBuiltInRemoval() {
     Start();
-    Press("Welcome", 1114);
+    Press("Welcome", IDC_WELCOME_NEXT);
     HWND existing = driver_.WaitForNamedPage("Existing");
     ASSERT_NE(existing, nullptr);
-    EXPECT_EQ(Driver::ItemText(existing, 1089),
+    EXPECT_EQ(Driver::ItemText(existing, IDC_EXISTING_TEXT),
               L"An old version has been installed in your computer. To continue installing, please close all "
               L"related applications, and click Next to continue.");
-    Press("Existing", 1092);
-    HWND window = WaitForProgressWindow(1117);
+    Press("Existing", IDC_EXISTING_NEXT);
+    HWND window = WaitForProgressWindow(IDC_BUILTIN_REMOVAL_BAR);
     ASSERT_NE(window, nullptr) << "window 179 did not show";
     EXPECT_EQ(Driver::Caption(window), kCaption);
     Driver::Screenshot(window, gui::JoinPath(ShotFolder(), L"01-Window179.png"));
@@ -363,8 +364,8 @@ TEST_F(BuiltInRemoval, TakesAnOlderInstallationOfOurOwnAwayUpToTheFolderThatExis
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 
   // The old version is forgotten: Back from the licence goes to the welcome page.
-  Press("Licence", 1205);
-  CancelOut("Welcome", 1115);
+  Press("Licence", IDC_LICENCE_BACK);
+  CancelOut("Welcome", IDC_WELCOME_CANCEL);
 }
 
 TEST_F(BuiltInRemoval, UpgradeRemovesTheOldVersionAndInstallsTheNewOne) {
@@ -376,15 +377,15 @@ TEST_F(BuiltInRemoval, UpgradeRemovesTheOldVersionAndInstallsTheNewOne) {
   RunBuiltInRemoval();
   EXPECT_FALSE(Exists(old));
   // The old version is gone: the normal route follows, into the default folder.
-  Press("Licence", 1206);
-  Press("Type", 1303);
-  Press("Desktop", 1510);
-  Press("Summary", 1606);
+  Press("Licence", IDC_LICENCE_AGREE);
+  Press("Type", IDC_TYPE_DEFAULT);
+  Press("Desktop", IDC_DESKTOP_NEXT);
+  Press("Summary", IDC_SUMMARY_INSTALL);
   HWND finish = driver_.WaitForNamedPage("Finish", 120000);
   ASSERT_NE(finish, nullptr) << "last page " << driver_.lastPage();
-  Driver::Click(finish, 1703);  // do not start the product
+  Driver::Click(finish, IDC_FINISH_RUN);  // do not start the product
   ::Sleep(200);
-  Press("Finish", 1707);
+  Press("Finish", IDC_FINISH_FINISH);
   ASSERT_TRUE(driver_.WaitForExit(60000));
 
   const std::wstring folder = SpecialFolder(CSIDL_PROGRAM_FILES) + L"\\Kelto Software\\Kelto Quorbel";
@@ -410,7 +411,7 @@ TEST_F(BuiltInRemoval, KeepsTheUsersFilesInTheOldFolder) {
   EXPECT_EQ(left, (std::vector<std::wstring>{L"Letters", L"My Letter.pdf", L"plugin-log.txt"}));
   EXPECT_NE(ReadText(folder + L"\\plugin-log.txt").find("UnPDFReaderPlugin.exe"), std::string::npos);
   EXPECT_EQ(ReadText(folder + L"\\Letters\\Old Letter.pdf"), "mine too");
-  CancelOut("Licence", 1207);
+  CancelOut("Licence", IDC_LICENCE_DISAGREE);
 }
 
 TEST_F(BuiltInRemoval, ARunningOldProgramStopsItWithTextNinetyEight) {
@@ -435,7 +436,7 @@ TEST_F(BuiltInRemoval, ARunningOldProgramStopsItWithTextNinetyEight) {
   Driver::Answer(box, IDOK);
   ASSERT_NE(driver_.WaitForNamedPage("Interrupted"), nullptr);
   EXPECT_EQ(ReadText(program), programBytes);
-  Press("Interrupted", 1807);
+  Press("Interrupted", IDC_INTERRUPTED_FINISH);
   EXPECT_TRUE(driver_.WaitForExit(20000));
   driver_.Kill();
   ::TerminateProcess(running.hProcess, 0);
@@ -455,7 +456,7 @@ TEST_F(BuiltInRemoval, ARunningOldProgramStopsItWithTextNinetyEight) {
   ASSERT_NE(driver_.WaitForNamedPage("Interrupted"), nullptr);
   EXPECT_EQ(ReadText(program), programBytes);
   ::CloseHandle(held);
-  Press("Interrupted", 1807);
+  Press("Interrupted", IDC_INTERRUPTED_FINISH);
   EXPECT_TRUE(driver_.WaitForExit(20000));
 }
 
@@ -473,7 +474,7 @@ TEST_F(BuiltInRemoval, ARecordThatNamesADriveRootIsRefusedAndNothingThereIsTouch
   EXPECT_EQ(ReadText(rootProgram), "not ours");
   EXPECT_EQ(ReadText(L"C:\\Readme.txt"), "not ours either");
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey));
-  Press("Interrupted", 1807);
+  Press("Interrupted", IDC_INTERRUPTED_FINISH);
   EXPECT_TRUE(driver_.WaitForExit(20000));
   ::DeleteFileW(rootProgram.c_str());
   ::DeleteFileW(L"C:\\Readme.txt");
@@ -546,13 +547,13 @@ TEST_F(InstallerService, RemovesThePackageOnceAndWaitsThenTheSecondVisitUsesTheP
   EXPECT_EQ(Log(), expected);
   // The record was not re-read: the old version is still there, so Back returns to its page.
   EXPECT_TRUE(Exists(std::wstring(kOldFolder) + L"\\Kelto Quorbel.exe"));
-  Press("Licence", 1205);
-  Press("Existing", 1092);
+  Press("Licence", IDC_LICENCE_BACK);
+  Press("Existing", IDC_EXISTING_NEXT);
   ASSERT_NE(driver_.WaitForNamedPage("Licence"), nullptr) << "last page " << driver_.lastPage();
   EXPECT_EQ(Log(), expected) << "the installer service runs only once";
   EXPECT_EQ(List(kOldFolder), std::vector<std::wstring>{L"Uninstall.exe"}) << "the old uninstaller ran";
-  Press("Licence", 1205);
-  CancelOut("Welcome", 1115);
+  Press("Licence", IDC_LICENCE_BACK);
+  CancelOut("Welcome", IDC_WELCOME_CANCEL);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "resources/ids.h"
 #include "tests/driver/walk.h"
 
 namespace {
@@ -90,76 +91,76 @@ TEST_P(Skins, PagesTakeTheirLanguagesLayout) {
   ASSERT_TRUE(driver_.Start(setup_));
   HWND welcome = Page("Welcome");
   ASSERT_NE(welcome, nullptr);
-  EXPECT_TRUE(At(welcome, 1100, 0, 0, 195, 340));
+  EXPECT_TRUE(At(welcome, IDC_WELCOME_PICTURE, 0, 0, 195, 340));
   if (skin == 3) {
-    EXPECT_TRUE(At(welcome, 1101, 233, 20, 270, 30));
-    EXPECT_TRUE(At(welcome, 1102, 211, 60, 312, 50));
+    EXPECT_TRUE(At(welcome, IDC_WELCOME_TITLE, 233, 20, 270, 30));
+    EXPECT_TRUE(At(welcome, IDC_WELCOME_INTRO, 211, 60, 312, 50));
   } else {
-    EXPECT_TRUE(At(welcome, 1101, 253, 20, 203, 32));
+    EXPECT_TRUE(At(welcome, IDC_WELCOME_TITLE, 253, 20, 203, 32));
   }
   if (skin == 4) {
-    EXPECT_TRUE(At(welcome, 1114, 320, 358, 99, 24));
-    EXPECT_TRUE(At(welcome, 1115, 425, 358, 99, 24));
+    EXPECT_TRUE(At(welcome, IDC_WELCOME_NEXT, 320, 358, 99, 24));
+    EXPECT_TRUE(At(welcome, IDC_WELCOME_CANCEL, 425, 358, 99, 24));
   } else if (skin != 3) {
-    EXPECT_TRUE(At(welcome, 1114, 329, 358, 88, 24));
+    EXPECT_TRUE(At(welcome, IDC_WELCOME_NEXT, 329, 358, 88, 24));
   }
-  EXPECT_TRUE(At(welcome, 1113, 9, 357, 160, 24));
-  Leave(welcome, 1114);
+  EXPECT_TRUE(At(welcome, IDC_WELCOME_FOOTER, 9, 357, 160, 24));
+  Leave(welcome, IDC_WELCOME_NEXT);
 
   HWND licence = Page("Licence");
   ASSERT_NE(licence, nullptr);
-  EXPECT_TRUE(At(licence, 1200, 0, 0, 529, 66));
+  EXPECT_TRUE(At(licence, IDC_LICENCE_BANNER, 0, 0, 529, 66));
   if (skin == 1) {
-    EXPECT_TRUE(At(licence, 1205, 197, 358, 100, 24));
+    EXPECT_TRUE(At(licence, IDC_LICENCE_BACK, 197, 358, 100, 24));
   }
   if (skin == 4) {
-    EXPECT_TRUE(At(licence, 1206, 309, 358, 98, 24));
+    EXPECT_TRUE(At(licence, IDC_LICENCE_AGREE, 309, 358, 98, 24));
   }
   if (skin == 0 || skin == 3) {
-    EXPECT_TRUE(At(licence, 1207, 425, 358, 88, 24));
+    EXPECT_TRUE(At(licence, IDC_LICENCE_DISAGREE, 425, 358, 88, 24));
   }
-  EXPECT_TRUE(ShowsFromTheTop(licence, 1202));
-  Leave(licence, 1206);
+  EXPECT_TRUE(ShowsFromTheTop(licence, IDC_LICENCE_TEXT));
+  Leave(licence, IDC_LICENCE_AGREE);
 
   HWND type = Page("Type");
   ASSERT_NE(type, nullptr);
   const int square = skin == 4 ? 77 : skin == 3 ? 75 : 66;
-  EXPECT_TRUE(At(type, 1303, 40, 150, square, square));
-  EXPECT_TRUE(At(type, 1304, 40, 230, square, square));
-  Leave(type, 1303);
+  EXPECT_TRUE(At(type, IDC_TYPE_DEFAULT, 40, 150, square, square));
+  EXPECT_TRUE(At(type, IDC_TYPE_CUSTOM, 40, 230, square, square));
+  Leave(type, IDC_TYPE_DEFAULT);
 
-  Leave(Page("Desktop"), 1510);
+  Leave(Page("Desktop"), IDC_DESKTOP_NEXT);
   HWND summary = Page("Summary");
   ASSERT_NE(summary, nullptr);
   if (skin == 4) {
-    EXPECT_TRUE(At(summary, 1602, 16, 146, 498, 188));
-    EXPECT_TRUE(At(summary, 1606, 293, 358, 112, 24));
+    EXPECT_TRUE(At(summary, IDC_SUMMARY_TEXT, 16, 146, 498, 188));
+    EXPECT_TRUE(At(summary, IDC_SUMMARY_INSTALL, 293, 358, 112, 24));
   } else {
-    EXPECT_TRUE(At(summary, 1602, 16, 126, 498, 188));
+    EXPECT_TRUE(At(summary, IDC_SUMMARY_TEXT, 16, 126, 498, 188));
   }
-  EXPECT_TRUE(ShowsFromTheTop(summary, 1602));
-  Leave(summary, 1606);
+  EXPECT_TRUE(ShowsFromTheTop(summary, IDC_SUMMARY_TEXT));
+  Leave(summary, IDC_SUMMARY_INSTALL);
 
   HWND progress = Page("Progress");
   ASSERT_NE(progress, nullptr);
-  EXPECT_FALSE(Driver::IsEnabled(progress, 1905));
-  EXPECT_FALSE(Driver::IsEnabled(progress, 1907));
+  EXPECT_FALSE(Driver::IsEnabled(progress, IDC_PROGRESS_BACK));
+  EXPECT_FALSE(Driver::IsEnabled(progress, IDC_PROGRESS_CANCEL));
   HWND finish = driver_.WaitForNamedPage("Finish", 60000);
   ASSERT_NE(finish, nullptr);
   Page("Finish");
   if (skin == 3) {
-    EXPECT_TRUE(At(finish, 1701, 300, 20, 120, 32));
+    EXPECT_TRUE(At(finish, IDC_FINISH_TITLE, 300, 20, 120, 32));
   } else {
-    EXPECT_TRUE(At(finish, 1701, 263, 20, 182, 32));
+    EXPECT_TRUE(At(finish, IDC_FINISH_TITLE, 263, 20, 182, 32));
   }
-  EXPECT_TRUE(Driver::IsChecked(finish, 1703));
-  EXPECT_TRUE(Driver::IsChecked(finish, 1709));
-  EXPECT_TRUE(Driver::IsChecked(finish, 1708));
-  EXPECT_FALSE(Driver::IsChecked(finish, 1704));
+  EXPECT_TRUE(Driver::IsChecked(finish, IDC_FINISH_RUN));
+  EXPECT_TRUE(Driver::IsChecked(finish, IDC_FINISH_DEFAULT_PDF));
+  EXPECT_TRUE(Driver::IsChecked(finish, IDC_FINISH_DEFAULT_PRINTER));
+  EXPECT_FALSE(Driver::IsChecked(finish, IDC_FINISH_README));
   // Nothing to run afterwards in this test: all four follow-up actions off.
-  for (int id : {1703, 1709, 1708}) Driver::Click(finish, id);
+  for (int id : {IDC_FINISH_RUN, IDC_FINISH_DEFAULT_PDF, IDC_FINISH_DEFAULT_PRINTER}) Driver::Click(finish, id);
   ::Sleep(200);
-  Leave(finish, 1707);
+  Leave(finish, IDC_FINISH_FINISH);
   EXPECT_TRUE(driver_.WaitForExit(30000));
 }
 

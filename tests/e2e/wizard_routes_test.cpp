@@ -1,6 +1,7 @@
 // The wizard driven from outside, as a user would: routes, cancel, and start-up refusals.
 #include <gtest/gtest.h>
 
+#include "resources/ids.h"
 #include "tests/driver/walk.h"
 
 namespace {
@@ -42,50 +43,50 @@ class Wizard : public ::testing::Test {
 std::wstring Wizard::setup_;
 
 TEST_F(Wizard, DefaultRouteFromWelcomeToEnd) {
-  ExpectWalk({{"Welcome", 1114},
-              {"Licence", 1206},
-              {"Type", 1303},
-              {"Desktop", 1510},
-              {"Summary", 1606},
+  ExpectWalk({{"Welcome", IDC_WELCOME_NEXT},
+              {"Licence", IDC_LICENCE_AGREE},
+              {"Type", IDC_TYPE_DEFAULT},
+              {"Desktop", IDC_DESKTOP_NEXT},
+              {"Summary", IDC_SUMMARY_INSTALL},
               {"Progress", 0},
-              {"Finish", 1707}});
+              {"Finish", IDC_FINISH_FINISH}});
   ExpectEnds();
   EXPECT_TRUE(gui::WaitForProductStarted()) << "Finish starts the product";
 }
 
 TEST_F(Wizard, CustomRouteGoesThroughDestination) {
-  ExpectWalk({{"Welcome", 1114},
-              {"Licence", 1206},
-              {"Type", 1304},
-              {"Destination", 1412},
-              {"Desktop", 1510},
-              {"Summary", 1606},
+  ExpectWalk({{"Welcome", IDC_WELCOME_NEXT},
+              {"Licence", IDC_LICENCE_AGREE},
+              {"Type", IDC_TYPE_CUSTOM},
+              {"Destination", IDC_DESTINATION_NEXT},
+              {"Desktop", IDC_DESKTOP_NEXT},
+              {"Summary", IDC_SUMMARY_INSTALL},
               {"Progress", 0},
-              {"Finish", 1707}});
+              {"Finish", IDC_FINISH_FINISH}});
   ExpectEnds();
   EXPECT_TRUE(gui::WaitForProductStarted());
 }
 
 TEST_F(Wizard, BackFromDesktopFollowsTheInstallType) {
-  ExpectWalk({{"Welcome", 1114},
-              {"Licence", 1206},
-              {"Type", 1304},        // Custom
-              {"Destination", 1412},
-              {"Desktop", 1509},     // Back: to Destination after Custom
-              {"Destination", 1411}, // Back: always to Type
-              {"Type", 1303},        // Default
-              {"Desktop", 1509},     // Back: to Type after Default
-              {"Type", 1309},        // Back to the licence
-              {"Licence", 1205},     // Back to the welcome page
-              {"Welcome", 1114},
-              {"Licence", 1206},
-              {"Type", 1303},
-              {"Desktop", 1510},
-              {"Summary", 1605},     // Back to Desktop
-              {"Desktop", 1510},
-              {"Summary", 1606},
+  ExpectWalk({{"Welcome", IDC_WELCOME_NEXT},
+              {"Licence", IDC_LICENCE_AGREE},
+              {"Type", IDC_TYPE_CUSTOM},  // Custom
+              {"Destination", IDC_DESTINATION_NEXT},
+              {"Desktop", IDC_DESKTOP_BACK},          // Back: to Destination after Custom
+              {"Destination", IDC_DESTINATION_BACK},  // Back: always to Type
+              {"Type", IDC_TYPE_DEFAULT},             // Default
+              {"Desktop", IDC_DESKTOP_BACK},          // Back: to Type after Default
+              {"Type", IDC_TYPE_BACK},                // Back to the licence
+              {"Licence", IDC_LICENCE_BACK},          // Back to the welcome page
+              {"Welcome", IDC_WELCOME_NEXT},
+              {"Licence", IDC_LICENCE_AGREE},
+              {"Type", IDC_TYPE_DEFAULT},
+              {"Desktop", IDC_DESKTOP_NEXT},
+              {"Summary", IDC_SUMMARY_BACK},  // Back to Desktop
+              {"Desktop", IDC_DESKTOP_NEXT},
+              {"Summary", IDC_SUMMARY_INSTALL},
               {"Progress", 0},
-              {"Finish", 1707}});
+              {"Finish", IDC_FINISH_FINISH}});
   ExpectEnds();
   EXPECT_TRUE(gui::WaitForProductStarted());
 }
@@ -93,7 +94,7 @@ TEST_F(Wizard, BackFromDesktopFollowsTheInstallType) {
 TEST_F(Wizard, CancelAnsweredNoKeepsThePageAndYesInterrupts) {
   HWND welcome = driver_.WaitForNamedPage("Welcome");
   ASSERT_NE(welcome, nullptr);
-  Driver::Click(welcome, 1115);
+  Driver::Click(welcome, IDC_WELCOME_CANCEL);
   HWND box = driver_.WaitForMessageBox();
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(Driver::MessageText(box), L"Are you sure you want to cancel Kelto Quorbel installation?");
@@ -105,11 +106,11 @@ TEST_F(Wizard, CancelAnsweredNoKeepsThePageAndYesInterrupts) {
   EXPECT_TRUE(::IsWindowVisible(welcome)) << "No must leave the page open";
   EXPECT_EQ(driver_.WaitForPage(), welcome);
 
-  Driver::Click(welcome, 1115);
+  Driver::Click(welcome, IDC_WELCOME_CANCEL);
   box = driver_.WaitForMessageBox();
   ASSERT_NE(box, nullptr);
   Driver::Answer(box, IDYES);
-  ExpectWalk({{"Interrupted", 1807}});
+  ExpectWalk({{"Interrupted", IDC_INTERRUPTED_FINISH}});
   ExpectEnds();
 }
 
@@ -126,14 +127,14 @@ TEST_F(Wizard, EscapeAndEnterDoNothingOnTheWelcomePage) {
   HWND box = driver_.WaitForMessageBox();
   ASSERT_NE(box, nullptr);
   Driver::Answer(box, IDYES);
-  ExpectWalk({{"Interrupted", 1807}});
+  ExpectWalk({{"Interrupted", IDC_INTERRUPTED_FINISH}});
   ExpectEnds();
 }
 
 TEST_F(Wizard, CloseBoxOnInterruptedEndsTheSetup) {
   HWND welcome = driver_.WaitForNamedPage("Welcome");
   ASSERT_NE(welcome, nullptr);
-  Driver::Click(welcome, 1115);
+  Driver::Click(welcome, IDC_WELCOME_CANCEL);
   HWND box = driver_.WaitForMessageBox();
   ASSERT_NE(box, nullptr);
   Driver::Answer(box, IDYES);
@@ -144,19 +145,23 @@ TEST_F(Wizard, CloseBoxOnInterruptedEndsTheSetup) {
 }
 
 TEST_F(Wizard, CloseBoxOnFinishEndsLikeFinishAndKeepsTheChoices) {
-  ExpectWalk({{"Welcome", 1114}, {"Licence", 1206}, {"Type", 1303}, {"Desktop", 1510}, {"Summary", 1606}});
+  ExpectWalk({{"Welcome", IDC_WELCOME_NEXT},
+              {"Licence", IDC_LICENCE_AGREE},
+              {"Type", IDC_TYPE_DEFAULT},
+              {"Desktop", IDC_DESKTOP_NEXT},
+              {"Summary", IDC_SUMMARY_INSTALL}});
   HWND finish = driver_.WaitForNamedPage("Finish", 60000);
   ASSERT_NE(finish, nullptr);
   // The readme box starts cleared; checking it and clearing it again flips the flag both ways.
-  EXPECT_FALSE(Driver::IsChecked(finish, 1704));
-  Driver::Click(finish, 1704);
+  EXPECT_FALSE(Driver::IsChecked(finish, IDC_FINISH_README));
+  Driver::Click(finish, IDC_FINISH_README);
   ::Sleep(200);
-  EXPECT_TRUE(Driver::IsChecked(finish, 1704));
-  Driver::Click(finish, 1704);
-  for (int id : {1703, 1709, 1708}) Driver::Click(finish, id);
+  EXPECT_TRUE(Driver::IsChecked(finish, IDC_FINISH_README));
+  Driver::Click(finish, IDC_FINISH_README);
+  for (int id : {IDC_FINISH_RUN, IDC_FINISH_DEFAULT_PDF, IDC_FINISH_DEFAULT_PRINTER}) Driver::Click(finish, id);
   ::Sleep(200);
-  EXPECT_FALSE(Driver::IsChecked(finish, 1704));
-  EXPECT_FALSE(Driver::IsChecked(finish, 1703));
+  EXPECT_FALSE(Driver::IsChecked(finish, IDC_FINISH_README));
+  EXPECT_FALSE(Driver::IsChecked(finish, IDC_FINISH_RUN));
   Driver::PressEscape(finish);
   ::Sleep(300);
   EXPECT_TRUE(::IsWindowVisible(finish)) << "Escape is discarded on the finish page";

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/ids.h"
 #include "tests/driver/system_state.h"
 #include "tests/driver/walk.h"
 
@@ -188,21 +189,26 @@ class Product : public ::testing::Test {
     HWND finish = driver_.WaitForNamedPage("Finish", 120000);
     ASSERT_NE(finish, nullptr) << "last page " << driver_.lastPage();
     if (!keepChoices) {
-      for (int id : {1703, 1709, 1708, 1704}) {
+      for (int id : {IDC_FINISH_RUN, IDC_FINISH_DEFAULT_PDF, IDC_FINISH_DEFAULT_PRINTER, IDC_FINISH_README}) {
         if (Driver::IsChecked(finish, id)) Driver::Click(finish, id);
       }
       ::Sleep(200);
-      for (int id : {1703, 1709, 1708, 1704}) ASSERT_FALSE(Driver::IsChecked(finish, id)) << id;
+      for (int id : {IDC_FINISH_RUN, IDC_FINISH_DEFAULT_PDF, IDC_FINISH_DEFAULT_PRINTER, IDC_FINISH_README})
+        ASSERT_FALSE(Driver::IsChecked(finish, id)) << id;
     }
     Driver::Screenshot(finish, gui::JoinPath(ShotFolder(), L"Finish.png"));
-    Driver::Click(finish, 1707);
+    Driver::Click(finish, IDC_FINISH_FINISH);
     ExpectEnds();
   }
 
   // The default route from Welcome to an ended setup.
   void InstallDefault(bool keepChoices = true) {
     Start();
-    Walk({{"Welcome", 1114}, {"Licence", 1206}, {"Type", 1303}, {"Desktop", 1510}, {"Summary", 1606}});
+    Walk({{"Welcome", IDC_WELCOME_NEXT},
+          {"Licence", IDC_LICENCE_AGREE},
+          {"Type", IDC_TYPE_DEFAULT},
+          {"Desktop", IDC_DESKTOP_NEXT},
+          {"Summary", IDC_SUMMARY_INSTALL}});
     PressFinish(keepChoices);
   }
 
@@ -373,10 +379,10 @@ TEST_F(Product, DefaultRouteInstallsTheWholeProduct) {
 TEST_F(Product, CustomRouteInstallsIntoANewFolder) {
   const std::wstring folder = L"D:\\Apps\\PDF Tools\\Quorbel";
   Start();
-  Walk({{"Welcome", 1114}, {"Licence", 1206}, {"Type", 1304}});
+  Walk({{"Welcome", IDC_WELCOME_NEXT}, {"Licence", IDC_LICENCE_AGREE}, {"Type", IDC_TYPE_CUSTOM}});
   const std::string chosen = gui::ChooseNewFolder(driver_, folder);
   ASSERT_TRUE(chosen.empty()) << chosen;
-  Walk({{"Desktop", 1510}, {"Summary", 1606}});
+  Walk({{"Desktop", IDC_DESKTOP_NEXT}, {"Summary", IDC_SUMMARY_INSTALL}});
   PressFinish(true);
 
   Expected e;
@@ -392,12 +398,21 @@ TEST_F(Product, CancelOnEveryKindOfPageLeavesTheSystemAlone) {
     int cancel;
   };
   const std::vector<Case> cases = {
-      {{}, "Welcome", 1115},
-      {{{"Welcome", 1114}}, "Licence", 1207},
-      {{{"Welcome", 1114}, {"Licence", 1206}}, "Type", 1310},
-      {{{"Welcome", 1114}, {"Licence", 1206}, {"Type", 1304}}, "Destination", 1413},
-      {{{"Welcome", 1114}, {"Licence", 1206}, {"Type", 1303}}, "Desktop", 1502},
-      {{{"Welcome", 1114}, {"Licence", 1206}, {"Type", 1303}, {"Desktop", 1510}}, "Summary", 1607},
+      {{}, "Welcome", IDC_WELCOME_CANCEL},
+      {{{"Welcome", IDC_WELCOME_NEXT}}, "Licence", IDC_LICENCE_DISAGREE},
+      {{{"Welcome", IDC_WELCOME_NEXT}, {"Licence", IDC_LICENCE_AGREE}}, "Type", IDC_TYPE_CANCEL},
+      {{{"Welcome", IDC_WELCOME_NEXT}, {"Licence", IDC_LICENCE_AGREE}, {"Type", IDC_TYPE_CUSTOM}},
+       "Destination",
+       IDC_DESTINATION_CANCEL},
+      {{{"Welcome", IDC_WELCOME_NEXT}, {"Licence", IDC_LICENCE_AGREE}, {"Type", IDC_TYPE_DEFAULT}},
+       "Desktop",
+       IDC_DESKTOP_CANCEL},
+      {{{"Welcome", IDC_WELCOME_NEXT},
+        {"Licence", IDC_LICENCE_AGREE},
+        {"Type", IDC_TYPE_DEFAULT},
+        {"Desktop", IDC_DESKTOP_NEXT}},
+       "Summary",
+       IDC_SUMMARY_CANCEL},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.page);
@@ -411,9 +426,10 @@ TEST_F(Product, CancelOnEveryKindOfPageLeavesTheSystemAlone) {
     Driver::Answer(box, IDYES);
     HWND interrupted = driver_.WaitForNamedPage("Interrupted");
     ASSERT_NE(interrupted, nullptr) << "last " << driver_.lastPage();
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(Driver::ItemText(interrupted, 1802 + i), gui::kInterruptedTexts[i]);
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ(Driver::ItemText(interrupted, IDC_INTERRUPTED_TEXT1 + i), gui::kInterruptedTexts[i]);
     Driver::Screenshot(interrupted, gui::JoinPath(ShotFolder(), gui::Widen(c.page) + L"-Interrupted.png"));
-    Driver::Click(interrupted, 1807);
+    Driver::Click(interrupted, IDC_INTERRUPTED_FINISH);
     ExpectEnds();
     ExpectNothingInstalled();
     EXPECT_FALSE(sys::Exists(L"D:\\Apps")) << "the destination page creates no folder when cancelled";
@@ -436,14 +452,17 @@ TEST_F(Product, ReinstallOverTheSameVersionGoesThroughTheOldUninstaller) {
   tempBefore_ = TempEntries();
 
   Start();
-  Press("Welcome", 1114);
+  Press("Welcome", IDC_WELCOME_NEXT);
   HWND existing = driver_.WaitForNamedPage("Existing");
   ASSERT_NE(existing, nullptr) << "last " << driver_.lastPage();
   Driver::Screenshot(existing, gui::JoinPath(ShotFolder(), L"Existing.png"));
-  Driver::Click(existing, 1092);
+  Driver::Click(existing, IDC_EXISTING_NEXT);
   // The installed Uninstall.exe takes the old installation away, reporting over the pipe; the route then goes
   // on as for a first installation.
-  Walk({{"Licence", 1206}, {"Type", 1303}, {"Desktop", 1510}, {"Summary", 1606}});
+  Walk({{"Licence", IDC_LICENCE_AGREE},
+        {"Type", IDC_TYPE_DEFAULT},
+        {"Desktop", IDC_DESKTOP_NEXT},
+        {"Summary", IDC_SUMMARY_INSTALL}});
   PressFinish(true);
   ExpectComplete(Expected{});
 }
@@ -459,14 +478,18 @@ TEST_F(Product, LanguageRouteInstallsInTheChosenLanguage) {
   HWND dialog = driver_.WaitForPage();
   ASSERT_NE(dialog, nullptr);
   ASSERT_EQ(driver_.lastPage(), "Language");
-  Driver::SelectComboItem(dialog, 1002, 1);  // French
+  Driver::SelectComboItem(dialog, IDC_LANGUAGE_LIST, 1);  // French
   ::Sleep(300);
   Driver::Screenshot(dialog, gui::JoinPath(ShotFolder(), L"Language.png"));
-  Driver::Click(dialog, 1003);
+  Driver::Click(dialog, IDC_LANGUAGE_OK);
   HWND welcome = driver_.WaitForNamedPage("Welcome");
   ASSERT_NE(welcome, nullptr);
-  EXPECT_EQ(Driver::ItemText(welcome, 1102).rfind(L"Le programme d'installation", 0), 0u);
-  Walk({{"Welcome", 1114}, {"Licence", 1206}, {"Type", 1303}, {"Desktop", 1510}, {"Summary", 1606}});
+  EXPECT_EQ(Driver::ItemText(welcome, IDC_WELCOME_INTRO).rfind(L"Le programme d'installation", 0), 0u);
+  Walk({{"Welcome", IDC_WELCOME_NEXT},
+        {"Licence", IDC_LICENCE_AGREE},
+        {"Type", IDC_TYPE_DEFAULT},
+        {"Desktop", IDC_DESKTOP_NEXT},
+        {"Summary", IDC_SUMMARY_INSTALL}});
   PressFinish(true);
 
   Expected e;
@@ -489,7 +512,11 @@ TEST_F(Product, KilledDuringProgressThenRunAgainEndsComplete) {
     sys::ScopedEnvironment slow(L"KELTO_PLUGIN_DELAY_MS", L"30000");
     Start();
   }
-  Walk({{"Welcome", 1114}, {"Licence", 1206}, {"Type", 1303}, {"Desktop", 1510}, {"Summary", 1606}});
+  Walk({{"Welcome", IDC_WELCOME_NEXT},
+        {"Licence", IDC_LICENCE_AGREE},
+        {"Type", IDC_TYPE_DEFAULT},
+        {"Desktop", IDC_DESKTOP_NEXT},
+        {"Summary", IDC_SUMMARY_INSTALL}});
   HWND progress = driver_.WaitForNamedPage("Progress", 30000);
   ASSERT_NE(progress, nullptr) << "last " << driver_.lastPage();
   // Killed once the product files are copied, while the printer and the components are set up; the records

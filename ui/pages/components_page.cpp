@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "core/page_result.h"
+#include "resources/ids.h"
 #include "ui/pages/page_host.h"
 #include "ui/pages/pages.h"
 
@@ -23,18 +24,20 @@ void SetChecked(HWND tree, HTREEITEM item) {
 }
 }  // namespace
 
-ComponentsPage::ComponentsPage(PageHost& host) : WizardPage(107, host) {
-  frame_ = {Picture::Banner, 1029, Title::None, 0, 1030, 1031};
-  buttons_ = {{1032, 6, kResultBack}, {1033, 7, kResultNext}, {1034, 8, kAskCancel}};
+ComponentsPage::ComponentsPage(PageHost& host) : WizardPage(IDD_COMPONENTS, host) {
+  frame_ = {Picture::Banner, IDC_COMPONENTS_BANNER, Title::None, 0, IDC_COMPONENTS_SEPARATOR, IDC_COMPONENTS_FOOTER};
+  buttons_ = {{IDC_COMPONENTS_BACK, 6, kResultBack},
+              {IDC_COMPONENTS_NEXT, 7, kResultNext},
+              {IDC_COMPONENTS_CANCEL, 8, kAskCancel}};
   closeBox_ = CloseBox::Nothing;
 }
 
 void ComponentsPage::InitPage() {
-  SetTextAt(1035, 35, {16, 80, 494, 40});
-  SetTextAt(1036, 36, {16, 140, 170, 20});
-  PlaceItem(1039, {200, 135, 313, 189});
-  PlaceItem(1040, {201, 145, 310, 174});
-  HWND tree = Item(1040);
+  SetTextAt(IDC_COMPONENTS_INTRO, 35, {16, 80, 494, 40});
+  SetTextAt(IDC_COMPONENTS_TREE_LABEL, 36, {16, 140, 170, 20});
+  PlaceItem(IDC_COMPONENTS_GROUP, {200, 135, 313, 189});
+  PlaceItem(IDC_COMPONENTS_TREE, {201, 145, 310, 174});
+  HWND tree = Item(IDC_COMPONENTS_TREE);
   // The check-box images of a tree from a template exist only once the style is set again at run time;
   // before that, check marks set during initialisation are lost.
   const LONG_PTR style = ::GetWindowLongPtrW(tree, GWL_STYLE);
@@ -50,7 +53,7 @@ void ComponentsPage::InitPage() {
     HTREEITEM item = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     if (item) SetChecked(tree, item);
   }
-  SetTextAt(1037, 37, {16, 305, 170, 20});
+  SetTextAt(IDC_COMPONENTS_SPACE, 37, {16, 305, 170, 20});
   ::SetTimer(hwnd(), kCheckTimer, 100, nullptr);
 }
 
@@ -58,7 +61,7 @@ void ComponentsPage::InitPage() {
 void ComponentsPage::OnTimer(UINT_PTR id) {
   if (id != kCheckTimer) return;
   ::KillTimer(hwnd(), kCheckTimer);
-  HWND tree = Item(1040);
+  HWND tree = Item(IDC_COMPONENTS_TREE);
   auto first = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0));
   if (first) SetChecked(tree, first);
 }

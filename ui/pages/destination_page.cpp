@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "core/page_result.h"
+#include "resources/ids.h"
 #include "ui/pages/page_host.h"
 #include "framework/base/handles.h"
 #include "ui/pages/destination_checks.h"
@@ -90,23 +91,26 @@ std::wstring WithBackslash(std::wstring folder) {
 
 }  // namespace
 
-DestinationPage::DestinationPage(PageHost& host) : WizardPage(108, host) {
-  frame_ = {Picture::Banner, 1400, Title::None, 0, 1409, 1410};
-  buttons_ = {{1403, 13, kOwnAction}, {1411, 6, kResultBack}, {1412, 7, kResultNext}, {1413, 8, kAskCancel}};
+DestinationPage::DestinationPage(PageHost& host) : WizardPage(IDD_DESTINATION, host) {
+  frame_ = {Picture::Banner, IDC_DESTINATION_BANNER, Title::None, 0, IDC_DESTINATION_SEPARATOR, IDC_DESTINATION_FOOTER};
+  buttons_ = {{IDC_DESTINATION_BROWSE, 13, kOwnAction},
+              {IDC_DESTINATION_BACK, 6, kResultBack},
+              {IDC_DESTINATION_NEXT, 7, kResultNext},
+              {IDC_DESTINATION_CANCEL, 8, kAskCancel}};
 }
 
 void DestinationPage::InitPage() {
   const bool japanese = skin() == kJapanese;
-  SetTextAt(1401, 39, {16, 80, 497, 22});
-  SetItemText(1402, host_.Options().installFolder);
-  PlaceItem(1402, japanese ? Rect{16, 110, 396, 22} : Rect{16, 110, 406, 22});
-  SetTextAt(1404, 40, {16, 140, 497, 148});
-  PlaceItem(1405, {28, 160, 471, 114});
-  PlaceItem(1406, {27, 274, 474, 1});
-  PlaceItem(1407, {499, 160, 1, 115});
-  SetTextAt(1408, 37, {16, 302, 492, 22});
+  SetTextAt(IDC_DESTINATION_INTRO, 39, {16, 80, 497, 22});
+  SetItemText(IDC_DESTINATION_FOLDER, host_.Options().installFolder);
+  PlaceItem(IDC_DESTINATION_FOLDER, japanese ? Rect{16, 110, 396, 22} : Rect{16, 110, 406, 22});
+  SetTextAt(IDC_DESTINATION_GROUP, 40, {16, 140, 497, 148});
+  PlaceItem(IDC_DESTINATION_DRIVES, {28, 160, 471, 114});
+  PlaceItem(IDC_DESTINATION_DRIVES_BOTTOM, {27, 274, 474, 1});
+  PlaceItem(IDC_DESTINATION_DRIVES_RIGHT, {499, 160, 1, 115});
+  SetTextAt(IDC_DESTINATION_SPACE, 37, {16, 302, 492, 22});
 
-  HWND list = Item(1405);
+  HWND list = Item(IDC_DESTINATION_DRIVES);
   ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
   const struct {
     unsigned textId;
@@ -134,7 +138,7 @@ std::vector<WizardPage::Rect> DestinationPage::ButtonPlaces() const {
 }
 
 void DestinationPage::FillDrives() {
-  HWND list = Item(1405);
+  HWND list = Item(IDC_DESTINATION_DRIVES);
   ::SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
   int rows = 0;
   for (const std::wstring& root : DriveRoots(520)) {
@@ -155,7 +159,7 @@ void DestinationPage::FillDrives() {
 }
 
 void DestinationPage::OnOwnButton(int buttonId) {
-  if (buttonId == 1403) Browse();
+  if (buttonId == IDC_DESTINATION_BROWSE) Browse();
 }
 
 void DestinationPage::Browse() {
@@ -171,11 +175,11 @@ void DestinationPage::Browse() {
     if (::SHGetPathFromIDListW(chosen, path)) host_.Options().installFolder = WithBackslash(path);
     ::CoTaskMemFree(chosen);
   }
-  SetItemText(1402, host_.Options().installFolder);
+  SetItemText(IDC_DESTINATION_FOLDER, host_.Options().installFolder);
 }
 
 void DestinationPage::ChooseDrive() {
-  HWND list = Item(1405);
+  HWND list = Item(IDC_DESTINATION_DRIVES);
   wchar_t name[8] = L"";
   for (int row = -1; (row = static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, row, LVNI_SELECTED))) != -1;) {
     LVITEMW cell{};
@@ -184,14 +188,14 @@ void DestinationPage::ChooseDrive() {
     cell.cchTextMax = 8;
     ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&cell));
     host_.Options().installFolder = WithBackslash(name);
-    SetItemText(1402, host_.Options().installFolder);
+    SetItemText(IDC_DESTINATION_FOLDER, host_.Options().installFolder);
   }
 }
 
 INT_PTR DestinationPage::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
   if (msg == WM_NOTIFY) {
     const auto* header = reinterpret_cast<const NMHDR*>(lp);
-    if (header->idFrom == 1405 && header->code == NM_CLICK) {
+    if (header->idFrom == IDC_DESTINATION_DRIVES && header->code == NM_CLICK) {
       ChooseDrive();
       ::SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, 0);
       handled = true;
@@ -202,13 +206,13 @@ INT_PTR DestinationPage::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled
 }
 
 bool DestinationPage::BeforeEnd(int buttonId, int code) {
-  if (buttonId == 1412 && code == kResultNext) return Validate();
+  if (buttonId == IDC_DESTINATION_NEXT && code == kResultNext) return Validate();
   return true;
 }
 
 bool DestinationPage::Validate() {
   SetupOptions& o = host_.Options();
-  HWND edit = Item(1402);
+  HWND edit = Item(IDC_DESTINATION_FOLDER);
   const int length = ::GetWindowTextLengthW(edit);
   std::wstring typed(static_cast<size_t>(length) + 1, L'\0');
   ::GetWindowTextW(edit, &typed[0], length + 1);

@@ -1,5 +1,6 @@
 // Welcome, licence agreement and install type.
 #include "core/page_result.h"
+#include "resources/ids.h"
 #include "ui/pages/page_host.h"
 #include "ui/pages/pages.h"
 
@@ -9,19 +10,20 @@ constexpr int kKorean = 3;
 constexpr int kFrench = 1;
 }  // namespace
 
-WelcomePage::WelcomePage(PageHost& host) : WizardPage(104, host) {
-  frame_ = {Picture::Side, 1100, Title::Welcome, 1101, 1112, 1113};
-  buttons_ = {{1114, 7, kResultNext}, {1115, 8, kAskCancel}};
+WelcomePage::WelcomePage(PageHost& host) : WizardPage(IDD_WELCOME, host) {
+  frame_ = {Picture::Side,     IDC_WELCOME_PICTURE,   Title::Welcome,
+            IDC_WELCOME_TITLE, IDC_WELCOME_SEPARATOR, IDC_WELCOME_FOOTER};
+  buttons_ = {{IDC_WELCOME_NEXT, 7, kResultNext}, {IDC_WELCOME_CANCEL, 8, kAskCancel}};
 }
 
 void WelcomePage::InitPage() {
-  SetTextAt(1102, 18, skin() == kKorean ? Rect{211, 60, 312, 50} : Rect{211, 60, 302, 50});
-  SetTextAt(1103, 19, {211, 115, 302, 20});
-  for (int i = 0; i < 6; ++i) SetTextAt(1104 + i, 20 + i, {211, 135 + 20 * i, 302, 20});
-  SetTextAt(1110, 26, {211, 255, 302, 20});
-  moreLink_.Attach(hwnd(), 1110);
+  SetTextAt(IDC_WELCOME_INTRO, 18, skin() == kKorean ? Rect{211, 60, 312, 50} : Rect{211, 60, 302, 50});
+  SetTextAt(IDC_WELCOME_FEATURES, 19, {211, 115, 302, 20});
+  for (int i = 0; i < 6; ++i) SetTextAt(IDC_WELCOME_FEATURE1 + i, 20 + i, {211, 135 + 20 * i, 302, 20});
+  SetTextAt(IDC_WELCOME_MORE, 26, {211, 255, 302, 20});
+  moreLink_.Attach(hwnd(), IDC_WELCOME_MORE);
   moreLink_.url = host_.Text(4);
-  SetTextAt(1111, 27, {211, 294, 302, 40});
+  SetTextAt(IDC_WELCOME_COPYRIGHT, 27, {211, 294, 302, 40});
 }
 
 std::vector<WizardPage::Rect> WelcomePage::ButtonPlaces() const {
@@ -33,9 +35,10 @@ std::vector<WizardPage::Rect> WelcomePage::ButtonPlaces() const {
   return WizardPage::ButtonPlaces();
 }
 
-ExistingVersionPage::ExistingVersionPage(PageHost& host) : WizardPage(114, host) {
-  frame_ = {Picture::Side, 1087, Title::None, 0, 1090, 1091};
-  buttons_ = {{1094, 6, kResultBack}, {1092, 7, kResultNext}, {1093, 8, kAskCancel}};
+ExistingVersionPage::ExistingVersionPage(PageHost& host) : WizardPage(IDD_EXISTING, host) {
+  frame_ = {Picture::Side, IDC_EXISTING_PICTURE, Title::None, 0, IDC_EXISTING_SEPARATOR, IDC_EXISTING_FOOTER};
+  buttons_ = {
+      {IDC_EXISTING_BACK, 6, kResultBack}, {IDC_EXISTING_NEXT, 7, kResultNext}, {IDC_EXISTING_CANCEL, 8, kAskCancel}};
 }
 
 void ExistingVersionPage::InitPage() {
@@ -45,8 +48,8 @@ void ExistingVersionPage::InitPage() {
     case 2: textId = 30; break;
     case 3: textId = 29; break;
   }
-  SetItemText(1089, textId ? host_.Text(textId) : std::wstring());
-  PlaceItem(1089, {211, 60, 302, 264});
+  SetItemText(IDC_EXISTING_TEXT, textId ? host_.Text(textId) : std::wstring());
+  PlaceItem(IDC_EXISTING_TEXT, {211, 60, 302, 264});
 }
 
 std::vector<WizardPage::Rect> ExistingVersionPage::ButtonPlaces() const {
@@ -54,9 +57,10 @@ std::vector<WizardPage::Rect> ExistingVersionPage::ButtonPlaces() const {
   return WizardPage::ButtonPlaces();
 }
 
-LicenseAgreementPage::LicenseAgreementPage(PageHost& host) : WizardPage(105, host) {
-  frame_ = {Picture::Banner, 1200, Title::None, 0, 1203, 1204};
-  buttons_ = {{1205, 6, kResultBack}, {1206, 9, kResultNext}, {1207, 10, kAskCancel}};
+LicenseAgreementPage::LicenseAgreementPage(PageHost& host) : WizardPage(IDD_LICENCE, host) {
+  frame_ = {Picture::Banner, IDC_LICENCE_BANNER, Title::None, 0, IDC_LICENCE_SEPARATOR, IDC_LICENCE_FOOTER};
+  buttons_ = {
+      {IDC_LICENCE_BACK, 6, kResultBack}, {IDC_LICENCE_AGREE, 9, kResultNext}, {IDC_LICENCE_DISAGREE, 10, kAskCancel}};
 }
 
 void LicenseAgreementPage::LoadLicence() {
@@ -73,10 +77,10 @@ void LicenseAgreementPage::LoadLicence() {
 // The agreement is English; the other languages show their text 97.
 void LicenseAgreementPage::InitPage() {
   LoadLicence();
-  SetTextAt(1201, 31, {16, 80, 494, 20});
-  licenceEdit_.Attach(hwnd(), 1202);
-  SetItemText(1202, skin() == 0 ? licence_ : host_.Text(97));
-  PlaceItem(1202, {16, 110, 498, 214});
+  SetTextAt(IDC_LICENCE_INTRO, 31, {16, 80, 494, 20});
+  licenceEdit_.Attach(hwnd(), IDC_LICENCE_TEXT);
+  SetItemText(IDC_LICENCE_TEXT, skin() == 0 ? licence_ : host_.Text(97));
+  PlaceItem(IDC_LICENCE_TEXT, {16, 110, 498, 214});
 }
 
 std::vector<WizardPage::Rect> LicenseAgreementPage::ButtonPlaces() const {
@@ -85,17 +89,20 @@ std::vector<WizardPage::Rect> LicenseAgreementPage::ButtonPlaces() const {
   return WizardPage::ButtonPlaces();
 }
 
-InstallTypePage::InstallTypePage(PageHost& host) : WizardPage(106, host) {
-  frame_ = {Picture::Banner, 1300, Title::None, 0, 1307, 1308};
-  buttons_ = {{1303, 11, kResultDefault}, {1304, 12, kResultCustom}, {1309, 6, kResultBack}, {1310, 8, kAskCancel}};
+InstallTypePage::InstallTypePage(PageHost& host) : WizardPage(IDD_TYPE, host) {
+  frame_ = {Picture::Banner, IDC_TYPE_BANNER, Title::None, 0, IDC_TYPE_SEPARATOR, IDC_TYPE_FOOTER};
+  buttons_ = {{IDC_TYPE_DEFAULT, 11, kResultDefault},
+              {IDC_TYPE_CUSTOM, 12, kResultCustom},
+              {IDC_TYPE_BACK, 6, kResultBack},
+              {IDC_TYPE_CANCEL, 8, kAskCancel}};
 }
 
 void InstallTypePage::InitPage() {
   const int side = skin() == kJapanese ? 77 : skin() == kKorean ? 75 : 66;
-  PlaceItem(1301, {16, 74, 498, 250});
-  SetTextAt(1302, 32, {32, 96, 480, 40});
-  SetTextAt(1305, 33, {120, 172, 366, 40});
-  SetTextAt(1306, 34, {120, 245, 366, 40});
+  PlaceItem(IDC_TYPE_GROUP, {16, 74, 498, 250});
+  SetTextAt(IDC_TYPE_INTRO, 32, {32, 96, 480, 40});
+  SetTextAt(IDC_TYPE_DEFAULT_TEXT, 33, {120, 172, 366, 40});
+  SetTextAt(IDC_TYPE_CUSTOM_TEXT, 34, {120, 245, 366, 40});
   squareSide_ = side;
 }
 

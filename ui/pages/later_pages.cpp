@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "core/page_result.h"
+#include "resources/ids.h"
 #include "ui/pages/page_host.h"
 #include "ui/pages/pages.h"
 #include "ui/pages/summary_text.h"
@@ -19,17 +20,17 @@ struct FlagBox {
 };
 
 const FlagBox kDesktopBoxes[] = {
-    {1503, 46, &SetupOptions::desktopShortcut},
-    {1504, 47, &SetupOptions::startMenuIcon},
-    {1505, 48, &SetupOptions::quickLaunchIcon},
-    {1506, 49, &SetupOptions::allUsers},
+    {IDC_DESKTOP_SHORTCUT, 46, &SetupOptions::desktopShortcut},
+    {IDC_DESKTOP_START_MENU, 47, &SetupOptions::startMenuIcon},
+    {IDC_DESKTOP_QUICK_LAUNCH, 48, &SetupOptions::quickLaunchIcon},
+    {IDC_DESKTOP_ALL_USERS, 49, &SetupOptions::allUsers},
 };
 
 const FlagBox kFinishBoxes[] = {
-    {1703, 74, &SetupOptions::runProgram},
-    {1709, 117, &SetupOptions::setDefaultPdfHandler},
-    {1708, 92, &SetupOptions::setDefaultPrinter},
-    {1704, 75, &SetupOptions::viewReadme},
+    {IDC_FINISH_RUN, 74, &SetupOptions::runProgram},
+    {IDC_FINISH_DEFAULT_PDF, 117, &SetupOptions::setDefaultPdfHandler},
+    {IDC_FINISH_DEFAULT_PRINTER, 92, &SetupOptions::setDefaultPrinter},
+    {IDC_FINISH_README, 75, &SetupOptions::viewReadme},
 };
 
 void ShowFlag(HWND dialog, int id, int value) { ::CheckDlgButton(dialog, id, value == 1 ? BST_CHECKED : BST_UNCHECKED); }
@@ -56,13 +57,14 @@ std::wstring OwnFolderLine() {
 
 }  // namespace
 
-DesktopSettingsPage::DesktopSettingsPage(PageHost& host) : WizardPage(109, host) {
-  frame_ = {Picture::Banner, 1500, Title::None, 0, 1507, 1508};
-  buttons_ = {{1509, 6, kResultBack}, {1510, 7, kResultNext}, {1502, 8, kAskCancel}};
+DesktopSettingsPage::DesktopSettingsPage(PageHost& host) : WizardPage(IDD_DESKTOP, host) {
+  frame_ = {Picture::Banner, IDC_DESKTOP_BANNER, Title::None, 0, IDC_DESKTOP_SEPARATOR, IDC_DESKTOP_FOOTER};
+  buttons_ = {
+      {IDC_DESKTOP_BACK, 6, kResultBack}, {IDC_DESKTOP_NEXT, 7, kResultNext}, {IDC_DESKTOP_CANCEL, 8, kAskCancel}};
 }
 
 void DesktopSettingsPage::InitPage() {
-  SetTextAt(1501, 45, {16, 100, 497, 148});
+  SetTextAt(IDC_DESKTOP_GROUP, 45, {16, 100, 497, 148});
   const Rect places[] = {{48, 130, 350, 16}, {48, 170, 350, 16}, {48, 210, 350, 16}, {18, 287, 300, 16}};
   for (size_t i = 0; i < 4; ++i) {
     SetTextAt(kDesktopBoxes[i].id, kDesktopBoxes[i].textId, places[i]);
@@ -76,39 +78,43 @@ std::vector<WizardPage::Rect> DesktopSettingsPage::ButtonPlaces() const {
 
 void DesktopSettingsPage::OnOwnButton(int buttonId) { ToggleFlag(hwnd(), host_.Options(), kDesktopBoxes, buttonId); }
 
-SummaryPage::SummaryPage(PageHost& host) : WizardPage(110, host) {
-  frame_ = {Picture::Banner, 1600, Title::None, 0, 1603, 1604};
-  buttons_ = {{1605, 6, kResultBack}, {1606, 14, kResultInstall}, {1607, 8, kAskCancel}};
+SummaryPage::SummaryPage(PageHost& host) : WizardPage(IDD_SUMMARY, host) {
+  frame_ = {Picture::Banner, IDC_SUMMARY_BANNER, Title::None, 0, IDC_SUMMARY_SEPARATOR, IDC_SUMMARY_FOOTER};
+  buttons_ = {{IDC_SUMMARY_BACK, 6, kResultBack},
+              {IDC_SUMMARY_INSTALL, 14, kResultInstall},
+              {IDC_SUMMARY_CANCEL, 8, kAskCancel}};
 }
 
 void SummaryPage::InitPage() {
   const bool japanese = skin() == kJapanese;
-  SetTextAt(1601, 50, japanese ? Rect{16, 80, 497, 58} : Rect{16, 80, 497, 38});
-  summaryEdit_.Attach(hwnd(), 1602);
+  SetTextAt(IDC_SUMMARY_INTRO, 50, japanese ? Rect{16, 80, 497, 58} : Rect{16, 80, 497, 38});
+  summaryEdit_.Attach(hwnd(), IDC_SUMMARY_TEXT);
   const SetupOptions& o = host_.Options();
   const SummaryChoices choices{o.installFolder, o.desktopShortcut, o.startMenuIcon, o.quickLaunchIcon};
-  SetItemText(1602, BuildSummaryText(choices, [this](unsigned id) { return host_.Text(id); }, OwnFolderLine()));
-  PlaceItem(1602, japanese ? Rect{16, 146, 498, 188} : Rect{16, 126, 498, 188});
+  SetItemText(IDC_SUMMARY_TEXT, BuildSummaryText(
+                                    choices, [this](unsigned id) { return host_.Text(id); }, OwnFolderLine()));
+  PlaceItem(IDC_SUMMARY_TEXT, japanese ? Rect{16, 146, 498, 188} : Rect{16, 126, 498, 188});
 }
 
 std::vector<WizardPage::Rect> SummaryPage::ButtonPlaces() const {
   return skin() == kJapanese ? JapaneseRow() : WizardPage::ButtonPlaces();
 }
 
-ProgressPage::ProgressPage(PageHost& host) : WizardPage(113, host) {
-  frame_ = {Picture::Banner, 1900, Title::None, 0, 1903, 1904};
-  buttons_ = {{1905, 6, kResultBack}, {1906, 7, kResultNext}, {1907, 8, kAskCancel}};
+ProgressPage::ProgressPage(PageHost& host) : WizardPage(IDD_PROGRESS, host) {
+  frame_ = {Picture::Banner, IDC_PROGRESS_BANNER, Title::None, 0, IDC_PROGRESS_SEPARATOR, IDC_PROGRESS_FOOTER};
+  buttons_ = {
+      {IDC_PROGRESS_BACK, 6, kResultBack}, {IDC_PROGRESS_NEXT, 7, kResultNext}, {IDC_PROGRESS_CANCEL, 8, kAskCancel}};
   closeBox_ = CloseBox::Nothing;
 }
 
 void ProgressPage::InitPage() {
-  SetTextAt(1901, 57, {16, 182, 498, 22});
-  PlaceItem(1908, {16, 206, 498, 16});
-  ::SendDlgItemMessageW(hwnd(), 1908, PBM_SETRANGE32, 0, 100);
-  ::SendDlgItemMessageW(hwnd(), 1908, PBM_SETPOS, 0, 0);
-  hiddenEdit_.Attach(hwnd(), 1902);
-  PlaceItem(1902, {16, 170, 498, 144});
-  for (int id : {1905, 1906, 1907}) ::EnableWindow(Item(id), FALSE);
+  SetTextAt(IDC_PROGRESS_STATUS, 57, {16, 182, 498, 22});
+  PlaceItem(IDC_PROGRESS_BAR, {16, 206, 498, 16});
+  ::SendDlgItemMessageW(hwnd(), IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, 100);
+  ::SendDlgItemMessageW(hwnd(), IDC_PROGRESS_BAR, PBM_SETPOS, 0, 0);
+  hiddenEdit_.Attach(hwnd(), IDC_PROGRESS_HIDDEN_TEXT);
+  PlaceItem(IDC_PROGRESS_HIDDEN_TEXT, {16, 170, 498, 144});
+  for (int id : {IDC_PROGRESS_BACK, IDC_PROGRESS_NEXT, IDC_PROGRESS_CANCEL}) ::EnableWindow(Item(id), FALSE);
   // The page is drawn before any work starts: the sequence runs on the first tick.
   ::SetTimer(hwnd(), kInstallTimer, 500, nullptr);
 }
@@ -123,46 +129,51 @@ void ProgressPage::OnTimer(UINT_PTR id) {
   host_.RunInstallSequence(*this);
 }
 
-void ProgressPage::SetPosition(int position) { ::SendDlgItemMessageW(hwnd(), 1908, PBM_SETPOS, position, 0); }
-
-void ProgressPage::SetStatus(const std::wstring& text) {
-  SetItemText(1901, text);
-  ::UpdateWindow(Item(1901));
+void ProgressPage::SetPosition(int position) {
+  ::SendDlgItemMessageW(hwnd(), IDC_PROGRESS_BAR, PBM_SETPOS, position, 0);
 }
 
-FinishPage::FinishPage(PageHost& host) : WizardPage(111, host) {
-  frame_ = {Picture::Side, 1700, Title::Finish, 1701, 1705, 1706};
-  buttons_ = {{1707, 16, kResultFinish}};
+void ProgressPage::SetStatus(const std::wstring& text) {
+  SetItemText(IDC_PROGRESS_STATUS, text);
+  ::UpdateWindow(Item(IDC_PROGRESS_STATUS));
+}
+
+FinishPage::FinishPage(PageHost& host) : WizardPage(IDD_FINISH, host) {
+  frame_ = {Picture::Side,    IDC_FINISH_PICTURE,   Title::Finish,
+            IDC_FINISH_TITLE, IDC_FINISH_SEPARATOR, IDC_FINISH_FOOTER};
+  buttons_ = {{IDC_FINISH_FINISH, 16, kResultFinish}};
   closeBox_ = CloseBox::Finish;
 }
 
 void FinishPage::InitPage() {
-  SetTextAt(1702, 73, {211, 60, 302, 60});
+  SetTextAt(IDC_FINISH_TEXT, 73, {211, 60, 302, 60});
   const Rect places[] = {{215, 145, 280, 20}, {215, 185, 330, 20}, {215, 225, 330, 20}, {215, 265, 280, 20}};
   for (size_t i = 0; i < 4; ++i) {
     SetTextAt(kFinishBoxes[i].id, kFinishBoxes[i].textId, places[i]);
     // The readme box keeps the template's unchecked state, which is the flag's start value.
-    if (kFinishBoxes[i].id != 1704) ShowFlag(hwnd(), kFinishBoxes[i].id, host_.Options().*kFinishBoxes[i].flag);
+    if (kFinishBoxes[i].id != IDC_FINISH_README)
+      ShowFlag(hwnd(), kFinishBoxes[i].id, host_.Options().*kFinishBoxes[i].flag);
   }
 }
 
 void FinishPage::OnOwnButton(int buttonId) { ToggleFlag(hwnd(), host_.Options(), kFinishBoxes, buttonId); }
 
-InterruptedPage::InterruptedPage(PageHost& host) : WizardPage(112, host) {
-  frame_ = {Picture::Side, 1800, Title::Interrupted, 1801, 1805, 1806};
-  buttons_ = {{1807, 16, kResultFinish}};
+InterruptedPage::InterruptedPage(PageHost& host) : WizardPage(IDD_INTERRUPTED, host) {
+  frame_ = {Picture::Side,         IDC_INTERRUPTED_PICTURE,   Title::Interrupted,
+            IDC_INTERRUPTED_TITLE, IDC_INTERRUPTED_SEPARATOR, IDC_INTERRUPTED_FOOTER};
+  buttons_ = {{IDC_INTERRUPTED_FINISH, 16, kResultFinish}};
   closeBox_ = CloseBox::Finish;
 }
 
 void InterruptedPage::InitPage() {
-  SetTextAt(1802, 70, {211, 74, 302, 55});
-  SetTextAt(1803, 71, {211, 164, 302, 55});
-  SetTextAt(1804, 72, {211, 270, 302, 40});
+  SetTextAt(IDC_INTERRUPTED_TEXT1, 70, {211, 74, 302, 55});
+  SetTextAt(IDC_INTERRUPTED_TEXT2, 71, {211, 164, 302, 55});
+  SetTextAt(IDC_INTERRUPTED_TEXT3, 72, {211, 270, 302, 40});
 }
 
 bool LanguagePage::OnInitDialog() {
-  ok_.Attach(hwnd(), 1003);
-  cancel_.Attach(hwnd(), 1004);
+  ok_.Attach(hwnd(), IDC_LANGUAGE_OK);
+  cancel_.Attach(hwnd(), IDC_LANGUAGE_CANCEL);
   SetPageIcon(hwnd());
   chosenSkin_ = host_.Options().SkinIndex;
   FillTexts(host_.catalogue().initialOfferedPosition());
@@ -172,9 +183,9 @@ bool LanguagePage::OnInitDialog() {
 // Title, labels and the list in the language now loaded; the list keeps its order and selection.
 void LanguagePage::FillTexts(size_t selected) {
   ::SetWindowTextW(hwnd(), host_.Text(1).c_str());
-  SetItemText(1001, host_.Text(17));
-  SetItemText(1003, host_.Text(5));
-  HWND combo = Item(1002);
+  SetItemText(IDC_LANGUAGE_PROMPT, host_.Text(17));
+  SetItemText(IDC_LANGUAGE_OK, host_.Text(5));
+  HWND combo = Item(IDC_LANGUAGE_LIST);
   ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
   for (const std::u16string& name : host_.catalogue().OfferedLanguageTexts()) {
     const std::wstring item(name.begin(), name.end());
@@ -184,15 +195,15 @@ void LanguagePage::FillTexts(size_t selected) {
 }
 
 bool LanguagePage::OnCommand(int id, int notifyCode, HWND) {
-  if (id == 1002 && notifyCode == CBN_SELCHANGE) {
-    const LRESULT position = ::SendDlgItemMessageW(hwnd(), 1002, CB_GETCURSEL, 0, 0);
+  if (id == IDC_LANGUAGE_LIST && notifyCode == CBN_SELCHANGE) {
+    const LRESULT position = ::SendDlgItemMessageW(hwnd(), IDC_LANGUAGE_LIST, CB_GETCURSEL, 0, 0);
     if (position == CB_ERR) return true;
     const int skin = host_.catalogue().SelectOfferedLanguage(static_cast<size_t>(position));
     if (skin >= 0) chosenSkin_ = skin;
     FillTexts(static_cast<size_t>(position));
     return true;
   }
-  if (id == 1003 && notifyCode == BN_CLICKED) {
+  if (id == IDC_LANGUAGE_OK && notifyCode == BN_CLICKED) {
     host_.Options().SkinIndex = chosenSkin_;
     End(kResultOk);
     return true;

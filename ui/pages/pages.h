@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/ui/dialog.h"
+#include "resources/ids.h"
 #include "ui/controls/colour_edit.h"
 #include "ui/controls/hyperlink_label.h"
 #include "ui/controls/skin_button.h"
@@ -218,7 +219,7 @@ class InterruptedPage : public WizardPage {
 // Dialog 103: the installer language, offered when LangConfig.xml asks for a list. It cannot be cancelled.
 class LanguagePage : public Dialog {
  public:
-  explicit LanguagePage(PageHost& host) : Dialog(103), host_(host) {}
+  explicit LanguagePage(PageHost& host) : Dialog(IDD_LANGUAGE), host_(host) {}
 
  protected:
   bool OnInitDialog() override;

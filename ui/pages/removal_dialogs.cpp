@@ -13,8 +13,8 @@ struct Layout {
   int bannerWidth;
 };
 
-constexpr Layout kPipeLayout{kPipeRemovalPicture, kPipeRemovalText, kPipeRemovalBar, 530};
-constexpr Layout kBuiltInLayout{kBuiltInRemovalPicture, kBuiltInRemovalText, kBuiltInRemovalBar, 525};
+constexpr Layout kPipeLayout{IDC_PIPE_REMOVAL_BANNER, IDC_PIPE_REMOVAL_TEXT, IDC_PIPE_REMOVAL_BAR, 530};
+constexpr Layout kBuiltInLayout{IDC_BUILTIN_REMOVAL_BANNER, IDC_BUILTIN_REMOVAL_TEXT, IDC_BUILTIN_REMOVAL_BAR, 525};
 
 void Prepare(HWND window, const Layout& layout, SkinImage& banner, int skinIndex, const TextLookup& text) {
   SetPageIcon(window);
@@ -45,7 +45,7 @@ void BarProgress::SetPosition(int position) {
 
 bool PipeRemovalWindow::Open() {
   if (hwnd_) return true;
-  hwnd_ = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kPipeRemovalDialogId), nullptr,
+  hwnd_ = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PIPE_REMOVAL), nullptr,
                                &PipeRemovalWindow::Proc, reinterpret_cast<LPARAM>(this));
   if (!hwnd_) return false;
   Prepare(hwnd_, kPipeLayout, banner_, skinIndex_, text_);
@@ -56,7 +56,7 @@ bool PipeRemovalWindow::Open() {
 
 void PipeRemovalWindow::SetPosition(int position) {
   if (!hwnd_) return;
-  BarProgress(::GetDlgItem(hwnd_, kPipeRemovalBar)).SetPosition(position);
+  BarProgress(::GetDlgItem(hwnd_, IDC_PIPE_REMOVAL_BAR)).SetPosition(position);
 }
 
 void PipeRemovalWindow::Close() {
@@ -96,7 +96,7 @@ void BuiltInRemovalDialog::OnTimer(UINT_PTR id) {
   ::KillTimer(hwnd(), kBuiltInRemovalTimer);
   // Message boxes of the steps pump messages, and a tick already queued must not start the work again.
   started_ = true;
-  BarProgress bar(Item(kBuiltInRemovalBar));
+  BarProgress bar(Item(IDC_BUILTIN_REMOVAL_BAR));
   if (work_) work_(bar);
   End(1);
 }

@@ -11,17 +11,9 @@
 #include "core/install_context.h"
 #include "framework/ui/dialog.h"
 #include "removal/previous_version_remover.h"
+#include "resources/ids.h"
 #include "ui/controls/skin_image.h"
 
-inline constexpr int kPipeRemovalDialogId = 178;
-inline constexpr int kPipeRemovalPicture = 1114;
-inline constexpr int kPipeRemovalText = 1115;
-inline constexpr int kPipeRemovalBar = 1116;
-
-inline constexpr int kBuiltInRemovalDialogId = 179;
-inline constexpr int kBuiltInRemovalPicture = 1118;
-inline constexpr int kBuiltInRemovalText = 1119;
-inline constexpr int kBuiltInRemovalBar = 1117;
 inline constexpr UINT_PTR kBuiltInRemovalTimer = 135;
 
 // The banner bitmap of an installer language (English for an index out of range).
@@ -67,7 +59,7 @@ class BuiltInRemovalDialog : public Dialog {
  public:
   using Work = std::function<void(InstallProgress& bar)>;
   BuiltInRemovalDialog(int skinIndex, TextLookup text, Work work)
-      : Dialog(kBuiltInRemovalDialogId), skinIndex_(skinIndex), text_(std::move(text)), work_(std::move(work)) {}
+      : Dialog(IDD_BUILTIN_REMOVAL), skinIndex_(skinIndex), text_(std::move(text)), work_(std::move(work)) {}
 
  protected:
   bool OnInitDialog() override;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "core/page_result.h"
+#include "resources/ids.h"
 #include "ui/pages/page_host.h"
 #include "ui/pages/pages.h"
 
@@ -10,7 +11,6 @@ namespace {
 
 constexpr int kClientWidth = 529;
 constexpr int kClientHeight = 392;
-constexpr int kIconId = 128;
 
 struct SkinArt {
   int side, banner, welcomeTitle, finishTitle, interruptedTitle;
@@ -33,9 +33,9 @@ bool ClosesWithReset(int code) {
 void SetPageIcon(HWND hwnd) {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   // Shared icons belong to the system's cache; nothing to release.
-  HANDLE big = ::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
+  HANDLE big = ::LoadImageW(instance, MAKEINTRESOURCEW(IDI_SETUP), IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
                             ::GetSystemMetrics(SM_CYICON), LR_SHARED);
-  HANDLE small = ::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+  HANDLE small = ::LoadImageW(instance, MAKEINTRESOURCEW(IDI_SETUP), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
                               ::GetSystemMetrics(SM_CYSMICON), LR_SHARED);
   ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
   ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
