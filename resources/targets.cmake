@@ -1,7 +1,7 @@
 # setup.exe: the program, its templates, texts, art and the embedded package.
 set(GEN_RC ${CMAKE_BINARY_DIR}/generated/generated.rc)
 set(gen "// Written by CMake.\n")
-set(RC_DEPS ${CMAKE_SOURCE_DIR}/resources/dialogs.rc ${CMAKE_SOURCE_DIR}/resources/setup.ico
+set(RC_DEPS ${CMAKE_SOURCE_DIR}/resources/ids.h ${CMAKE_SOURCE_DIR}/resources/dialogs.rc ${CMAKE_SOURCE_DIR}/resources/setup.ico
             ${CMAKE_SOURCE_DIR}/resources/setup.manifest ${CMAKE_SOURCE_DIR}/resources/license_en.txt)
 foreach(piece strings_en.rc art.rc license.rc removal.rc)
   if(EXISTS ${CMAKE_SOURCE_DIR}/resources/${piece})
