@@ -62,7 +62,7 @@ int VirtualPrinterInstaller::InitForInstall(const PrinterInstallParams& params) 
   prompt_ = params.prompt;
   environment_ = isWow64_ == 1 ? kEnvironment64 : kEnvironment32;
   driverDirectory_.clear();
-  stage_ = 0;
+  stage_ = kPrinterNothing;
   progress_ = {};
   return 1;
 }
@@ -103,7 +103,7 @@ int VirtualPrinterInstaller::InitForRemoval(const std::wstring& installFolder, I
                                             int end) {
   installFolder_ = WithoutTrailingSeparator(installFolder, L"\\");
   progress_ = {progressBar, start, end};
-  stage_ = 0;
+  stage_ = kPrinterNothing;
   DetectPlatform();
   return 1;
 }
@@ -111,7 +111,7 @@ int VirtualPrinterInstaller::InitForRemoval(const std::wstring& installFolder, I
 int VirtualPrinterInstaller::Remove() {
   if (!isAdmin_) return 0;
   if (!QueryDriverDirectory()) return 0;
-  stage_ = 4;
+  stage_ = kPrinterAdded;
   if (!Undo()) return 0;
   MoveAsideOldFiles();
   // An empty folder would make both paths relative to the current drive's root.
@@ -124,19 +124,19 @@ int VirtualPrinterInstaller::Remove() {
 
 int VirtualPrinterInstaller::Undo() {
   switch (stage_) {
-    case 4:
+    case kPrinterAdded:
       if (!DeletePrinters()) return 0;
       [[fallthrough]];
-    case 3:
+    case kPrinterDriverAdded:
       if (!DeleteDriver()) return 0;
       [[fallthrough]];
-    case 2:
+    case kPrinterDriverFilesCopied:
       DeleteDriverCopies();
       [[fallthrough]];
-    case 1:
+    case kPrinterPortAdded:
       DeletePort();
       break;
-    default:
+    case kPrinterNothing:
       break;
   }
   return 1;
@@ -185,12 +185,12 @@ int VirtualPrinterInstaller::AddPort() {
   spooler_.closePrinter(monitor);
   // A port that is already there (183) is as good as a new one.
   if (!called || static_cast<LONG>(status) < 0) return 0;
-  stage_ = 1;
+  stage_ = kPrinterPortAdded;
   return 1;
 }
 
 int VirtualPrinterInstaller::AddDriver() {
-  stage_ = 2;
+  stage_ = kPrinterDriverFilesCopied;
   for (const DriverFile& file : {kDriverPath, kConfigFile, kDataFile}) {
     if (!::CopyFileW(SourcePath(file.source32, file.source64).c_str(), DriverPath(file.installed).c_str(), FALSE)) {
       Undo();
@@ -220,7 +220,7 @@ int VirtualPrinterInstaller::AddDriver() {
     Undo();
     return 0;
   }
-  stage_ = 3;
+  stage_ = kPrinterDriverAdded;
   for (const DriverFile& file : {kDriverPath, kConfigFile}) {
     const std::wstring path = DriverPath(file.installed);
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
@@ -237,7 +237,7 @@ int VirtualPrinterInstaller::AddPrinter() {
   if (spooler_.openPrinter(printerName.data(), &existing, nullptr)) {
     // The user's printer of that name stays as it is, whatever it prints through.
     spooler_.closePrinter(existing);
-    stage_ = 4;
+    stage_ = kPrinterAdded;
     return 1;
   }
   std::wstring port = kPrinterPortName;
@@ -257,7 +257,7 @@ int VirtualPrinterInstaller::AddPrinter() {
     return 0;
   }
   spooler_.closePrinter(added);
-  stage_ = 4;
+  stage_ = kPrinterAdded;
   return 1;
 }
 

@@ -13,6 +13,15 @@ inline constexpr wchar_t kPrinterDriverName[] = L"Kelto Quorbel Printer Driver";
 inline constexpr wchar_t kEnvironment32[] = L"Windows NT x86";
 inline constexpr wchar_t kEnvironment64[] = L"Windows x64";
 
+// How far an install got, and so what its undo removes; the numbers are what tests and logs show.
+enum PrinterStage : int {
+  kPrinterNothing = 0,
+  kPrinterPortAdded = 1,
+  kPrinterDriverFilesCopied = 2,
+  kPrinterDriverAdded = 3,
+  kPrinterAdded = 4,
+};
+
 struct PrinterInstallParams {
   std::wstring extractionFolder;
   std::wstring installFolder;
@@ -59,7 +68,7 @@ class VirtualPrinterInstaller {
   // psapi.dll and framedyn.dll from the extraction folder, each only where the system lacks it.
   int InstallSupportFiles();
 
-  int stage() const { return stage_; }
+  PrinterStage stage() const { return stage_; }
   int isWow64() const { return isWow64_; }
   int isAdmin() const { return isAdmin_; }
   const std::wstring& environment() const { return environment_; }
@@ -93,6 +102,6 @@ class VirtualPrinterInstaller {
   int isWow64_ = 0;
   int isAdmin_ = 0;
   std::wstring environment_ = kEnvironment32;
-  int stage_ = 0;
+  PrinterStage stage_ = kPrinterNothing;
   ProgressRange progress_;
 };
