@@ -10,6 +10,7 @@ if(NOT KELTO_PACKAGE AND KELTO_PACKER AND EXISTS ${CMAKE_SOURCE_DIR}/payload/tar
 endif()
 
 add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-municode> $<$<COMPILE_LANGUAGE:C,CXX>:-Wall>)
+include(${CMAKE_SOURCE_DIR}/cmake/release.cmake)
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800)
 include_directories(${CMAKE_SOURCE_DIR})
 
@@ -19,8 +20,10 @@ find_package(liblzma CONFIG REQUIRED)
 
 # msi.dll is imported by ordinal 113 (MsiQueryProductStateW), as the installer service has always exported it.
 set(MSI_ORD_LIB ${CMAKE_BINARY_DIR}/libmsi_ord.a)
+# dlltool names the library's symbols after the path it is given: a relative one keeps build paths out.
 add_custom_command(OUTPUT ${MSI_ORD_LIB}
-  COMMAND i686-w64-mingw32-dlltool -k -d ${CMAKE_SOURCE_DIR}/resources/msi_ord.def -l ${MSI_ORD_LIB}
+  COMMAND i686-w64-mingw32-dlltool -k -d ${CMAKE_SOURCE_DIR}/resources/msi_ord.def -l libmsi_ord.a
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   DEPENDS ${CMAKE_SOURCE_DIR}/resources/msi_ord.def)
 add_custom_target(msi_ord DEPENDS ${MSI_ORD_LIB})
 

@@ -2,6 +2,7 @@
 # The main job: build setup.exe with the stand-in package, run it in a fresh Wine prefix, walk the wizard
 # automatically (a screenshot of every page) and report what is now on the system.
 #   demo.sh [--route default|custom|cancel] [--upgrade] [--languages] [--interactive] [--keep] [--win64]
+#           [--setup FILE]
 #     --upgrade      install, record that installation as the earlier release 1.5.0.0100, run the setup again:
 #                    it removes the earlier release itself, then installs this one
 #     --languages    lay LangConfig.xml (language list: English, French, German) and the language files beside
@@ -9,10 +10,11 @@
 #     --interactive  no automatic walk: the wizard opens on $DISPLAY for a person to click through
 #     --keep         keep the prefix (build/demo/PREFIX) afterwards, to look around in it
 #     --win64        a 64-bit prefix: the setup runs under WoW64
+#     --setup FILE   walk FILE (e.g. one made by make-setup.sh) instead of the setup.exe built here
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 B=${BUILD_DIR:-$ROOT/build}
-route=default languages=0 interactive=0 keep=0 arch=win32
+route=default languages=0 interactive=0 keep=0 arch=win32 setup=
 while [ $# -gt 0 ]; do
   case "$1" in
     --route) route=$2; shift ;;
@@ -21,14 +23,24 @@ while [ $# -gt 0 ]; do
     --interactive) interactive=1 ;;
     --keep) keep=1 ;;
     --win64) arch=win64 ;;
-    -h|--help) sed -n '2,12p' "$0"; exit 0 ;;
+    --setup) setup=$(realpath -e "$2") || { echo "no setup at $2" >&2; exit 2; }; shift ;;
+    -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
   shift
 done
 
 start=$(date +%s)
-BUILD_DIR=$B bash "$ROOT/scripts/build.sh"
+# Only what the walk needs: the packager for the stand-in package, setup.exe and the walker.
+BUILD_DIR=$B bash "$ROOT/scripts/build.sh" --demo
+walker=$B/win32/walk.exe
+if [ -n "$setup" ]; then
+  # The walker starts the setup.exe beside it.
+  mkdir -p "$B/demo/walker"
+  cp "$B/win32/walk.exe" "$B/demo/walker/"
+  cp "$setup" "$B/demo/walker/setup.exe"
+  walker=$B/demo/walker/walk.exe
+fi
 
 pfx=$B/demo/$arch
 echo "[demo] fresh $arch prefix: $pfx"
@@ -40,7 +52,7 @@ trap cleanup EXIT
 
 stage=$pfx/drive_c/kelto
 mkdir -p "$stage"
-cp "$B/win32/setup.exe" "$stage/"
+cp "$(dirname "$walker")/setup.exe" "$stage/"
 if [ $languages = 1 ]; then
   cp "$ROOT"/resources/lang/*.xml "$stage/"
   printf '<?xml version="1.0" encoding="utf-8"?>\n<LangConfig LangType="2">\n  <LangId value="40811,40814,40816"/>\n</LangConfig>\n' \
@@ -60,7 +72,7 @@ else
   echo "[demo] walking the $route route"
   # walk.exe writes through Wine's name for a host folder outside every drive.
   shots_win='\\?\unix'$(printf '%s' "$shots" | tr / '\\')
-  "$ROOT/scripts/winerun.sh" "$pfx" "$B/win32/walk.exe" "$route" "$shots_win" | tr -d '\r' | grep -v '^screenshots:'
+  "$ROOT/scripts/winerun.sh" "$pfx" "$walker" "$route" "$shots_win" | tr -d '\r' | grep -v '^screenshots:'
 fi
 
 . "$ROOT/scripts/wine-env.sh"
