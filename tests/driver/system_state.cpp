@@ -5,6 +5,8 @@
 #include <winspool.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "tests/driver/walk.h"
 
@@ -12,12 +14,20 @@ namespace sys {
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::vector<std::wstring> List(const std::wstring& folder) { return gui::FolderEntries(folder); }
+
+bool IsFolder(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 void RemoveTree(const std::wstring& path) {
   std::wstring folder = path;
-  if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+  while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+  if (folder.empty()) return;
   for (const std::wstring& name : gui::FolderEntries(folder)) {
     const std::wstring path = folder + L"\\" + name;
-    if (::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {
+    if (IsFolder(path)) {
       RemoveTree(path);
     } else {
       ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -126,7 +136,29 @@ std::wstring TempFolder() {
   return folder;
 }
 
-std::wstring StagedFile(const std::wstring& name) { return gui::ModuleFolder() + L"\\payload-stage\\" + name; }
+std::wstring StageFolder() { return gui::JoinPath(gui::ModuleFolder(), L"payload-stage"); }
+
+std::wstring StagedFile(const std::wstring& name) { return StageFolder() + L"\\" + name; }
+
+bool PrefixIs64Bit() {
+  const char* arch = std::getenv("KELTO_PREFIX_ARCH");
+  return arch && std::string(arch) == "win64";
+}
+
+std::wstring Today() {
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  wchar_t text[16];
+  swprintf(text, 16, L"%04u%02u%02u", unsigned{now.wYear}, unsigned{now.wMonth}, unsigned{now.wDay});
+  return text;
+}
+
+std::string Narrow(const std::wstring& text) {
+  std::string out(::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], static_cast<int>(out.size()), nullptr, nullptr);
+  out.resize(out.empty() ? 0 : out.size() - 1);
+  return out;
+}
 
 std::wstring Lower(std::wstring text) {
   if (!text.empty()) ::CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));

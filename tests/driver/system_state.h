@@ -7,13 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "core/product.h"
+
 namespace sys {
 
 // Where the setup keeps the product's records.
-inline constexpr wchar_t kProductKey[] = L"Software\\Kelto Software\\Kelto Quorbel";
-inline constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kelto Quorbel";
+using ::kLanguageKey;
+using ::kProductKey;
+using ::kUninstallKey;
 
 bool Exists(const std::wstring& path);
+bool IsFolder(const std::wstring& path);
+// The names in a folder, sorted.
+std::vector<std::wstring> List(const std::wstring& folder);
 void RemoveTree(const std::wstring& folder);  // with or without its trailing backslash
 // The file's bytes, or "<missing>".
 std::string ReadText(const std::wstring& path);
@@ -31,8 +37,14 @@ std::vector<std::wstring> SubKeys(HKEY root, const std::wstring& key, REGSAM vie
 
 std::wstring SpecialFolder(int csidl);
 std::wstring TempFolder();
-// A file of the stand-in package as the build laid it out beside the test program.
+// The stand-in package as the build laid it out beside the test program ("payload-stage", no backslash), and
+// one of its files.
+std::wstring StageFolder();
 std::wstring StagedFile(const std::wstring& name);
+// True in a 64-bit prefix (the harness sets KELTO_PREFIX_ARCH).
+bool PrefixIs64Bit();
+// The local date as yyyymmdd.
+std::wstring Today();
 
 // Every file under `folder`, as "relative\path" with its size, sorted case-blind.
 struct FileEntry {
@@ -51,16 +63,26 @@ bool PortExists(const std::wstring& name);
 
 bool SameText(const std::wstring& a, const std::wstring& b);  // case-blind
 std::wstring Lower(std::wstring text);
+// UTF-8, for test messages.
+std::string Narrow(const std::wstring& text);
 
+// Sets (or, with nullptr, removes) an environment variable that started programs inherit, and restores it.
 class ScopedEnvironment {
  public:
-  ScopedEnvironment(const wchar_t* name, const wchar_t* value) : name_(name) { ::SetEnvironmentVariableW(name, value); }
-  ~ScopedEnvironment() { ::SetEnvironmentVariableW(name_, nullptr); }
+  ScopedEnvironment(const wchar_t* name, const wchar_t* value) : name_(name) {
+    wchar_t old[512] = L"";
+    had_ = ::GetEnvironmentVariableW(name, old, 512) > 0;
+    old_ = old;
+    ::SetEnvironmentVariableW(name, value);
+  }
+  ~ScopedEnvironment() { ::SetEnvironmentVariableW(name_, had_ ? old_.c_str() : nullptr); }
   ScopedEnvironment(const ScopedEnvironment&) = delete;
   ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
  private:
   const wchar_t* name_;
+  std::wstring old_;
+  bool had_ = false;
 };
 
 }  // namespace sys

@@ -59,7 +59,7 @@ using sys::StagedFile;
 using sys::WriteText;
 using sys::WriteValue;
 
-std::vector<std::wstring> List(const std::wstring& folder) { return gui::FolderEntries(folder); }
+using sys::List;
 
 // --- the fixture -----------------------------------------------------------------------------------------
 

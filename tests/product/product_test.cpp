@@ -19,16 +19,11 @@ namespace {
 
 using gui::Driver;
 
-using sys::kProductKey;
-using sys::kUninstallKey;
-const wchar_t* const kUserKey = sys::kProductKey;  // the same path under HKEY_CURRENT_USER
+const wchar_t* const kUserKey = kProductKey;  // the same path under HKEY_CURRENT_USER
 const wchar_t kUpdatesKey[] = L"Software\\Kelto Software\\Kelto Quorbel\\Updates List";
 const wchar_t kAddinMarker[] = L"Software\\Kelto Software\\Test\\WordAddinRegistered";
 const wchar_t kUserChoice[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pdf\\UserChoice";
 const wchar_t kPdfKey[] = L"Software\\Classes\\.pdf";
-const wchar_t kPrinter[] = L"Kelto Quorbel Printer";
-const wchar_t kPort[] = L"KELTO_QUORBEL:";
-const wchar_t kVersion[] = L"2.2.4.0225";
 const wchar_t kForeignHandler[] = L"Other.Reader.1";
 const wchar_t kProductLog[] = L"C:\\kelto\\product-log.txt";
 
@@ -80,12 +75,7 @@ const char* const kComponentRecords[] = {"Eastern Asian Language Support", "Fire
                                          "JPEG2000 and JBIG2 Image Decoders", "Kelto Spell Check Language",
                                          "RiRovozeVA"};
 
-std::string Narrow(const std::wstring& text) {
-  std::string out(::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], static_cast<int>(out.size()), nullptr, nullptr);
-  out.resize(out.empty() ? 0 : out.size() - 1);
-  return out;
-}
+using sys::Narrow;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -119,13 +109,7 @@ std::set<std::wstring> TempEntries() {
   return names;
 }
 
-std::wstring Today() {
-  SYSTEMTIME now;
-  ::GetLocalTime(&now);
-  wchar_t text[16];
-  swprintf(text, 16, L"%04u%02u%02u", unsigned{now.wYear}, unsigned{now.wMonth}, unsigned{now.wDay});
-  return text;
-}
+using sys::Today;
 
 // What a complete installation must look like.
 struct Expected {
@@ -248,10 +232,10 @@ class Product : public ::testing::Test {
   static void ExpectRecords(const Expected& e) {
     const std::wstring folder = e.folder + L"\\";
     EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kProductKey, L"InstallPath"), folder);
-    EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kProductKey, L"Version"), kVersion);
+    EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kProductKey, L"Version"), kSetupVersion);
     EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kProductKey, L"IsForAllUser"), L"1");
     EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"), L"Kelto Quorbel");
-    EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion"), kVersion);
+    EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion"), kSetupVersion);
     EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"Publisher"), L"Kelto Software Company");
     // Quoted, so that a folder with blanks can't be read as a shorter program's path.
     EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"),
@@ -295,8 +279,8 @@ class Product : public ::testing::Test {
   }
 
   void ExpectPrinterAndFinish(const Expected& e) const {
-    EXPECT_EQ(sys::PrinterExists(kPrinter), PrinterExpected());
-    EXPECT_EQ(sys::PortExists(kPort), PrinterExpected());
+    EXPECT_EQ(sys::PrinterExists(kPrinterName), PrinterExpected());
+    EXPECT_EQ(sys::PortExists(kPrinterPortName), PrinterExpected());
     const std::string log = sys::ReadText(kProductLog);
     if (!e.finishActions) {
       EXPECT_EQ(sys::DefaultPrinter(), printerBefore_);
@@ -313,7 +297,7 @@ class Product : public ::testing::Test {
         sys::ReadValue(HKEY_LOCAL_MACHINE, L"Software\\Classes\\KeltoQuorbel.Document\\shell\\open\\command", nullptr),
         L"\"" + program + L"\" \"%1\""));
     EXPECT_EQ(sys::ReadValue(HKEY_CURRENT_USER, kUserChoice, L"Progid"), L"<none>") << "the user's choice is cleared";
-    const std::wstring ownPrinter = PrinterExpected() ? std::wstring(kPrinter) : printerBefore_;
+    const std::wstring ownPrinter = PrinterExpected() ? std::wstring(kPrinterName) : printerBefore_;
     EXPECT_EQ(sys::DefaultPrinter(), ownPrinter);
     EXPECT_TRUE(gui::WaitForProductStarted()) << "Finish starts the product";
     // The order the product saw: the foreign handler gone before it registered, the printer made the default
@@ -356,8 +340,8 @@ class Product : public ::testing::Test {
     EXPECT_FALSE(sys::KeyExists(HKEY_CURRENT_USER, kAddinMarker));
     EXPECT_FALSE(sys::Exists(StartMenuFolder()));
     EXPECT_FALSE(sys::Exists(DesktopLink()));
-    EXPECT_FALSE(sys::PrinterExists(kPrinter));
-    EXPECT_FALSE(sys::PortExists(kPort));
+    EXPECT_FALSE(sys::PrinterExists(kPrinterName));
+    EXPECT_FALSE(sys::PortExists(kPrinterPortName));
     EXPECT_EQ(sys::DefaultPrinter(), printerBefore_);
     EXPECT_EQ(sys::ReadValue(HKEY_LOCAL_MACHINE, kPdfKey, nullptr), kForeignHandler);
     EXPECT_EQ(sys::ReadText(kProductLog), "<missing>");

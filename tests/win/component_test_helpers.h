@@ -17,17 +17,10 @@ namespace component_test {
 
 using namespace install_test;
 
-inline std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+using sys::ScopedEnvironment;
 
 // payload-stage beside this program, ending with a backslash.
-inline std::wstring StageFolder() {
-  wchar_t path[MAX_PATH * 2] = L"";
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
-  std::wstring folder = path;
-  // Wine names a program outside every drive "unix\...", which only works with the \\?\ prefix.
-  if (folder.compare(0, 5, L"unix\\") == 0) folder = L"\\\\?\\" + folder;
-  return folder.substr(0, folder.find_last_of(L'\\') + 1) + L"payload-stage\\";
-}
+inline std::wstring StageFolder() { return sys::StageFolder() + L"\\"; }
 
 // Copies staged files into `folder`, all of them when `names` is empty. The programs must run from a drive,
 // and what they write beside themselves must not land in the stage.
@@ -59,25 +52,6 @@ inline std::vector<std::wstring> Sorted(std::vector<std::wstring> names) {
   std::sort(names.begin(), names.end());
   return names;
 }
-
-// Sets (or, with nullptr, removes) an environment variable that started programs inherit, and restores it.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const wchar_t* name, const wchar_t* value) : name_(name) {
-    wchar_t old[512] = L"";
-    had_ = ::GetEnvironmentVariableW(name, old, 512) > 0;
-    old_ = old;
-    ::SetEnvironmentVariableW(name, value);
-  }
-  ~ScopedEnvironment() { ::SetEnvironmentVariableW(name_, had_ ? old_.c_str() : nullptr); }
-  ScopedEnvironment(const ScopedEnvironment&) = delete;
-  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
- private:
-  const wchar_t* name_;
-  std::wstring old_;
-  bool had_ = false;
-};
 
 // Records every failure a ComponentRegistry reports, as "component: message".
 class FailureLog {

@@ -173,7 +173,7 @@ TEST_F(ComponentsTest, SecondInstallOverwritesEveryFileAndEveryValue) {
 
   for (const std::wstring& entry : Tree(install_)) {
     if (entry.back() != L'\\') {
-      ASSERT_TRUE(WriteFileBytes(install_ + L"\\" + entry, "old"));
+      ASSERT_TRUE(WriteText(install_ + L"\\" + entry, "old"));
     }
   }
   for (const wchar_t* component : kComponents) {
@@ -189,7 +189,7 @@ TEST_F(ComponentsTest, SecondInstallOverwritesEveryFileAndEveryValue) {
   for (const std::wstring& entry : Tree(install_)) {
     if (entry.back() == L'\\') continue;
     const std::wstring name = entry.substr(entry.find_last_of(L'\\') + 1);
-    EXPECT_EQ(ReadFileBytes(install_ + L"\\" + entry), ReadFileBytes(source_ + L"\\" + name)) << Narrow(entry);
+    EXPECT_EQ(ReadText(install_ + L"\\" + entry), ReadText(source_ + L"\\" + name)) << Narrow(entry);
   }
 }
 
@@ -239,7 +239,7 @@ TEST_F(ComponentsTest, BrowserPluginFollowsTheInstallersExitCode) {
 
 TEST_F(ComponentsTest, RemovingFromAFolderWithNothingInstalledChangesNothing) {
   SetRaw(HKEY_CURRENT_USER, RecordKey(L"Someone Else"), L"Name", REG_SZ, L"x", 4);
-  ASSERT_TRUE(WriteFileBytes(install_ + L"\\mine.txt", "mine"));
+  ASSERT_TRUE(WriteText(install_ + L"\\mine.txt", "mine"));
   const std::vector<std::wstring> keysBefore = SubKeys(HKEY_CURRENT_USER, std::wstring(kUpdatesListKey));
   const std::vector<std::wstring> filesBefore = Tree(install_);
 
@@ -276,7 +276,7 @@ TEST_F(ComponentsTest, RemovalAfterAnInstallTakesFilesAndRecordsAndRunsTheUninst
   EXPECT_EQ(SubKeys(HKEY_CURRENT_USER, std::wstring(kUpdatesListKey)), std::vector<std::wstring>{});
   // What is left is the stand-in uninstaller's own log of how it was started.
   EXPECT_EQ(Tree(install_), std::vector<std::wstring>{L"plugin-log.txt"});
-  EXPECT_NE(ReadFileBytes(install_ + L"\\plugin-log.txt").find("UnPDFReaderPlugin.exe"), std::string::npos);
+  EXPECT_NE(ReadText(install_ + L"\\plugin-log.txt").find("UnPDFReaderPlugin.exe"), std::string::npos);
 }
 
 }  // namespace

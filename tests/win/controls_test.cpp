@@ -510,7 +510,7 @@ std::vector<LanguageTexts> ShippedLanguages(install_test::Sandbox& sandbox) {
                        }});
   const std::wstring folder = gui::JoinPath(gui::ModuleFolder(), L"lang");
   for (const std::wstring& file : gui::FolderEntries(folder)) {
-    const std::string bytes = install_test::ReadFileBytes(folder + L"\\" + file);
+    const std::string bytes = install_test::ReadText(folder + L"\\" + file);
     const std::unique_ptr<XmlElement> root = XmlDocument::Parse(bytes);
     if (!root) {
       ADD_FAILURE() << "unreadable language file";
@@ -520,9 +520,9 @@ std::vector<LanguageTexts> ShippedLanguages(install_test::Sandbox& sandbox) {
     const std::wstring place = sandbox.path() + L"\\" + std::to_wstring(languages.size());
     ::CreateDirectoryW(place.c_str(), nullptr);
     ::CopyFileW((folder + L"\\" + file).c_str(), (place + L"\\" + file).c_str(), FALSE);
-    install_test::WriteFileBytes(place + L"\\LangConfig.xml",
-                                 "<LangConfig LangType=\"1\"><LangId value=\"" +
-                                     std::to_string(LanguageCatalogue::IdOfName(name)) + "\"/></LangConfig>");
+    install_test::WriteText(place + L"\\LangConfig.xml", "<LangConfig LangType=\"1\"><LangId value=\"" +
+                                                             std::to_string(LanguageCatalogue::IdOfName(name)) +
+                                                             "\"/></LangConfig>");
     auto catalogue = std::make_shared<StringCatalogue>(ReadWholeFile, LoadBuiltinString);
     const int skin = catalogue->LoadAtStartup(std::u16string(place.begin(), place.end()), u"");
     EXPECT_NE(catalogue->languageDocument(), nullptr) << std::string(name.begin(), name.end());

@@ -17,7 +17,7 @@ constexpr wchar_t kDriver[] = L"Kelto Quorbel Default Test Driver";
 constexpr wchar_t kEnvironment[] = L"Windows NT x86";
 const wchar_t* const kDriverFiles[] = {L"kqmvpr_drv.dll", L"kqmvpr_ui.dll", L"kqmvpr_pnt.txt"};
 
-std::wstring StageFolder() { return gui::JoinPath(gui::ModuleFolder(), L"payload-stage"); }
+using sys::StageFolder;
 
 std::wstring DriverDirectory() {
   wchar_t directory[MAX_PATH] = L"";

@@ -11,7 +11,7 @@ using namespace component_test;
 
 const wchar_t kTestKey[] = L"Software\\Kelto Software\\Test";
 
-void Write(const std::wstring& path, const char* text = "x") { ASSERT_TRUE(WriteFileBytes(path, text)); }
+void Write(const std::wstring& path, const char* text = "x") { ASSERT_TRUE(WriteText(path, text)); }
 
 void Make(const std::wstring& path) { ASSERT_TRUE(::CreateDirectoryW(path.c_str(), nullptr)) << Narrow(path); }
 
@@ -33,7 +33,7 @@ TEST(DeleteTree, ReadOnlyFileStaysWithTheFoldersAboveItAndTheRestGoes) {
   deleteTree(root);
 
   EXPECT_EQ(Tree(root), (std::vector<std::wstring>{L"a\\", L"a\\b\\", L"a\\b\\locked.txt"}));
-  EXPECT_EQ(ReadFileBytes(root + L"\\a\\b\\locked.txt"), "keep");
+  EXPECT_EQ(ReadText(root + L"\\a\\b\\locked.txt"), "keep");
   ::SetFileAttributesW((root + L"\\a\\b\\locked.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -148,10 +148,10 @@ class DeleteThroughLinks : public ::testing::Test {
     if (RunningUnderWine()) RemoveOnUnixSide(base_);
   }
   void ExpectTargetsUntouched() {
-    EXPECT_EQ(ReadFileBytes(base_ + L"\\outside\\keep.txt"), "keep");
-    EXPECT_EQ(ReadFileBytes(base_ + L"\\outside\\sub\\deep.txt"), "deep");
+    EXPECT_EQ(ReadText(base_ + L"\\outside\\keep.txt"), "keep");
+    EXPECT_EQ(ReadText(base_ + L"\\outside\\sub\\deep.txt"), "deep");
     EXPECT_TRUE(IsFolder(base_ + L"\\outside-empty"));
-    EXPECT_EQ(ReadFileBytes(base_ + L"\\outside-file.txt"), "file");
+    EXPECT_EQ(ReadText(base_ + L"\\outside-file.txt"), "file");
   }
 
   Sandbox sandbox_{L"links"};

@@ -32,17 +32,7 @@ std::vector<uint8_t> Package(const Files& files, uint32_t flag = 0, int32_t inde
 
 ByteView View(const std::vector<uint8_t>& v) { return {v.data(), v.size()}; }
 
-std::vector<std::wstring> List(const std::wstring& folder) { return gui::FolderEntries(folder); }
-
-bool ReadFileBytes(const std::wstring& path, std::string& out) {
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  out.assign(::GetFileSize(file, nullptr), '\0');
-  DWORD done = 0;
-  const BOOL ok = out.empty() || ::ReadFile(file, &out[0], static_cast<DWORD>(out.size()), &done, nullptr);
-  ::CloseHandle(file);
-  return ok && done == out.size();
-}
+using sys::List;
 
 using sys::RemoveTree;
 
@@ -100,13 +90,17 @@ TEST_F(ExtractPackageTest, WritesEveryEntryIntoAFreshFolderUnderTemp) {
 
   EXPECT_EQ(List(folder).size(), 4u);
   std::string bytes;
-  ASSERT_TRUE(ReadFileBytes(folder + L"Kelto Quorbel.exe", bytes));
+  bytes = sys::ReadText(folder + L"Kelto Quorbel.exe");
+  ASSERT_NE(bytes, "<missing>");
   EXPECT_EQ(bytes, binary);
-  ASSERT_TRUE(ReadFileBytes(folder + L"empty.dat", bytes));
+  bytes = sys::ReadText(folder + L"empty.dat");
+  ASSERT_NE(bytes, "<missing>");
   EXPECT_TRUE(bytes.empty());
-  ASSERT_TRUE(ReadFileBytes(folder + L"config.xml", bytes));
+  bytes = sys::ReadText(folder + L"config.xml");
+  ASSERT_NE(bytes, "<missing>");
   EXPECT_EQ(bytes, "<config version=\"1\"/>");
-  ASSERT_TRUE(ReadFileBytes(folder + L"dup.txt", bytes));
+  bytes = sys::ReadText(folder + L"dup.txt");
+  ASSERT_NE(bytes, "<missing>");
   EXPECT_EQ(bytes, "second");
 }
 
@@ -118,7 +112,8 @@ TEST_F(ExtractPackageTest, EmptyPackageAndSelectionFlag) {
 
   ASSERT_EQ(ExtractPackage(folder, View(Package({{"a.txt", "A"}}, 1, 3))), kPackageOk);
   std::string bytes;
-  ASSERT_TRUE(ReadFileBytes(folder + L"a.txt", bytes));
+  bytes = sys::ReadText(folder + L"a.txt");
+  ASSERT_NE(bytes, "<missing>");
   EXPECT_EQ(bytes, "A");
 }
 
@@ -128,7 +123,8 @@ TEST_F(ExtractPackageTest, EachExtractionGetsItsOwnFolder) {
   ASSERT_EQ(ExtractPackage(second, View(Package({{"a.txt", "2"}}))), kPackageOk);
   EXPECT_NE(first, second);
   std::string bytes;
-  ASSERT_TRUE(ReadFileBytes(first + L"a.txt", bytes));
+  bytes = sys::ReadText(first + L"a.txt");
+  ASSERT_NE(bytes, "<missing>");
   EXPECT_EQ(bytes, "1");
 }
 

@@ -21,11 +21,11 @@ TEST(EnsureFolder, CreatesANewPathFromTheOutermostMissingFolderInwards) {
   EXPECT_TRUE(IsFolder(inner));
 
   // Without the trailing backslash the same; existing folders and their files stay as they are.
-  ASSERT_TRUE(WriteFileBytes(inner + L"\\keep.txt", "keep"));
+  ASSERT_TRUE(WriteText(inner + L"\\keep.txt", "keep"));
   EnsureFolder(inner);
   EnsureFolder(sandbox.path() + L"\\a\\b");
   EXPECT_TRUE(IsFolder(sandbox.path() + L"\\a\\b"));
-  EXPECT_EQ(ReadFileBytes(inner + L"\\keep.txt"), "keep");
+  EXPECT_EQ(ReadText(inner + L"\\keep.txt"), "keep");
 
   // An empty existing folder counts as existing ("." and ".." are entries).
   EnsureFolder(sandbox.path() + L"\\a\\b\\");
@@ -89,10 +89,10 @@ class CopyProductFilesTest : public ::testing::Test {
 
 TEST_F(CopyProductFilesTest, CopiesTheTableAndLeavesBothFoldersInTheirWorkingForm) {
   CopyProductFiles(context_);
-  EXPECT_EQ(ReadFileBytes(Installed(L"Kelto Quorbel.exe")), "new program");
-  EXPECT_EQ(ReadFileBytes(Installed(L"Uninstall.exe")), "new uninstaller");
-  EXPECT_EQ(ReadFileBytes(Installed(L"config.xml")), "<config_info version=\"2.2.4.0225\"/>");
-  EXPECT_EQ(ReadFileBytes(Installed(L"Readme.txt")), "readme");
+  EXPECT_EQ(ReadText(Installed(L"Kelto Quorbel.exe")), "new program");
+  EXPECT_EQ(ReadText(Installed(L"Uninstall.exe")), "new uninstaller");
+  EXPECT_EQ(ReadText(Installed(L"config.xml")), "<config_info version=\"2.2.4.0225\"/>");
+  EXPECT_EQ(ReadText(Installed(L"Readme.txt")), "readme");
   EXPECT_EQ(List(Installed(L"")).size(), 4u);
 
   EXPECT_EQ(options_.installFolder, Installed(L""));
@@ -116,34 +116,34 @@ TEST_F(CopyProductFilesTest, ReadmeFollowsTheChosenLanguageOnlyInTheLanguageDial
     options_.languageMode = c.mode;
     options_.SkinIndex = c.skin;
     CopyProductFiles(context_);
-    EXPECT_EQ(ReadFileBytes(Installed(L"Readme.txt")), c.readme) << c.mode << "/" << c.skin;
+    EXPECT_EQ(ReadText(Installed(L"Readme.txt")), c.readme) << c.mode << "/" << c.skin;
   }
 }
 
 TEST_F(CopyProductFilesTest, ReadOnlyAndHiddenFilesAreReplaced) {
   EnsureFolder(Installed(L""));
-  ASSERT_TRUE(WriteFileBytes(Installed(L"Readme.txt"), "old readme"));
-  ASSERT_TRUE(WriteFileBytes(Installed(L"config.xml"), "old config"));
+  ASSERT_TRUE(WriteText(Installed(L"Readme.txt"), "old readme"));
+  ASSERT_TRUE(WriteText(Installed(L"config.xml"), "old config"));
   ASSERT_TRUE(::SetFileAttributesW(Installed(L"Readme.txt").c_str(), FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(::SetFileAttributesW(Installed(L"config.xml").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
   CopyProductFiles(context_);
-  EXPECT_EQ(ReadFileBytes(Installed(L"Readme.txt")), "readme");
-  EXPECT_EQ(ReadFileBytes(Installed(L"config.xml")), "<config_info version=\"2.2.4.0225\"/>");
+  EXPECT_EQ(ReadText(Installed(L"Readme.txt")), "readme");
+  EXPECT_EQ(ReadText(Installed(L"config.xml")), "<config_info version=\"2.2.4.0225\"/>");
 }
 
 TEST_F(CopyProductFilesTest, MissingSourcesAndOtherLockedFilesAreSkippedSilently) {
   ::DeleteFileW((extracted_ + L"Uninstall.exe").c_str());
   EnsureFolder(Installed(L""));
-  ASSERT_TRUE(WriteFileBytes(Installed(L"config.xml"), "old config"));
+  ASSERT_TRUE(WriteText(Installed(L"config.xml"), "old config"));
   HANDLE held = ::CreateFileW(Installed(L"config.xml").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   CopyProductFiles(context_);
   ::CloseHandle(held);
   EXPECT_TRUE(prompts_.prompts().empty());
-  EXPECT_EQ(ReadFileBytes(Installed(L"Uninstall.exe")), "<missing>");
-  EXPECT_EQ(ReadFileBytes(Installed(L"config.xml")), "old config");
-  EXPECT_EQ(ReadFileBytes(Installed(L"Kelto Quorbel.exe")), "new program");
-  EXPECT_EQ(ReadFileBytes(Installed(L"Readme.txt")), "readme");
+  EXPECT_EQ(ReadText(Installed(L"Uninstall.exe")), "<missing>");
+  EXPECT_EQ(ReadText(Installed(L"config.xml")), "old config");
+  EXPECT_EQ(ReadText(Installed(L"Kelto Quorbel.exe")), "new program");
+  EXPECT_EQ(ReadText(Installed(L"Readme.txt")), "readme");
 }
 
 TEST_F(CopyProductFilesTest, WithoutAnExtractionFolderNothingIsCopied) {
@@ -158,7 +158,7 @@ TEST_F(CopyProductFilesTest, WithoutAnExtractionFolderNothingIsCopied) {
 // failed attempt and the holder lets go after the third question.
 TEST_F(CopyProductFilesTest, InUseMainProgramAsksUntilItCanBeReplaced) {
   EnsureFolder(Installed(L""));
-  ASSERT_TRUE(WriteFileBytes(Installed(L"Kelto Quorbel.exe"), "running program"));
+  ASSERT_TRUE(WriteText(Installed(L"Kelto Quorbel.exe"), "running program"));
   HANDLE held =
       ::CreateFileW(Installed(L"Kelto Quorbel.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
@@ -178,9 +178,9 @@ TEST_F(CopyProductFilesTest, InUseMainProgramAsksUntilItCanBeReplaced) {
     EXPECT_EQ(prompt.text, BuiltinText(59));
     EXPECT_EQ(prompt.captionText, BuiltinText(1));
   }
-  EXPECT_EQ(ReadFileBytes(Installed(L"Kelto Quorbel.exe")), "new program");
-  EXPECT_EQ(ReadFileBytes(Installed(L"Uninstall.exe")), "new uninstaller");
-  EXPECT_EQ(ReadFileBytes(Installed(L"Readme.txt")), "readme");
+  EXPECT_EQ(ReadText(Installed(L"Kelto Quorbel.exe")), "new program");
+  EXPECT_EQ(ReadText(Installed(L"Uninstall.exe")), "new uninstaller");
+  EXPECT_EQ(ReadText(Installed(L"Readme.txt")), "readme");
 }
 
 }  // namespace

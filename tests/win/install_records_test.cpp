@@ -50,13 +50,7 @@ std::vector<std::wstring> ValueNames(HKEY root, const std::wstring& key, REGSAM 
   return names;
 }
 
-std::wstring Today() {
-  SYSTEMTIME now;
-  ::GetLocalTime(&now);
-  wchar_t text[16];
-  swprintf(text, 16, L"%04u%02u%02u", unsigned{now.wYear}, unsigned{now.wMonth}, unsigned{now.wDay});
-  return text;
-}
+using sys::Today;
 
 class ProductRecordsTest : public ::testing::Test {
  protected:
@@ -75,8 +69,9 @@ class ProductRecordsTest : public ::testing::Test {
 };
 
 TEST_F(ProductRecordsTest, WritesTheUninstallEntryTheProductKeyAndTheLanguage) {
-  ASSERT_TRUE(WriteFileBytes(folder_ + L"config.xml", "<?xml version=\"1.0\"?>\r\n"
-                                                      "<config_info version=\"2.2.5.0301\"><a/></config_info>"));
+  ASSERT_TRUE(WriteText(folder_ + L"config.xml",
+                        "<?xml version=\"1.0\"?>\r\n"
+                        "<config_info version=\"2.2.5.0301\"><a/></config_info>"));
   WriteProductRecords(options_, BuiltinTexts());
 
   ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", L"Kelto Quorbel");
@@ -102,9 +97,9 @@ TEST_F(ProductRecordsTest, TheUninstallEntryQuotesItsCommandAndDescribesTheInsta
   folder_ = sandbox_.path() + L"\\Program Files\\Kelto Software\\Kelto Quorbel\\";
   options_.installFolder = folder_;
   MakeFolders(folder_ + L"lex");
-  ASSERT_TRUE(WriteFileBytes(folder_ + L"Kelto Quorbel.exe", std::string(1500, 'p')));
-  ASSERT_TRUE(WriteFileBytes(folder_ + L"lex\\words.tlx", std::string(2000, 'w')));
-  ASSERT_TRUE(WriteFileBytes(folder_ + L"empty.txt", ""));
+  ASSERT_TRUE(WriteText(folder_ + L"Kelto Quorbel.exe", std::string(1500, 'p')));
+  ASSERT_TRUE(WriteText(folder_ + L"lex\\words.tlx", std::string(2000, 'w')));
+  ASSERT_TRUE(WriteText(folder_ + L"empty.txt", ""));
   const std::wstring before = Today();
   WriteProductRecords(options_, [](unsigned id) { return id == 3 ? std::wstring(L"https://kelto.example/fr") : BuiltinText(id); });
 
@@ -129,11 +124,11 @@ TEST_F(ProductRecordsTest, TheUninstallEntryQuotesItsCommandAndDescribesTheInsta
 
 TEST_F(ProductRecordsTest, EstimatedSizeIsTheFolderTreeInWholeKilobytes) {
   EXPECT_EQ(InstalledSizeKb(sandbox_.path()), 0u);
-  ASSERT_TRUE(WriteFileBytes(folder_ + L"a.bin", std::string(1024, 'a')));
+  ASSERT_TRUE(WriteText(folder_ + L"a.bin", std::string(1024, 'a')));
   EXPECT_EQ(InstalledSizeKb(sandbox_.path()), 1u);
   EXPECT_EQ(InstalledSizeKb(folder_), 1u);
   MakeFolders(folder_ + L"deep\\deeper");
-  ASSERT_TRUE(WriteFileBytes(folder_ + L"deep\\deeper\\b.bin", "b"));
+  ASSERT_TRUE(WriteText(folder_ + L"deep\\deeper\\b.bin", "b"));
   EXPECT_EQ(InstalledSizeKb(folder_), 2u);
   EXPECT_EQ(InstalledSizeKb(folder_ + L"missing\\"), 0u);
 }
@@ -159,7 +154,7 @@ TEST_F(ProductRecordsTest, VersionFallsBackToTheSetupsOwnForAnyUnusableConfig) {
   const std::string unusable[] = {"", "not xml at all", "<config_info build=\"7\"/>",
                                   "<config_info version=\"\"/>"};
   for (const std::string& bytes : unusable) {
-    ASSERT_TRUE(WriteFileBytes(folder_ + L"config.xml", bytes));
+    ASSERT_TRUE(WriteText(folder_ + L"config.xml", bytes));
     WriteProductRecords(options_, BuiltinTexts());
     ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion", L"2.2.4.0225");
     ExpectString(HKEY_LOCAL_MACHINE, kProductKey, L"Version", L"2.2.4.0225");

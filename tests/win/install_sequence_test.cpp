@@ -120,12 +120,12 @@ TEST_F(InstallSequenceTest, DefaultInstallFillsTheFolderWritesTheRecordsAndMakes
 
   // The three-levels-deep folder exists and holds the product files (the components add their own).
   EXPECT_EQ(options_.installFolder, installFolder_ + L"\\");
-  EXPECT_EQ(ReadFileBytes(Installed(L"Kelto Quorbel.exe")), "program");
-  EXPECT_EQ(ReadFileBytes(Installed(L"Uninstall.exe")), "uninstaller");
-  EXPECT_EQ(ReadFileBytes(Installed(L"Readme.txt")), "readme");
+  EXPECT_EQ(ReadText(Installed(L"Kelto Quorbel.exe")), "program");
+  EXPECT_EQ(ReadText(Installed(L"Uninstall.exe")), "uninstaller");
+  EXPECT_EQ(ReadText(Installed(L"Readme.txt")), "readme");
   ASSERT_FALSE(options_.extractionFolder.empty());
   EXPECT_EQ(options_.extractionFolder.back(), L'\\');
-  EXPECT_EQ(ReadFileBytes(options_.extractionFolder + L"kpdfcjk.bin"), "font data");
+  EXPECT_EQ(ReadText(options_.extractionFolder + L"kpdfcjk.bin"), "font data");
 
   const std::wstring folder = options_.installFolder;
   EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"), L"Kelto Quorbel");
@@ -151,7 +151,7 @@ TEST_F(InstallSequenceTest, DefaultInstallFillsTheFolderWritesTheRecordsAndMakes
 TEST_F(InstallSequenceTest, NoShortcutChoicesStillRemoveOldLinksAndPassEveryPosition) {
   quickLaunch_.Make();
   const std::wstring oldLink = folders_.commonDesktop + L"\\Kelto Quorbel.lnk";
-  ASSERT_TRUE(WriteFileBytes(oldLink, "old link"));
+  ASSERT_TRUE(WriteText(oldLink, "old link"));
   options_.desktopShortcut = options_.startMenuIcon = options_.quickLaunchIcon = 0;
   options_.allUsers = 0;
   options_.SkinIndex = 1;
@@ -191,7 +191,7 @@ class FrenchTexts {
     const std::wstring folder = sandbox_.path();
     ::CopyFileW(gui::JoinPath(gui::ModuleFolder(), L"lang\\inst_lang_fr_fr.xml").c_str(),
                 (folder + L"\\inst_lang_fr_fr.xml").c_str(), FALSE);
-    WriteFileBytes(folder + L"\\LangConfig.xml", "<LangConfig LangType=\"1\"><LangId value=\"40814\"/></LangConfig>");
+    WriteText(folder + L"\\LangConfig.xml", "<LangConfig LangType=\"1\"><LangId value=\"40814\"/></LangConfig>");
     skin_ = catalogue_.LoadAtStartup(std::u16string(folder.begin(), folder.end()), u"");
   }
   int skin() const { return skin_; }
@@ -222,12 +222,12 @@ TEST_F(InstallSequenceTest, ThePrinterStepAsksInTheInstallersLanguage) {
   PackageFiles files = kProduct;
   const std::wstring stage = gui::JoinPath(gui::ModuleFolder(), L"payload-stage\\");
   for (const char* name : {"kqmvpr_drv.dll", "kqmvpr_ui.dll", "kqmvpr_pnt.txt", "KTC_ProxyProcess.exe"}) {
-    files.push_back({name, ReadFileBytes(stage + gui::Widen(name))});
+    files.push_back({name, ReadText(stage + gui::Widen(name))});
     ASSERT_FALSE(files.back().second.empty()) << name;
   }
   prompts_ = RecordingPrompter(
       [this](int, unsigned) {
-        WriteFileBytes(options_.extractionFolder + L"kpc_wordaddin.dll", "no library: the registration fails");
+        WriteText(options_.extractionFolder + L"kpc_wordaddin.dll", "no library: the registration fails");
         return IDOK;
       },
       french.lookup());

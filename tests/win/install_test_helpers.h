@@ -19,69 +19,33 @@
 #include "engine/package_writer.h"
 #include "engine/product_records.h"
 #include "test_support.h"
+#include "tests/driver/system_state.h"
 #include "tests/driver/walk.h"
 
 namespace install_test {
-
-inline bool PrefixIs64Bit() {
-  const char* arch = std::getenv("KELTO_PREFIX_ARCH");
-  return arch && std::string(arch) == "win64";
-}
 
 using test_support::BuiltinText;
 using test_support::BuiltinTexts;
 using test_support::Prompt;
 using test_support::RecordingPrompter;
 
-inline bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-inline bool IsFolder(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+using gui::MakeFolders;
+using sys::DeleteKey;
+using sys::Exists;
+using sys::IsFolder;
+using sys::KeyExists;
+using sys::List;
+using sys::Lower;
+using sys::Narrow;
+using sys::PrefixIs64Bit;
+using sys::ReadText;
+using sys::RemoveTree;
+using sys::WriteText;
 
 inline FILETIME CreationTime(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
   return data.ftCreationTime;
-}
-
-inline bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD done = 0;
-  const BOOL ok = bytes.empty() || ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
-  ::CloseHandle(file);
-  return ok && done == bytes.size();
-}
-
-inline std::string ReadFileBytes(const std::wstring& path) {
-  std::string out;
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  out.assign(::GetFileSize(file, nullptr), '\0');
-  DWORD done = 0;
-  if (!out.empty()) ::ReadFile(file, &out[0], static_cast<DWORD>(out.size()), &done, nullptr);
-  ::CloseHandle(file);
-  out.resize(done);
-  return out;
-}
-
-inline std::vector<std::wstring> List(const std::wstring& folder) { return gui::FolderEntries(folder); }
-
-inline void RemoveTree(std::wstring folder) {
-  while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-  if (folder.empty()) return;
-  for (const std::wstring& name : List(folder)) {
-    const std::wstring path = folder + L"\\" + name;
-    if (IsFolder(path)) {
-      RemoveTree(path);
-    } else {
-      ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      ::DeleteFileW(path.c_str());
-    }
-  }
-  ::RemoveDirectoryW(folder.c_str());
 }
 
 // A folder of this test's own under the temporary folder, without a trailing backslash; removed with its
@@ -152,13 +116,6 @@ inline RawValue ReadRaw(HKEY root, const std::wstring& key, const std::wstring& 
   return value;
 }
 
-inline bool KeyExists(HKEY root, const std::wstring& key, REGSAM view = 0) {
-  HKEY opened;
-  if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return false;
-  ::RegCloseKey(opened);
-  return true;
-}
-
 inline void SetRaw(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data,
                    DWORD size, REGSAM view = 0) {
   HKEY opened;
@@ -169,19 +126,9 @@ inline void SetRaw(HKEY root, const std::wstring& key, const std::wstring& name,
   }
 }
 
-// Deletes a key with everything below it.
-inline void DeleteKeyTree(HKEY root, const std::wstring& key, REGSAM view = 0) {
-  HKEY opened;
-  if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_ALL_ACCESS | view, &opened) == ERROR_SUCCESS) {
-    ::RegDeleteTreeW(opened, nullptr);
-    ::RegCloseKey(opened);
-  }
-  ::RegDeleteKeyExW(root, key.c_str(), view, 0);
-}
-
 // Removes key, then its parents up to (not including) `stop`, each only while it has nothing left in it.
 inline void DeleteKeyAndEmptyParents(HKEY root, std::wstring key, const std::wstring& stop, REGSAM view = 0) {
-  DeleteKeyTree(root, key, view);
+  DeleteKey(root, key, view);
   for (size_t cut = key.rfind(L'\\'); cut != std::wstring::npos && key.substr(0, cut) != stop;
        cut = key.rfind(L'\\')) {
     key.resize(cut);
@@ -192,7 +139,7 @@ inline void DeleteKeyAndEmptyParents(HKEY root, std::wstring key, const std::wst
 // The product's records in both views and the user's language key, with parents left empty by them.
 inline void RemoveProductRecords() {
   for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey, view);
+    DeleteKey(HKEY_LOCAL_MACHINE, kUninstallKey, view);
     DeleteKeyAndEmptyParents(HKEY_LOCAL_MACHINE, kProductKey, L"Software", view);
   }
   DeleteKeyAndEmptyParents(HKEY_CURRENT_USER, kLanguageKey, L"Software");
@@ -256,14 +203,6 @@ inline void RemoveProductLinks(const Folders& folders, const std::vector<std::ws
       ::DeleteFileW((folder + L"\\" + name + L".lnk").c_str());
     }
   }
-}
-
-// Creates a folder and every missing parent (test set-up, independent of the code under test).
-inline void MakeFolders(const std::wstring& path) {
-  for (size_t cut = path.find(L'\\', 3); cut != std::wstring::npos; cut = path.find(L'\\', cut + 1)) {
-    ::CreateDirectoryW(path.substr(0, cut).c_str(), nullptr);
-  }
-  ::CreateDirectoryW(path.c_str(), nullptr);
 }
 
 // Restores the prefix's quick-launch folder as it was: a folder a test made (with Make or through the code

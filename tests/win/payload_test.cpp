@@ -21,45 +21,17 @@
 
 namespace {
 
-const wchar_t kPipeName[] = L"\\\\.\\pipe\\Kelto Quorbel";
-const wchar_t kProductKey[] = L"Software\\Kelto Software\\Kelto Quorbel";
-const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kelto Quorbel";
-const wchar_t kLanguageKey[] = L"Software\\Kelto Software\\Kelto Quorbel\\LANGUAGE";
 const wchar_t kAddinMarker[] = L"Software\\Kelto Software\\Test\\WordAddinRegistered";
 
-std::wstring StageFolder() {
-  wchar_t path[MAX_PATH * 2] = L"";
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
-  std::wstring folder = path;
-  // Wine names a program outside every drive "unix\...", which only works with the \\?\ prefix.
-  if (folder.compare(0, 5, L"unix\\") == 0) folder = L"\\\\?\\" + folder;
-  folder = folder.substr(0, folder.find_last_of(L'\\') + 1) + L"payload-stage\\";
-  if (::GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES) return folder;
-  // Else the build folder is the working folder.
-  wchar_t full[MAX_PATH * 2] = L"";
-  ::GetFullPathNameW(L"payload-stage\\", MAX_PATH * 2, full, nullptr);
-  return full;
-}
-
-bool ReadAll(const std::wstring& path, std::string& out) {
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  out.assign(::GetFileSize(file, nullptr), '\0');
-  DWORD done = 0;
-  const BOOL ok = out.empty() || ::ReadFile(file, &out[0], static_cast<DWORD>(out.size()), &done, nullptr);
-  ::CloseHandle(file);
-  return ok && done == out.size();
-}
+// payload-stage beside this program, ending with a backslash.
+std::wstring StageFolder() { return sys::StageFolder() + L"\\"; }
 
 using sys::Exists;
 using sys::KeyExists;
+using sys::List;
+using sys::Narrow;
 using sys::ReadValue;  // "<none>" when the key or value is missing
 using sys::RemoveTree;
-
-std::vector<std::wstring> List(const std::wstring& folder) { return gui::FolderEntries(folder); }
-
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 void WriteValue(HKEY root, const wchar_t* subKey, const wchar_t* name, const std::wstring& text) {
   HKEY key = nullptr;
@@ -186,7 +158,8 @@ TEST_F(PayloadTest, StageHoldsEveryPackageFileAndNoFolder) {
 
 TEST_F(PayloadTest, ConfigXmlCarriesTheProductVersion) {
   std::string bytes;
-  ASSERT_TRUE(ReadAll(stage_ + L"config.xml", bytes));
+  bytes = sys::ReadText(stage_ + L"config.xml");
+  ASSERT_NE(bytes, "<missing>");
   ASSERT_EQ(bytes.compare(0, 9, "\xEF\xBB\xBF<?xml "), 0);
   size_t comments = 0;
   for (size_t at = bytes.find("<!--"); at != std::string::npos; at = bytes.find("<!--", at + 4)) ++comments;
@@ -203,7 +176,8 @@ TEST_F(PayloadTest, ConfigXmlCarriesTheProductVersion) {
 TEST_F(PayloadTest, ReadmesHoldText) {
   for (const wchar_t* name : {L"Readme.txt", L"Readme_ENG.txt", L"Readme_FR.txt"}) {
     std::string text;
-    ASSERT_TRUE(ReadAll(stage_ + name, text)) << Narrow(name);
+    text = sys::ReadText(stage_ + name);
+    ASSERT_NE(text, "<missing>") << Narrow(name);
     EXPECT_NE(text.find("Kelto Quorbel"), std::string::npos) << Narrow(name);
   }
 }
@@ -254,7 +228,8 @@ TEST_F(PayloadTest, ProgramsAndLibrariesAreSelfContainedX86Images) {
     const bool exe = lower.size() > 4 && lower.compare(lower.size() - 4, 4, L".exe") == 0;
     if (!dll && !exe) continue;
     std::string image;
-    ASSERT_TRUE(ReadAll(stage_ + name, image)) << Narrow(name);
+    image = sys::ReadText(stage_ + name);
+    ASSERT_NE(image, "<missing>") << Narrow(name);
     ASSERT_GT(image.size(), 0x100u) << Narrow(name);
     ASSERT_EQ(image.compare(0, 2, "MZ"), 0) << Narrow(name);
     uint32_t pe = 0;
@@ -322,7 +297,8 @@ TEST_F(PayloadTest, StampsAreValidPdfsForBothLanguageVariants) {
   for (const wchar_t* stamp : stamps) {
     const std::wstring name = std::wstring(stamp) + L".pdf";
     std::string pdf;
-    ASSERT_TRUE(ReadAll(stage_ + name, pdf)) << Narrow(name);
+    pdf = sys::ReadText(stage_ + name);
+    ASSERT_NE(pdf, "<missing>") << Narrow(name);
     ExpectValidPdf(pdf, Narrow(name));
   }
 }
@@ -348,7 +324,8 @@ TEST_F(PayloadTest, RegisterSwitchMakesTheProductThePdfHandler) {
     EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, key + L"\\DefaultIcon", nullptr), program + L",0");
   }
   std::string log;
-  ASSERT_TRUE(ReadAll(sandbox_ + L"register-log.txt", log));
+  log = sys::ReadText(sandbox_ + L"register-log.txt");
+  ASSERT_NE(log, "<missing>");
   // One line: the exact command line, then what the product saw as it started.
   EXPECT_EQ(log.rfind(Narrow(line) + " | printer: ", 0), 0u) << log;
   EXPECT_EQ(log.find("\r\n"), log.size() - 2) << log;
@@ -416,8 +393,9 @@ struct PipeRun {
 // polled every 20 ms. Reads go on after a final report to see that nothing else follows.
 PipeRun RunUninstaller(const std::wstring& folder, const wchar_t* arguments = L"UninstForInst") {
   PipeRun run;
-  HANDLE pipe = ::CreateNamedPipeW(kPipeName, PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
-                                   PIPE_UNLIMITED_INSTANCES, 100, 100, 0, nullptr);
+  HANDLE pipe =
+      ::CreateNamedPipeW(kRemovalPipeName, PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
+                         PIPE_UNLIMITED_INSTANCES, 100, 100, 0, nullptr);
   EXPECT_NE(pipe, INVALID_HANDLE_VALUE);
   if (pipe == INVALID_HANDLE_VALUE) return run;
   std::wstring line = L"\"" + folder + L"Uninstall.exe\"" + arguments;
@@ -690,7 +668,8 @@ TEST_F(PayloadTest, PluginInstallersExitWithTheCodeTheyAreGiven) {
     EXPECT_EQ(ShellRun(uninstall, parameters), 0xFFFFFFFFll);
   }
   std::string log;
-  ASSERT_TRUE(ReadAll(sandbox_ + L"plugin-log.txt", log));
+  log = sys::ReadText(sandbox_ + L"plugin-log.txt");
+  ASSERT_NE(log, "<missing>");
   size_t lines = 0;
   for (size_t at = log.find(Narrow(parameters) + "\r\n"); at != std::string::npos;
        at = log.find(Narrow(parameters) + "\r\n", at + 1)) {

@@ -12,7 +12,7 @@ using namespace component_test;
 
 // The log's lines, without their line ends.
 std::vector<std::wstring> LogLines(const std::wstring& folder) {
-  const std::string bytes = ReadFileBytes(folder + L"\\plugin-log.txt");
+  const std::string bytes = ReadText(folder + L"\\plugin-log.txt");
   std::vector<std::wstring> lines;
   if (bytes == "<missing>") return lines;
   const int length = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
@@ -127,7 +127,7 @@ TEST_F(PluginRunnerTest, WithoutEitherProgramNothingStartsAndItFails) {
 // The plug-in is not installed when its installer can't even start. The shell shows its own error box
 // about the file (Wine: "Bad EXE format"), which the answerer closes.
 TEST_F(PluginRunnerTest, ProgramThatCannotStartFails) {
-  ASSERT_TRUE(WriteFileBytes(source_ + L"\\InPDFReaderPlugin.exe", "not a program"));
+  ASSERT_TRUE(WriteText(source_ + L"\\InPDFReaderPlugin.exe", "not a program"));
   MessageBoxAnswerer answerer;
   EXPECT_EQ(Run(1), 0);
   answerer.Stop();

@@ -1,17 +1,14 @@
 // Start-up checks against the real system of the Wine prefix.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "app/setup_session.h"
+#include "tests/driver/system_state.h"
 
 namespace {
 
-bool PrefixIs64Bit() {
-  const char* arch = std::getenv("KELTO_PREFIX_ARCH");
-  return arch && std::string(arch) == "win64";
-}
+using sys::PrefixIs64Bit;
 
 TEST(Preflight, AdministratorPassesAndWow64FollowsThePrefix) {
   SetupSession session;

@@ -111,7 +111,7 @@ TEST_F(RegistryTest, ReadingAMissingKeyGivesTheDefaultAndCreatesTheKeyEmpty) {
 WORD SystemKernelMachine() {
   wchar_t system[MAX_PATH] = {};
   ::GetSystemDirectoryW(system, MAX_PATH);
-  const std::string image = ReadFileBytes(std::wstring(system) + L"\\kernel32.dll");
+  const std::string image = ReadText(std::wstring(system) + L"\\kernel32.dll");
   if (image.size() < 0x40) return 0;
   const uint32_t peOffset = *reinterpret_cast<const uint32_t*>(image.data() + 0x3C);
   if (image.size() < peOffset + 6) return 0;
@@ -125,8 +125,8 @@ class Registry64Test : public ::testing::Test {
     TearDown();
   }
   void TearDown() override {
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, key_, KEY_WOW64_64KEY);
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, key_, KEY_WOW64_32KEY);
+    DeleteKey(HKEY_LOCAL_MACHINE, key_, KEY_WOW64_64KEY);
+    DeleteKey(HKEY_LOCAL_MACHINE, key_, KEY_WOW64_32KEY);
   }
   std::wstring key_;
 };

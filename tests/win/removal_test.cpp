@@ -238,8 +238,8 @@ class BuiltInPreparation : public ::testing::Test {
     RemoveProductRecords();
     folder_ = sandbox_.path() + L"\\Old Quorbel";
     ::CreateDirectoryW(folder_.c_str(), nullptr);
-    ASSERT_TRUE(WriteFileBytes(Main(), "main program"));
-    ASSERT_TRUE(WriteFileBytes(Beta(), "beta program"));
+    ASSERT_TRUE(WriteText(Main(), "main program"));
+    ASSERT_TRUE(WriteText(Beta(), "beta program"));
     WriteRecord(L"InstallPath", folder_);
     WriteRecord(L"Version", L"1.9.0.0100");
     options_.installFolder = L"untouched";
@@ -295,8 +295,8 @@ TEST_F(BuiltInPreparation, ARunningProgramRefusesWithTextNinetyEightAndLeavesBot
     size_t prompts;
   } cases[] = {{true, false, 1}, {false, true, 1}, {true, true, 2}};
   for (const Case& c : cases) {
-    WriteFileBytes(Main(), "main program");
-    WriteFileBytes(Beta(), "beta program");
+    WriteText(Main(), "main program");
+    WriteText(Beta(), "beta program");
     std::vector<Prompt> prompts;
     {
       UniqueHandle main = c.holdMain ? Hold(Main()) : UniqueHandle();
@@ -312,9 +312,9 @@ TEST_F(BuiltInPreparation, ARunningProgramRefusesWithTextNinetyEightAndLeavesBot
       EXPECT_EQ(prompt.text, L"Kelto Quorbel is being used, please exit and retry.");
     }
     // The main program comes back from its temporary copy when only the beta was in use.
-    EXPECT_EQ(ReadFileBytes(Main()), "main program");
+    EXPECT_EQ(ReadText(Main()), "main program");
     if (c.holdBeta) {
-      EXPECT_EQ(ReadFileBytes(Beta()), "beta program");
+      EXPECT_EQ(ReadText(Beta()), "beta program");
     }
     EXPECT_EQ(TemporaryCopies(), copies);
   }
@@ -329,7 +329,7 @@ TEST_F(BuiltInPreparation, RefusesWithoutAFolderOfItsOwnAndTouchesNothing) {
   const std::wstring rootProgram = L"C:\\Kelto Quorbel.exe";
   const bool hadRootProgram = Exists(rootProgram);
   if (!hadRootProgram) {
-    ASSERT_TRUE(WriteFileBytes(rootProgram, "not ours"));
+    ASSERT_TRUE(WriteText(rootProgram, "not ours"));
   }
   for (const wchar_t* path : {L"", L"C:\\", L"C:", L"Old Quorbel", L"C:\\Old\\..\\..\\"}) {
     WriteRecord(L"InstallPath", path);
@@ -340,7 +340,7 @@ TEST_F(BuiltInPreparation, RefusesWithoutAFolderOfItsOwnAndTouchesNothing) {
   }
   EXPECT_TRUE(Exists(rootProgram));
   if (!hadRootProgram) ::DeleteFileW(rootProgram.c_str());
-  EXPECT_EQ(ReadFileBytes(Main()), "main program");
+  EXPECT_EQ(ReadText(Main()), "main program");
 }
 
 // --- built-in removal: the steps -------------------------------------------------------------------------
@@ -391,20 +391,16 @@ class BuiltInSteps : public ::testing::Test {
   void TearDown() override {
     RemoveProductRecords();
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-      for (const std::wstring& key : ProductKeysToDelete()) DeleteKeyTree(root, key);
+      for (const std::wstring& key : ProductKeysToDelete()) DeleteKey(root, key);
     }
-  }
-  static std::wstring Lower(std::wstring text) {
-    for (wchar_t& c : text) c = static_cast<wchar_t>(::towlower(c));
-    return text;
   }
   void LayDownProgramFiles() {
     for (const wchar_t* name : {L"Kelto Quorbel.exe", L"Kelto Quorbel Beta.exe", L"Readme.txt", L"Uninstall.exe",
                                 L"config.xml", L"kpdfcjk.bin", L"ktdecod1.dll"}) {
-      ASSERT_TRUE(WriteFileBytes(folder_ + L"\\" + name, "old"));
+      ASSERT_TRUE(WriteText(folder_ + L"\\" + name, "old"));
     }
     MakeFolders(folder_ + L"\\lex");
-    WriteFileBytes(folder_ + L"\\lex\\correct.tlx", "words");
+    WriteText(folder_ + L"\\lex\\correct.tlx", "words");
   }
   // The whole built-in removal: steps 1 to 8 run in window 179, whose bar is recorded; the spooler's
   // questions, if any, answered with Cancel.
@@ -432,17 +428,17 @@ TEST_F(BuiltInSteps, RemoveWhatTheOldVersionLeftAndMoveTheBarAfterEachStep) {
   quickLaunch_.Make();
   for (const std::wstring& folder : {links_.commonDesktop, links_.desktop, links_.quickLaunch}) {
     for (const wchar_t* link : {L"\\Kelto Quorbel Beta.lnk", L"\\Kelto Quorbel.lnk", L"\\KelmoraQuorbel.lnk"}) {
-      ASSERT_TRUE(WriteFileBytes(folder + link, "link"));
+      ASSERT_TRUE(WriteText(folder + link, "link"));
     }
   }
   for (const std::wstring& menu :
        {links_.programs + L"\\Kelto Quorbel SE", links_.programs + L"\\Kelto Quorbel",
         links_.commonPrograms + L"\\Kelto Quorbel"}) {
     MakeFolders(menu);
-    ASSERT_TRUE(WriteFileBytes(menu + L"\\Kelto Quorbel.lnk", "link"));
+    ASSERT_TRUE(WriteText(menu + L"\\Kelto Quorbel.lnk", "link"));
   }
   // A user's own file in one menu folder keeps that folder.
-  ASSERT_TRUE(WriteFileBytes(links_.commonPrograms + L"\\Kelto Quorbel\\notes.txt", "mine"));
+  ASSERT_TRUE(WriteText(links_.commonPrograms + L"\\Kelto Quorbel\\notes.txt", "mine"));
   WriteRegistryString(HKEY_CURRENT_USER, std::wstring(kUpdatesListKey) + L"Kelto CJK Support", L"Name", L"x");
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
     for (const std::wstring& key : ProductKeysToDelete()) {
@@ -487,7 +483,7 @@ TEST_F(BuiltInSteps, RemoveWhatTheOldVersionLeftAndMoveTheBarAfterEachStep) {
 
 TEST_F(BuiltInSteps, UserFilesKeepTheFolderAndOnlyOurFilesGo) {
   LayDownProgramFiles();
-  ASSERT_TRUE(WriteFileBytes(folder_ + L"\\My Letter.pdf", "mine"));
+  ASSERT_TRUE(WriteText(folder_ + L"\\My Letter.pdf", "mine"));
   Run();
   EXPECT_EQ(List(folder_), std::vector<std::wstring>{L"My Letter.pdf"});
 }

@@ -108,7 +108,7 @@ TEST_F(ShortcutsTest, OldLinksGoFromAllFivePlacesByTheirFixedNamesOnly) {
   for (const std::wstring& place : places) {
     MakeFolders(place);
     for (const wchar_t* name : {L"Kelto Quorbel.lnk", L"KelmoraQuorbel.lnk", L"Other.lnk"}) {
-      ASSERT_TRUE(WriteFileBytes(place + L"\\" + name, "link"));
+      ASSERT_TRUE(WriteText(place + L"\\" + name, "link"));
     }
   }
   RemoveOldShortcuts(context_);
@@ -135,7 +135,7 @@ TEST_F(ShortcutsTest, LocalizedNamesNameTheNewLinksWhileRemovalKeepsToTheFixedNa
   EXPECT_TRUE(ReadLink(quickLaunchLink).loaded);
 
   // An old link of the fixed name inside the localized menu folder goes; the new links stay.
-  ASSERT_TRUE(WriteFileBytes(menu + L"Kelto Quorbel.lnk", "old link"));
+  ASSERT_TRUE(WriteText(menu + L"Kelto Quorbel.lnk", "old link"));
   RemoveOldShortcuts(context_);
   EXPECT_FALSE(Exists(menu + L"Kelto Quorbel.lnk"));
   EXPECT_EQ(List(menu).size(), 3u);

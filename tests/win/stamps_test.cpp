@@ -62,9 +62,9 @@ class ExtrasTest : public ::testing::Test {
   }
 
   void LangConfig(const std::string& type, const std::string& ids) {
-    ASSERT_TRUE(WriteFileBytes(setup_ + L"\\LangConfig.xml",
-                               "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<LangConfig LangType=\"" + type +
-                                   "\">\r\n  <LangId value=\"" + ids + "\"/>\r\n</LangConfig>\r\n"));
+    ASSERT_TRUE(WriteText(setup_ + L"\\LangConfig.xml",
+                          "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<LangConfig LangType=\"" + type +
+                              "\">\r\n  <LangId value=\"" + ids + "\"/>\r\n</LangConfig>\r\n"));
   }
 
   Sandbox sandbox_{L"extras"};
@@ -82,8 +82,7 @@ TEST_F(ExtrasTest, StampsFollowTheInstallerLanguage) {
   EXPECT_EQ(Components(0).InstallStamps(), 1);
   EXPECT_EQ(Tree(install_), StampTree(kStandard, kSignHere));
   EXPECT_EQ(progress_.positions(), std::vector<std::wstring>{L"65"});
-  EXPECT_EQ(ReadFileBytes(install_ + L"\\Stamps\\Sign Here\\Sign Here.pdf"),
-            ReadFileBytes(source_ + L"\\Sign Here.pdf"));
+  EXPECT_EQ(ReadText(install_ + L"\\Stamps\\Sign Here\\Sign Here.pdf"), ReadText(source_ + L"\\Sign Here.pdf"));
   EXPECT_EQ(Components(0).RemoveStamps(), 1);
   EXPECT_EQ(Tree(install_), std::vector<std::wstring>{});
 
@@ -104,9 +103,9 @@ TEST_F(ExtrasTest, JapaneseStampsMissingFromThePackageFailSilently) {
 
 TEST_F(ExtrasTest, StampRemovalKeepsTheUsersOwnFilesAndTheirFolder) {
   Components(0).InstallStamps();
-  ASSERT_TRUE(WriteFileBytes(install_ + L"\\Stamps\\Standard Stamps\\my notes.txt", "mine"));
+  ASSERT_TRUE(WriteText(install_ + L"\\Stamps\\Standard Stamps\\my notes.txt", "mine"));
   // Its 8.3 alias ends in .PDF; the pattern must not reach it through that.
-  ASSERT_TRUE(WriteFileBytes(install_ + L"\\Stamps\\Standard Stamps\\draft.pdfx", "mine"));
+  ASSERT_TRUE(WriteText(install_ + L"\\Stamps\\Standard Stamps\\draft.pdfx", "mine"));
   EXPECT_EQ(components_.RemoveStamps(), 1);
   EXPECT_EQ(Tree(install_), (std::vector<std::wstring>{L"Stamps\\", L"Stamps\\Standard Stamps\\",
                                                        L"Stamps\\Standard Stamps\\draft.pdfx",
@@ -141,8 +140,7 @@ TEST_F(ExtrasTest, TwoListedLanguagesCopyEightFiles) {
                                            L"lang\\lang_de_de.xml",
                                            L"plugins\\RiRovozeVA\\OnDemandPluginlang_de_de.xml"};
   EXPECT_EQ(Tree(install_), Joined(before, added));
-  EXPECT_EQ(ReadFileBytes(install_ + L"\\lang\\uninst_lang_de_de.xml"),
-            ReadFileBytes(source_ + L"\\uninst_lang_de_de.xml"));
+  EXPECT_EQ(ReadText(install_ + L"\\lang\\uninst_lang_de_de.xml"), ReadText(source_ + L"\\uninst_lang_de_de.xml"));
   EXPECT_EQ(progress_.positions().back(), L"70");
   EXPECT_TRUE(failures_.reports.empty());
 
@@ -197,7 +195,7 @@ class OcrTest : public ExtrasTest {
  protected:
   void AddOn(const std::vector<std::wstring>& names) {
     ASSERT_TRUE(::CreateDirectoryW(addOn_.c_str(), nullptr));
-    for (const std::wstring& name : names) ASSERT_TRUE(WriteFileBytes(addOn_ + L"\\" + name, Narrow(name)));
+    for (const std::wstring& name : names) ASSERT_TRUE(WriteText(addOn_ + L"\\" + name, Narrow(name)));
   }
   std::wstring addOn_ = setup_ + L"\\OCR Add-on";
 };
@@ -208,7 +206,7 @@ TEST_F(OcrTest, OnlyTheTwoFixedFilesInstallWithAnEmptySubFolder) {
   EXPECT_EQ(Tree(install_),
             (std::vector<std::wstring>{L"UpdaterInfo.xml", L"plugins\\", L"plugins\\OCR\\",
                                        L"plugins\\OCR\\KT_Abbyy_OCR.Dll", L"plugins\\OCR\\KT_Abbyy_OCR\\"}));
-  EXPECT_EQ(ReadFileBytes(install_ + L"\\UpdaterInfo.xml"), "UpdaterInfo.xml");
+  EXPECT_EQ(ReadText(install_ + L"\\UpdaterInfo.xml"), "UpdaterInfo.xml");
   EXPECT_TRUE(progress_.positions().empty());
 }
 

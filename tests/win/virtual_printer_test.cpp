@@ -36,14 +36,7 @@ const std::vector<std::wstring> kPackageFiles = {L"kqmvpr_drv.dll",       L"kqmv
                                                  L"kqmvpr_pnt64.txt",     L"KTC_ProxyProcess64.exe", L"psapi.dll",
                                                  L"framedyn.dll"};
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
-std::wstring Lower(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(::towlower(c));
-  return text;
-}
-
-std::wstring StageFolder() { return gui::JoinPath(gui::ModuleFolder(), L"payload-stage"); }
+using sys::StageFolder;
 
 std::wstring SystemFolder() {
   wchar_t windows[MAX_PATH] = L"";
@@ -362,7 +355,7 @@ class VirtualPrinterTest : public ::testing::Test {
   }
   void TearDown() override {
     ResetSpooler();
-    DeleteKeyTree(HKEY_CURRENT_USER, kAddinMarker);
+    DeleteKey(HKEY_CURRENT_USER, kAddinMarker);
     for (const std::wstring& path : framedynAdded_) ::DeleteFileW(path.c_str());
   }
 
@@ -409,7 +402,7 @@ class VirtualPrinterTest : public ::testing::Test {
     std::map<std::wstring, std::string> contents;
     for (const auto* names : {&kVersionFolderNames, &kMovedAsideNames}) {
       for (const std::wstring& name : *names) {
-        if (Exists(VersionFile(name))) contents[name] = ReadFileBytes(VersionFile(name));
+        if (Exists(VersionFile(name))) contents[name] = ReadText(VersionFile(name));
       }
     }
     return contents;
@@ -431,7 +424,7 @@ class VirtualPrinterTest : public ::testing::Test {
 
 TEST_F(VirtualPrinterTest, InstallBuildsPortDriverPrinterAndProxyAndRemoveTakesThemAway) {
   if (PrefixIs64Bit()) GTEST_SKIP() << "Wine's 32-bit spooler adds no printer on a 64-bit driver";
-  const std::string systemPsapi = ReadFileBytes(SystemFolder() + L"psapi.dll");
+  const std::string systemPsapi = ReadText(SystemFolder() + L"psapi.dll");
   {
     VirtualPrinterInstaller printer;
     Prepare(printer, Params());
@@ -454,7 +447,7 @@ TEST_F(VirtualPrinterTest, InstallBuildsPortDriverPrinterAndProxyAndRemoveTakesT
   EXPECT_EQ(Lower(driver.configFile), Lower(VersionFile(L"kqmvpr_ui.dll")));
   EXPECT_EQ(Lower(driver.dataFile), Lower(VersionFile(L"kqmvpr_pnt.txt")));
   for (const std::wstring& name : kVersionFolderNames) {
-    EXPECT_EQ(ReadFileBytes(VersionFile(name)), ReadFileBytes(source_ + L"\\" + name)) << Narrow(name);
+    EXPECT_EQ(ReadText(VersionFile(name)), ReadText(source_ + L"\\" + name)) << Narrow(name);
   }
 
   PrinterFacts facts;
@@ -469,8 +462,8 @@ TEST_F(VirtualPrinterTest, InstallBuildsPortDriverPrinterAndProxyAndRemoveTakesT
   EXPECT_EQ(addin_.installs, std::vector<std::wstring>{source_ + L"|" + installFolder_});
   EXPECT_EQ(addin_.prompters, std::vector<Prompter*>{&prompts_});
   // Support files: Wine has its own psapi.dll, which stays; it has no framedyn.dll, which comes from the package.
-  EXPECT_EQ(ReadFileBytes(SystemFolder() + L"psapi.dll"), systemPsapi);
-  EXPECT_EQ(ReadFileBytes(SystemFolder() + L"framedyn.dll"), ReadFileBytes(source_ + L"\\framedyn.dll"));
+  EXPECT_EQ(ReadText(SystemFolder() + L"psapi.dll"), systemPsapi);
+  EXPECT_EQ(ReadText(SystemFolder() + L"framedyn.dll"), ReadText(source_ + L"\\framedyn.dll"));
 
   // Printers the user added on the same driver go too; one on another driver stays.
   ASSERT_TRUE(AddPrinterDirectly(kSecondPrinter, kPrinterDriverName, kPrinterPortName));
@@ -499,7 +492,7 @@ TEST_F(VirtualPrinterTest, RemoveDeletesEveryLocalPrinterOnTheDriverWhateverItsN
   ASSERT_TRUE(AddPrinterDirectly(kSecondPrinter, kPrinterDriverName, L"LPT1:"));
   ASSERT_TRUE(AddDriverDirectly(kOtherDriver, kEnvironment32));
   ASSERT_TRUE(AddPrinterDirectly(kUnrelatedPrinter, kOtherDriver, kPrinterPortName));
-  WriteFileBytes(installFolder_ + L"\\settings.ini", "user data");
+  WriteText(installFolder_ + L"\\settings.ini", "user data");
 
   VirtualPrinterInstaller remover;
   PrepareRemoval(remover);
@@ -552,7 +545,7 @@ TEST_F(VirtualPrinterTest, On64BitWindowsThe64BitFilesGoInUnderTheir32BitNamesAn
   for (const std::wstring name : {L"kqmvpr_drv", L"kqmvpr_ui", L"kqmvpr_pnt", L"KTC_ProxyProcess"}) {
     for (const std::wstring suffix : {L"", L"64"}) {
       const std::wstring extension = name == L"kqmvpr_pnt" ? L".txt" : name == L"KTC_ProxyProcess" ? L".exe" : L".dll";
-      ASSERT_TRUE(WriteFileBytes(source_ + L"\\" + name + suffix + extension, Narrow(name + suffix)));
+      ASSERT_TRUE(WriteText(source_ + L"\\" + name + suffix + extension, Narrow(name + suffix)));
     }
   }
   struct Seen {
@@ -582,8 +575,8 @@ TEST_F(VirtualPrinterTest, On64BitWindowsThe64BitFilesGoInUnderTheir32BitNamesAn
     const BOOL added = ::AddPrinterDriverW(server, level, info);
     const std::wstring directory = DriverDirectoryOf(kEnvironment64);
     for (const std::wstring& name : kDriverCopies) {
-      seen->copies[name] = ReadFileBytes(directory + L"\\" + name);
-      seen->versionCopies[name] = ReadFileBytes(directory + L"\\3\\" + name);
+      seen->copies[name] = ReadText(directory + L"\\" + name);
+      seen->versionCopies[name] = ReadText(directory + L"\\3\\" + name);
     }
     return added;
   };
@@ -727,7 +720,7 @@ TEST_F(VirtualPrinterTest, ADriverFileThatCannotBeCopiedUndoesTheCopiesAndThePor
 TEST_F(VirtualPrinterTest, OldVersionFilesAreMovedAsideAndALoadedOneGoesAtTheNextRestart) {
   const std::wstring folder = DriverDirectoryOf(Environment()) + L"\\3";
   ::CreateDirectoryW(folder.c_str(), nullptr);
-  for (const std::wstring& name : kVersionFolderNames) ASSERT_TRUE(WriteFileBytes(folder + L"\\" + name, "old"));
+  for (const std::wstring& name : kVersionFolderNames) ASSERT_TRUE(WriteText(folder + L"\\" + name, "old"));
   // A library in use can be renamed but not deleted.
   ASSERT_TRUE(::CopyFileW((source_ + L"\\kqmvpr_drv.dll").c_str(), (folder + L"\\kqmvpr_drv.dll").c_str(), FALSE));
   HMODULE loaded = ::LoadLibraryW((folder + L"\\kqmvpr_drv.dll").c_str());
@@ -750,8 +743,8 @@ TEST_F(VirtualPrinterTest, OldVersionFilesAreMovedAsideAndALoadedOneGoesAtTheNex
   }
   EXPECT_EQ(ours, std::vector<std::wstring>{L"\\??\\" + Lower(folder) + L"\\kttmp3.tmp|"});
   if (!PrefixIs64Bit()) {
-    EXPECT_EQ(ReadFileBytes(folder + L"\\kqmvpr_drv.dll"), ReadFileBytes(source_ + L"\\kqmvpr_drv.dll"));
-    EXPECT_EQ(ReadFileBytes(folder + L"\\KTC_ProxyProcess.exe"), ReadFileBytes(source_ + L"\\KTC_ProxyProcess.exe"));
+    EXPECT_EQ(ReadText(folder + L"\\kqmvpr_drv.dll"), ReadText(source_ + L"\\kqmvpr_drv.dll"));
+    EXPECT_EQ(ReadText(folder + L"\\KTC_ProxyProcess.exe"), ReadText(source_ + L"\\KTC_ProxyProcess.exe"));
   }
 }
 
@@ -760,7 +753,7 @@ TEST_F(VirtualPrinterTest, OldVersionFilesAreMovedAsideAndALoadedOneGoesAtTheNex
 TEST_F(VirtualPrinterTest, WithoutAdministratorRightsNothingIsTouchedOrShown) {
   const std::wstring folder = DriverDirectoryOf(Environment()) + L"\\3";
   ::CreateDirectoryW(folder.c_str(), nullptr);
-  for (const std::wstring& name : kVersionFolderNames) ASSERT_TRUE(WriteFileBytes(folder + L"\\" + name, "old"));
+  for (const std::wstring& name : kVersionFolderNames) ASSERT_TRUE(WriteText(folder + L"\\" + name, "old"));
   const auto before = VersionFolderContents();
   auto calls = std::make_shared<int>(0);
 
@@ -789,7 +782,7 @@ TEST_F(VirtualPrinterTest, WithoutADriverDirectoryNothingIsTouched) {
   const std::wstring bait = root + L"3\\kqmvpr_drv.dll";
   const bool hadFolder = IsFolder(root + L"3");
   ::CreateDirectoryW((root + L"3").c_str(), nullptr);
-  ASSERT_TRUE(WriteFileBytes(bait, "not ours"));
+  ASSERT_TRUE(WriteText(bait, "not ours"));
 
   auto calls = std::make_shared<int>(0);
   SpoolerCalls spooler = CountedSpooler(calls);
@@ -804,7 +797,7 @@ TEST_F(VirtualPrinterTest, WithoutADriverDirectoryNothingIsTouched) {
   EXPECT_EQ(printer.Remove(), 0);
   EXPECT_TRUE(prompts_.texts().empty());
   EXPECT_EQ(*calls, 2);  // the two directory questions
-  EXPECT_EQ(ReadFileBytes(bait), "not ours");
+  EXPECT_EQ(ReadText(bait), "not ours");
   EXPECT_FALSE(Exists(root + L"3\\ktTmp3.tmp"));
   EXPECT_FALSE(Exists(root + L"kqmvpr_drv.dll"));
   EXPECT_FALSE(PortExists());
@@ -857,7 +850,7 @@ class SupportFilesTest : public VirtualPrinterTest {
  protected:
   void SetUp() override {
     VirtualPrinterTest::SetUp();
-    systemPsapi_ = ReadFileBytes(SystemFolder() + L"psapi.dll");
+    systemPsapi_ = ReadText(SystemFolder() + L"psapi.dll");
     printer_.InitForInstall(Params());
   }
   void TearDown() override {
@@ -881,23 +874,23 @@ class SupportFilesTest : public VirtualPrinterTest {
 TEST_F(SupportFilesTest, OnlyWhatTheSystemLacksComesFromThePackage) {
   ASSERT_FALSE(Exists(SystemFolder() + L"framedyn.dll")) << "Wine has no framedyn.dll of its own";
   EXPECT_EQ(printer_.InstallSupportFiles(), 1);
-  EXPECT_EQ(ReadFileBytes(SystemFolder() + L"psapi.dll"), systemPsapi_);
-  EXPECT_EQ(ReadFileBytes(SystemFolder() + L"framedyn.dll"), ReadFileBytes(source_ + L"\\framedyn.dll"));
+  EXPECT_EQ(ReadText(SystemFolder() + L"psapi.dll"), systemPsapi_);
+  EXPECT_EQ(ReadText(SystemFolder() + L"framedyn.dll"), ReadText(source_ + L"\\framedyn.dll"));
   EXPECT_FALSE(Exists(SystemFolder() + L"wbem\\framedyn.dll"));
 
   SetPsapiAside();
-  ASSERT_TRUE(WriteFileBytes(source_ + L"\\framedyn.dll", "newer"));
+  ASSERT_TRUE(WriteText(source_ + L"\\framedyn.dll", "newer"));
   EXPECT_EQ(printer_.InstallSupportFiles(), 1);
-  EXPECT_EQ(ReadFileBytes(SystemFolder() + L"psapi.dll"), ReadFileBytes(source_ + L"\\psapi.dll"));
-  EXPECT_NE(ReadFileBytes(SystemFolder() + L"framedyn.dll"), "newer");
+  EXPECT_EQ(ReadText(SystemFolder() + L"psapi.dll"), ReadText(source_ + L"\\psapi.dll"));
+  EXPECT_NE(ReadText(SystemFolder() + L"framedyn.dll"), "newer");
 }
 
 TEST_F(SupportFilesTest, AFramedynInWbemIsEnough) {
   const std::wstring wbem = SystemFolder() + L"wbem\\framedyn.dll";
-  ASSERT_TRUE(WriteFileBytes(wbem, "system's own"));
+  ASSERT_TRUE(WriteText(wbem, "system's own"));
   EXPECT_EQ(printer_.InstallSupportFiles(), 1);
   EXPECT_FALSE(Exists(SystemFolder() + L"framedyn.dll"));
-  EXPECT_EQ(ReadFileBytes(wbem), "system's own");
+  EXPECT_EQ(ReadText(wbem), "system's own");
 }
 
 TEST_F(SupportFilesTest, AMissingPsapiThatCannotBeCopiedFailsTheStepBeforeFramedyn) {

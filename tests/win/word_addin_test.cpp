@@ -15,7 +15,7 @@ const wchar_t kMarker[] = L"Software\\Kelto Software\\Test\\WordAddinRegistered"
 class WordAddinTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    install_test::DeleteKeyTree(HKEY_CURRENT_USER, kMarker);
+    install_test::DeleteKey(HKEY_CURRENT_USER, kMarker);
     ASSERT_TRUE(::CreateDirectoryW(source_.c_str(), nullptr));
     ASSERT_TRUE(::CreateDirectoryW(install_.c_str(), nullptr));
   }
@@ -42,7 +42,7 @@ TEST_F(WordAddinTest, InstallCopiesAndRegistersAndRemovalUnregistersAndDeletes) 
   TakeAddin();
   EXPECT_EQ(Install(), 1);
   EXPECT_TRUE(::lstrcmpiW(Registered().c_str(), installed_.c_str()) == 0) << Narrow(Registered());
-  EXPECT_EQ(ReadFileBytes(installed_), ReadFileBytes(source_ + L"\\kpc_wordaddin.dll"));
+  EXPECT_EQ(ReadText(installed_), ReadText(source_ + L"\\kpc_wordaddin.dll"));
 
   EXPECT_EQ(RemoveWordAddin(install_), 1);
   EXPECT_EQ(Registered(), L"<none>");
@@ -62,7 +62,7 @@ TEST_F(WordAddinTest, LibraryWithoutTheEntryIsCopiedButTheStepFails) {
 
 TEST_F(WordAddinTest, RegistrationEntryFailsForWhatIsNoLibrary) {
   EXPECT_EQ(CallRegistrationEntry(source_ + L"\\missing.dll", 1), 0);
-  ASSERT_TRUE(WriteFileBytes(source_ + L"\\text.dll", "not a library"));
+  ASSERT_TRUE(WriteText(source_ + L"\\text.dll", "not a library"));
   EXPECT_EQ(CallRegistrationEntry(source_ + L"\\text.dll", 1), 0);
   EXPECT_EQ(Registered(), L"<none>");
 }
@@ -71,7 +71,7 @@ TEST_F(WordAddinTest, RegistrationEntryFailsForWhatIsNoLibrary) {
 // lets go only when the third question is answered. With nobody to ask, the copy is not tried again.
 TEST_F(WordAddinTest, DestinationInUseAsksUntilItIsReleased) {
   TakeAddin();
-  ASSERT_TRUE(WriteFileBytes(installed_, "old add-in"));
+  ASSERT_TRUE(WriteText(installed_, "old add-in"));
   HANDLE held = ::CreateFileW(installed_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_EQ(InstallWordAddin(source_, install_, nullptr), 0);
@@ -91,7 +91,7 @@ TEST_F(WordAddinTest, DestinationInUseAsksUntilItIsReleased) {
     EXPECT_EQ(prompt.captionText, L"Kelto Quorbel Printer");
     EXPECT_EQ(prompt.text, BuiltinText(96));
   }
-  EXPECT_EQ(ReadFileBytes(installed_), ReadFileBytes(source_ + L"\\kpc_wordaddin.dll"));
+  EXPECT_EQ(ReadText(installed_), ReadText(source_ + L"\\kpc_wordaddin.dll"));
   EXPECT_NE(Registered(), L"<none>");
   RemoveWordAddin(install_);
 }
