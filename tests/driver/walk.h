@@ -1,8 +1,10 @@
 #pragma once
 // Walks the wizard along a route of (page, button) steps, with a screenshot of every page.
+#include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "resources/ids.h"
 #include "tests/driver/gui_driver.h"
 
 namespace gui {
@@ -11,6 +13,25 @@ struct Step {
   std::string page;  // the page expected on screen
   int button;        // the control to press there; 0 to press nothing (the page ends by itself)
 };
+
+// The steps a user takes most, by name, and the default route from Welcome to the summary's Install.
+inline const Step kWelcomeNext{"Welcome", IDC_WELCOME_NEXT};
+inline const Step kLicenceAgree{"Licence", IDC_LICENCE_AGREE};
+inline const Step kDesktopNext{"Desktop", IDC_DESKTOP_NEXT};
+inline const Step kTypeDefault{"Type", IDC_TYPE_DEFAULT};
+inline const Step kSummaryInstall{"Summary", IDC_SUMMARY_INSTALL};
+inline const Step kFinishFinish{"Finish", IDC_FINISH_FINISH};
+inline const Step kTypeCustom{"Type", IDC_TYPE_CUSTOM};
+inline const Step kInterruptedFinish{"Interrupted", IDC_INTERRUPTED_FINISH};
+inline const Step kDestinationNext{"Destination", IDC_DESTINATION_NEXT};
+inline const std::vector<Step> kDefaultToInstall = {kWelcomeNext, kLicenceAgree, kTypeDefault, kDesktopNext,
+                                                   kSummaryInstall};
+// The same with more steps after it.
+inline std::vector<Step> DefaultToInstallThen(std::initializer_list<Step> more) {
+  std::vector<Step> steps = kDefaultToInstall;
+  steps.insert(steps.end(), more);
+  return steps;
+}
 
 struct WalkResult {
   bool ok = true;

@@ -19,11 +19,7 @@ int InstallEarlierRelease(const std::wstring& shots) {
   gui::Driver driver;
   if (!driver.Start(gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe")))) return 2;
   gui::WalkResult result = gui::Walk(driver,
-                                     {{"Welcome", IDC_WELCOME_NEXT},
-                                      {"Licence", IDC_LICENCE_AGREE},
-                                      {"Type", IDC_TYPE_DEFAULT},
-                                      {"Desktop", IDC_DESKTOP_NEXT},
-                                      {"Summary", IDC_SUMMARY_INSTALL}},
+                                     gui::kDefaultToInstall,
                                      gui::JoinPath(shots, L"earlier"));
   HWND finish = result.ok ? driver.WaitForNamedPage("Finish", 120000) : nullptr;
   if (!finish) {
@@ -59,27 +55,25 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<gui::Step> steps;
   std::vector<gui::Step> afterDestination;
   if (route == L"custom") {
-    steps = {{"Welcome", IDC_WELCOME_NEXT}, {"Licence", IDC_LICENCE_AGREE}, {"Type", IDC_TYPE_CUSTOM}};
-    afterDestination = {{"Desktop", IDC_DESKTOP_NEXT},
-                        {"Summary", IDC_SUMMARY_INSTALL},
+    steps = {gui::kWelcomeNext, gui::kLicenceAgree, gui::kTypeCustom};
+    afterDestination = {gui::kDesktopNext,
+                        gui::kSummaryInstall,
                         {"Progress", 0},
-                        {"Finish", IDC_FINISH_FINISH}};
+                        gui::kFinishFinish};
   } else if (route == L"upgrade") {
     if (int failed = InstallEarlierRelease(shots)) return failed;
-    steps = {{"Welcome", IDC_WELCOME_NEXT},
+    steps = {gui::kWelcomeNext,
              {"Existing", IDC_EXISTING_NEXT},
-             {"Licence", IDC_LICENCE_AGREE},
-             {"Type", IDC_TYPE_DEFAULT},
-             {"Desktop", IDC_DESKTOP_NEXT},
-             {"Summary", IDC_SUMMARY_INSTALL},
+             gui::kLicenceAgree,
+             gui::kTypeDefault,
+             gui::kDesktopNext,
+             gui::kSummaryInstall,
              {"Progress", 0},
-             {"Finish", IDC_FINISH_FINISH}};
+             gui::kFinishFinish};
   } else if (route == L"cancel") {
-    steps = {{"Welcome", IDC_WELCOME_NEXT}};
+    steps = {gui::kWelcomeNext};
   } else {
-    steps = {{"Welcome", IDC_WELCOME_NEXT}, {"Licence", IDC_LICENCE_AGREE},   {"Type", IDC_TYPE_DEFAULT},
-             {"Desktop", IDC_DESKTOP_NEXT}, {"Summary", IDC_SUMMARY_INSTALL}, {"Progress", 0},
-             {"Finish", IDC_FINISH_FINISH}};
+    steps = gui::DefaultToInstallThen({{"Progress", 0}, gui::kFinishFinish});
   }
   gui::Driver driver;
   const std::wstring setup = gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"));
@@ -111,7 +105,7 @@ int wmain(int argc, wchar_t** argv) {
       result.route.push_back("Licence");
       gui::Driver::Click(licence, IDC_LICENCE_DISAGREE);
       if (HWND box = driver.WaitForMessageBox()) gui::Driver::Answer(box, IDYES);
-      gui::WalkResult rest = gui::Walk(driver, {{"Interrupted", IDC_INTERRUPTED_FINISH}}, shots);
+      gui::WalkResult rest = gui::Walk(driver, {gui::kInterruptedFinish}, shots);
       result.ok = rest.ok;
       result.error = rest.error;
       result.route.insert(result.route.end(), rest.route.begin(), rest.route.end());

@@ -43,50 +43,44 @@ class Wizard : public ::testing::Test {
 std::wstring Wizard::setup_;
 
 TEST_F(Wizard, DefaultRouteFromWelcomeToEnd) {
-  ExpectWalk({{"Welcome", IDC_WELCOME_NEXT},
-              {"Licence", IDC_LICENCE_AGREE},
-              {"Type", IDC_TYPE_DEFAULT},
-              {"Desktop", IDC_DESKTOP_NEXT},
-              {"Summary", IDC_SUMMARY_INSTALL},
-              {"Progress", 0},
-              {"Finish", IDC_FINISH_FINISH}});
+  ExpectWalk(gui::DefaultToInstallThen({{"Progress", 0}, gui::kFinishFinish}));
   ExpectEnds();
   EXPECT_TRUE(gui::WaitForProductStarted()) << "Finish starts the product";
 }
 
 TEST_F(Wizard, CustomRouteGoesThroughDestination) {
-  ExpectWalk({{"Welcome", IDC_WELCOME_NEXT},
-              {"Licence", IDC_LICENCE_AGREE},
-              {"Type", IDC_TYPE_CUSTOM},
-              {"Destination", IDC_DESTINATION_NEXT},
-              {"Desktop", IDC_DESKTOP_NEXT},
-              {"Summary", IDC_SUMMARY_INSTALL},
+  ExpectWalk({gui::kWelcomeNext,
+              gui::kLicenceAgree,
+              gui::kTypeCustom,
+              gui::kDestinationNext,
+              gui::kDesktopNext,
+              gui::kSummaryInstall,
               {"Progress", 0},
-              {"Finish", IDC_FINISH_FINISH}});
+              gui::kFinishFinish});
   ExpectEnds();
   EXPECT_TRUE(gui::WaitForProductStarted());
 }
 
 TEST_F(Wizard, BackFromDesktopFollowsTheInstallType) {
-  ExpectWalk({{"Welcome", IDC_WELCOME_NEXT},
-              {"Licence", IDC_LICENCE_AGREE},
-              {"Type", IDC_TYPE_CUSTOM},  // Custom
-              {"Destination", IDC_DESTINATION_NEXT},
+  ExpectWalk({gui::kWelcomeNext,
+              gui::kLicenceAgree,
+              gui::kTypeCustom,  // Custom
+              gui::kDestinationNext,
               {"Desktop", IDC_DESKTOP_BACK},          // Back: to Destination after Custom
               {"Destination", IDC_DESTINATION_BACK},  // Back: always to Type
-              {"Type", IDC_TYPE_DEFAULT},             // Default
+              gui::kTypeDefault,             // Default
               {"Desktop", IDC_DESKTOP_BACK},          // Back: to Type after Default
               {"Type", IDC_TYPE_BACK},                // Back to the licence
               {"Licence", IDC_LICENCE_BACK},          // Back to the welcome page
-              {"Welcome", IDC_WELCOME_NEXT},
-              {"Licence", IDC_LICENCE_AGREE},
-              {"Type", IDC_TYPE_DEFAULT},
-              {"Desktop", IDC_DESKTOP_NEXT},
+              gui::kWelcomeNext,
+              gui::kLicenceAgree,
+              gui::kTypeDefault,
+              gui::kDesktopNext,
               {"Summary", IDC_SUMMARY_BACK},  // Back to Desktop
-              {"Desktop", IDC_DESKTOP_NEXT},
-              {"Summary", IDC_SUMMARY_INSTALL},
+              gui::kDesktopNext,
+              gui::kSummaryInstall,
               {"Progress", 0},
-              {"Finish", IDC_FINISH_FINISH}});
+              gui::kFinishFinish});
   ExpectEnds();
   EXPECT_TRUE(gui::WaitForProductStarted());
 }
@@ -110,7 +104,7 @@ TEST_F(Wizard, CancelAnsweredNoKeepsThePageAndYesInterrupts) {
   box = driver_.WaitForMessageBox();
   ASSERT_NE(box, nullptr);
   Driver::Answer(box, IDYES);
-  ExpectWalk({{"Interrupted", IDC_INTERRUPTED_FINISH}});
+  ExpectWalk({gui::kInterruptedFinish});
   ExpectEnds();
 }
 
@@ -127,7 +121,7 @@ TEST_F(Wizard, EscapeAndEnterDoNothingOnTheWelcomePage) {
   HWND box = driver_.WaitForMessageBox();
   ASSERT_NE(box, nullptr);
   Driver::Answer(box, IDYES);
-  ExpectWalk({{"Interrupted", IDC_INTERRUPTED_FINISH}});
+  ExpectWalk({gui::kInterruptedFinish});
   ExpectEnds();
 }
 
@@ -145,11 +139,7 @@ TEST_F(Wizard, CloseBoxOnInterruptedEndsTheSetup) {
 }
 
 TEST_F(Wizard, CloseBoxOnFinishEndsLikeFinishAndKeepsTheChoices) {
-  ExpectWalk({{"Welcome", IDC_WELCOME_NEXT},
-              {"Licence", IDC_LICENCE_AGREE},
-              {"Type", IDC_TYPE_DEFAULT},
-              {"Desktop", IDC_DESKTOP_NEXT},
-              {"Summary", IDC_SUMMARY_INSTALL}});
+  ExpectWalk(gui::kDefaultToInstall);
   HWND finish = driver_.WaitForNamedPage("Finish", 60000);
   ASSERT_NE(finish, nullptr);
   // The readme box starts cleared; checking it and clearing it again flips the flag both ways.

@@ -188,11 +188,7 @@ class Product : public ::testing::Test {
   // The default route from Welcome to an ended setup.
   void InstallDefault(bool keepChoices = true) {
     Start();
-    Walk({{"Welcome", IDC_WELCOME_NEXT},
-          {"Licence", IDC_LICENCE_AGREE},
-          {"Type", IDC_TYPE_DEFAULT},
-          {"Desktop", IDC_DESKTOP_NEXT},
-          {"Summary", IDC_SUMMARY_INSTALL}});
+    Walk(gui::kDefaultToInstall);
     PressFinish(keepChoices);
   }
 
@@ -363,10 +359,10 @@ TEST_F(Product, DefaultRouteInstallsTheWholeProduct) {
 TEST_F(Product, CustomRouteInstallsIntoANewFolder) {
   const std::wstring folder = L"D:\\Apps\\PDF Tools\\Quorbel";
   Start();
-  Walk({{"Welcome", IDC_WELCOME_NEXT}, {"Licence", IDC_LICENCE_AGREE}, {"Type", IDC_TYPE_CUSTOM}});
+  Walk({gui::kWelcomeNext, gui::kLicenceAgree, gui::kTypeCustom});
   const std::string chosen = gui::ChooseNewFolder(driver_, folder);
   ASSERT_TRUE(chosen.empty()) << chosen;
-  Walk({{"Desktop", IDC_DESKTOP_NEXT}, {"Summary", IDC_SUMMARY_INSTALL}});
+  Walk({gui::kDesktopNext, gui::kSummaryInstall});
   PressFinish(true);
 
   Expected e;
@@ -383,18 +379,18 @@ TEST_F(Product, CancelOnEveryKindOfPageLeavesTheSystemAlone) {
   };
   const std::vector<Case> cases = {
       {{}, "Welcome", IDC_WELCOME_CANCEL},
-      {{{"Welcome", IDC_WELCOME_NEXT}}, "Licence", IDC_LICENCE_DISAGREE},
-      {{{"Welcome", IDC_WELCOME_NEXT}, {"Licence", IDC_LICENCE_AGREE}}, "Type", IDC_TYPE_CANCEL},
-      {{{"Welcome", IDC_WELCOME_NEXT}, {"Licence", IDC_LICENCE_AGREE}, {"Type", IDC_TYPE_CUSTOM}},
+      {{gui::kWelcomeNext}, "Licence", IDC_LICENCE_DISAGREE},
+      {{gui::kWelcomeNext, gui::kLicenceAgree}, "Type", IDC_TYPE_CANCEL},
+      {{gui::kWelcomeNext, gui::kLicenceAgree, gui::kTypeCustom},
        "Destination",
        IDC_DESTINATION_CANCEL},
-      {{{"Welcome", IDC_WELCOME_NEXT}, {"Licence", IDC_LICENCE_AGREE}, {"Type", IDC_TYPE_DEFAULT}},
+      {{gui::kWelcomeNext, gui::kLicenceAgree, gui::kTypeDefault},
        "Desktop",
        IDC_DESKTOP_CANCEL},
-      {{{"Welcome", IDC_WELCOME_NEXT},
-        {"Licence", IDC_LICENCE_AGREE},
-        {"Type", IDC_TYPE_DEFAULT},
-        {"Desktop", IDC_DESKTOP_NEXT}},
+      {{gui::kWelcomeNext,
+        gui::kLicenceAgree,
+        gui::kTypeDefault,
+        gui::kDesktopNext},
        "Summary",
        IDC_SUMMARY_CANCEL},
   };
@@ -443,10 +439,10 @@ TEST_F(Product, ReinstallOverTheSameVersionGoesThroughTheOldUninstaller) {
   Driver::Click(existing, IDC_EXISTING_NEXT);
   // The installed Uninstall.exe takes the old installation away, reporting over the pipe; the route then goes
   // on as for a first installation.
-  Walk({{"Licence", IDC_LICENCE_AGREE},
-        {"Type", IDC_TYPE_DEFAULT},
-        {"Desktop", IDC_DESKTOP_NEXT},
-        {"Summary", IDC_SUMMARY_INSTALL}});
+  Walk({gui::kLicenceAgree,
+        gui::kTypeDefault,
+        gui::kDesktopNext,
+        gui::kSummaryInstall});
   PressFinish(true);
   ExpectComplete(Expected{});
 }
@@ -469,11 +465,7 @@ TEST_F(Product, LanguageRouteInstallsInTheChosenLanguage) {
   HWND welcome = driver_.WaitForNamedPage("Welcome");
   ASSERT_NE(welcome, nullptr);
   EXPECT_EQ(Driver::ItemText(welcome, IDC_WELCOME_INTRO).rfind(L"Le programme d'installation", 0), 0u);
-  Walk({{"Welcome", IDC_WELCOME_NEXT},
-        {"Licence", IDC_LICENCE_AGREE},
-        {"Type", IDC_TYPE_DEFAULT},
-        {"Desktop", IDC_DESKTOP_NEXT},
-        {"Summary", IDC_SUMMARY_INSTALL}});
+  Walk(gui::kDefaultToInstall);
   PressFinish(true);
 
   Expected e;
@@ -496,11 +488,7 @@ TEST_F(Product, KilledDuringProgressThenRunAgainEndsComplete) {
     sys::ScopedEnvironment slow(L"KELTO_PLUGIN_DELAY_MS", L"30000");
     Start();
   }
-  Walk({{"Welcome", IDC_WELCOME_NEXT},
-        {"Licence", IDC_LICENCE_AGREE},
-        {"Type", IDC_TYPE_DEFAULT},
-        {"Desktop", IDC_DESKTOP_NEXT},
-        {"Summary", IDC_SUMMARY_INSTALL}});
+  Walk(gui::kDefaultToInstall);
   HWND progress = driver_.WaitForNamedPage("Progress", 30000);
   ASSERT_NE(progress, nullptr) << "last " << driver_.lastPage();
   // Killed once the product files are copied, while the printer and the components are set up; the records
