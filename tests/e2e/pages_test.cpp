@@ -1,8 +1,8 @@
 // The pages themselves: their buttons, keyboard rules, check boxes and the destination checks.
 #include <gtest/gtest.h>
 
-#include "resources/ids.h"
-#include "tests/driver/walk.h"
+#include "tests/driver/system_state.h"
+#include "tests/e2e/wizard_session.h"
 
 namespace {
 
@@ -12,54 +12,9 @@ const wchar_t kCancelQuestion[] = L"Are you sure you want to cancel Kelto Quorbe
 const wchar_t kWrongFolder[] = L"Please input or select a right directory.";
 const wchar_t kCreateFolder[] = L"This directory dose not exist, do you want to create it?";
 
-bool FolderExists(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+using sys::IsFolder;
 
-class Pages : public ::testing::Test {
- protected:
-  void SetUp() override {
-    gui::ForgetInstallation();
-    ASSERT_TRUE(driver_.Start(gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"))));
-  }
-  void TearDown() override { driver_.Kill(); }
-
-  std::wstring Shot(const std::wstring& name) const {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return gui::JoinPath(gui::ModuleFolder(), L"screenshots\\e2e\\Pages." + gui::Widen(info->name()) + L"\\" + name +
-                                                  L".png");
-  }
-  // Presses `button` on the current page `page` and waits for it to go.
-  void Press(const char* page, int button) {
-    HWND window = driver_.WaitForNamedPage(page);
-    ASSERT_NE(window, nullptr) << "expected " << page << ", last " << driver_.lastPage();
-    Driver::Click(window, button);
-    ASSERT_TRUE(Driver::WaitGone(window)) << page << " stayed";
-  }
-  HWND On(const char* page) {
-    HWND window = driver_.WaitForNamedPage(page);
-    EXPECT_NE(window, nullptr) << "expected " << page << ", last " << driver_.lastPage();
-    return window;
-  }
-  // Expects a message box with this text, answers it and returns.
-  void Answer(const std::wstring& text, int button, const std::wstring& shot = L"") {
-    HWND box = driver_.WaitForMessageBox();
-    ASSERT_NE(box, nullptr) << "no message box";
-    EXPECT_EQ(Driver::MessageText(box), text);
-    EXPECT_EQ(Driver::Caption(box), L"Kelto Quorbel Install Wizard");
-    if (!shot.empty()) Driver::Screenshot(box, Shot(shot));
-    Driver::Answer(box, button);
-    ASSERT_TRUE(Driver::WaitGone(box));
-  }
-  void ExpectStays(HWND page) {
-    ::Sleep(400);
-    EXPECT_EQ(driver_.FindMessageBox(), nullptr);
-    EXPECT_TRUE(::IsWindowVisible(page));
-  }
-
-  Driver driver_;
-};
+using Pages = e2e::WizardSession;
 
 TEST_F(Pages, EveryCancelAsksAndNoKeepsThePage) {
   struct Stop {
@@ -176,8 +131,8 @@ TEST_F(Pages, DestinationRejectsWhatCannotBeAFolder) {
     Answer(kWrongFolder, IDOK);
     ExpectStays(destination);
   }
-  EXPECT_FALSE(FolderExists(L"C:\\Elsewhere"));
-  EXPECT_FALSE(FolderExists(L"E:\\Elsewhere"));
+  EXPECT_FALSE(IsFolder(L"C:\\Elsewhere"));
+  EXPECT_FALSE(IsFolder(L"E:\\Elsewhere"));
 }
 
 TEST_F(Pages, DestinationCreatesOnlyWhatTheUserAccepts) {
@@ -191,14 +146,14 @@ TEST_F(Pages, DestinationCreatesOnlyWhatTheUserAccepts) {
   Driver::Click(destination, IDC_DESTINATION_NEXT);
   Answer(kCreateFolder, IDNO, L"CreateQuestion");
   ExpectStays(destination);
-  EXPECT_FALSE(FolderExists(L"D:\\Apps\\New Place")) << "No must remove what the check created";
-  EXPECT_TRUE(FolderExists(L"D:\\Apps"));
+  EXPECT_FALSE(IsFolder(L"D:\\Apps\\New Place")) << "No must remove what the check created";
+  EXPECT_TRUE(IsFolder(L"D:\\Apps"));
   EXPECT_EQ(Driver::ItemText(destination, IDC_DESTINATION_FOLDER), L"D:\\Apps\\New Place\\Deeper");
 
   Driver::Click(destination, IDC_DESTINATION_NEXT);
   Answer(kCreateFolder, IDYES);
   ASSERT_TRUE(Driver::WaitGone(destination));
-  EXPECT_TRUE(FolderExists(L"d:\\apps\\new place\\deeper"));
+  EXPECT_TRUE(IsFolder(L"d:\\apps\\new place\\deeper"));
   HWND desktop = On("Desktop");
   ASSERT_NE(desktop, nullptr);
   Press("Desktop", IDC_DESKTOP_NEXT);

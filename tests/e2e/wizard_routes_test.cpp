@@ -1,8 +1,7 @@
 // The wizard driven from outside, as a user would: routes, cancel, and start-up refusals.
 #include <gtest/gtest.h>
 
-#include "resources/ids.h"
-#include "tests/driver/walk.h"
+#include "tests/e2e/wizard_session.h"
 
 namespace {
 
@@ -11,36 +10,7 @@ using gui::Step;
 
 const wchar_t kCaption[] = L"Kelto Quorbel Install Wizard";
 
-class Wizard : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { setup_ = gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe")); }
-
-  void SetUp() override {
-    gui::ForgetInstallation();
-    ASSERT_TRUE(driver_.Start(setup_)) << "error " << ::GetLastError();
-  }
-
-  std::wstring ShotFolder() const {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return gui::JoinPath(gui::ModuleFolder(),
-                         L"screenshots\\e2e\\" + gui::Widen(info->test_suite_name()) + L"." + gui::Widen(info->name()));
-  }
-
-  void ExpectWalk(const std::vector<Step>& steps) {
-    gui::WalkResult result = gui::Walk(driver_, steps, ShotFolder());
-    ASSERT_TRUE(result.ok) << result.error;
-  }
-
-  void ExpectEnds() {
-    DWORD code = 0;
-    EXPECT_TRUE(driver_.WaitForExit(20000, &code)) << "setup still running";
-  }
-
-  static std::wstring setup_;
-  Driver driver_;
-};
-
-std::wstring Wizard::setup_;
+using Wizard = e2e::WizardSession;
 
 TEST_F(Wizard, DefaultRouteFromWelcomeToEnd) {
   ExpectWalk(gui::DefaultToInstallThen({{"Progress", 0}, gui::kFinishFinish}));
