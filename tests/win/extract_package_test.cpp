@@ -9,31 +9,18 @@
 #include <vector>
 
 #include "engine/package_writer.h"
+#include "install_test_helpers.h"
 #include "tests/driver/system_state.h"
 #include "tests/driver/walk.h"
 
 namespace {
 
-using Files = std::vector<std::pair<std::string, std::string>>;
-
-std::vector<uint8_t> Package(const Files& files, uint32_t flag = 0, int32_t index = -1) {
-  std::vector<uint8_t> container;
-  AppendPackageHeader(container, static_cast<uint32_t>(files.size()), flag, index);
-  for (const auto& [name, data] : files) {
-    AppendPackageEntry(container, name, {reinterpret_cast<const uint8_t*>(data.data()), data.size()});
-  }
-  std::vector<uint8_t> stream;
-  LzmaEncodeSettings fast;
-  fast.preset = 1;
-  fast.dictionarySize = 1u << 20;
-  EXPECT_TRUE(EncodeLzmaAlone({container.data(), container.size()}, stream, fast));
-  return stream;
-}
+using install_test::BuildPackage;
+using Files = install_test::PackageFiles;
 
 ByteView View(const std::vector<uint8_t>& v) { return {v.data(), v.size()}; }
 
 using sys::List;
-
 using sys::RemoveTree;
 
 class ExtractPackageTest : public ::testing::Test {
@@ -78,7 +65,7 @@ TEST_F(ExtractPackageTest, WritesEveryEntryIntoAFreshFolderUnderTemp) {
                        {"dup.txt", "first"},
                        {"dup.txt", "second"}};
   std::wstring folder = L"stale";
-  ASSERT_EQ(ExtractPackage(folder, View(Package(files))), kPackageOk);
+  ASSERT_EQ(ExtractPackage(folder, View(BuildPackage(files))), kPackageOk);
 
   ASSERT_GT(folder.size(), root_.size());
   EXPECT_EQ(folder.compare(0, root_.size(), root_), 0);
@@ -106,11 +93,11 @@ TEST_F(ExtractPackageTest, WritesEveryEntryIntoAFreshFolderUnderTemp) {
 
 TEST_F(ExtractPackageTest, EmptyPackageAndSelectionFlag) {
   std::wstring folder;
-  ASSERT_EQ(ExtractPackage(folder, View(Package({}))), kPackageOk);
+  ASSERT_EQ(ExtractPackage(folder, View(BuildPackage({}))), kPackageOk);
   EXPECT_TRUE(List(folder).empty());
   RemoveTree(folder);
 
-  ASSERT_EQ(ExtractPackage(folder, View(Package({{"a.txt", "A"}}, 1, 3))), kPackageOk);
+  ASSERT_EQ(ExtractPackage(folder, View(BuildPackage({{"a.txt", "A"}}, 1, 3))), kPackageOk);
   std::string bytes;
   bytes = sys::ReadText(folder + L"a.txt");
   ASSERT_NE(bytes, "<missing>");
@@ -119,8 +106,8 @@ TEST_F(ExtractPackageTest, EmptyPackageAndSelectionFlag) {
 
 TEST_F(ExtractPackageTest, EachExtractionGetsItsOwnFolder) {
   std::wstring first, second;
-  ASSERT_EQ(ExtractPackage(first, View(Package({{"a.txt", "1"}}))), kPackageOk);
-  ASSERT_EQ(ExtractPackage(second, View(Package({{"a.txt", "2"}}))), kPackageOk);
+  ASSERT_EQ(ExtractPackage(first, View(BuildPackage({{"a.txt", "1"}}))), kPackageOk);
+  ASSERT_EQ(ExtractPackage(second, View(BuildPackage({{"a.txt", "2"}}))), kPackageOk);
   EXPECT_NE(first, second);
   std::string bytes;
   bytes = sys::ReadText(first + L"a.txt");
@@ -144,7 +131,7 @@ TEST_F(ExtractPackageTest, RejectedContainerWritesNothing) {
   };
   for (const Case& c : cases) {
     std::wstring folder;
-    EXPECT_EQ(ExtractPackage(folder, View(Package(c.files))), c.expected) << c.what;
+    EXPECT_EQ(ExtractPackage(folder, View(BuildPackage(c.files))), c.expected) << c.what;
     ASSERT_FALSE(folder.empty()) << c.what;
     EXPECT_TRUE(List(folder).empty()) << c.what;
     ExpectOnlyTheFolderIn(folder);
@@ -165,7 +152,7 @@ TEST_F(ExtractPackageTest, ContainerWithoutMagicLeavesAnEmptyFolder) {
 }
 
 TEST_F(ExtractPackageTest, BadStreamsStopBeforeAnyFolderIsMade) {
-  const std::vector<uint8_t> good = Package({{"a.txt", "abc"}});
+  const std::vector<uint8_t> good = BuildPackage({{"a.txt", "abc"}});
   auto patched = [&](size_t at, std::initializer_list<uint8_t> bytes) {
     std::vector<uint8_t> v = good;
     for (uint8_t b : bytes) v[at++] = b;

@@ -72,10 +72,11 @@ class Sandbox {
 
 using PackageFiles = std::vector<std::pair<std::string, std::string>>;
 
-// A package stream as the setup carries it, with a fast encoder setting.
-inline std::vector<uint8_t> BuildPackage(const PackageFiles& files) {
+// A package stream as the setup carries it, with a fast encoder setting; the header's selection flag and
+// index as given.
+inline std::vector<uint8_t> BuildPackage(const PackageFiles& files, uint32_t flag = 0, int32_t index = -1) {
   std::vector<uint8_t> container;
-  AppendPackageHeader(container, static_cast<uint32_t>(files.size()));
+  AppendPackageHeader(container, static_cast<uint32_t>(files.size()), flag, index);
   for (const auto& [name, data] : files) {
     AppendPackageEntry(container, name, {reinterpret_cast<const uint8_t*>(data.data()), data.size()});
   }

@@ -62,22 +62,6 @@ class SavedDefault {
   std::wstring old_;
 };
 
-class ScopedEnv {
- public:
-  ScopedEnv(const wchar_t* name, const wchar_t* value) : name_(name) {
-    wchar_t old[512] = L"";
-    had_ = ::GetEnvironmentVariableW(name, old, 512) > 0;
-    old_ = old;
-    ::SetEnvironmentVariableW(name, value);
-  }
-  ~ScopedEnv() { ::SetEnvironmentVariableW(name_, had_ ? old_.c_str() : nullptr); }
-
- private:
-  const wchar_t* name_;
-  std::wstring old_;
-  bool had_ = false;
-};
-
 // Programs get a working folder on a drive: the test's own may lie outside every drive.
 std::wstring WorkFolder() {
   wchar_t temp[MAX_PATH + 1] = L"";
@@ -464,7 +448,7 @@ class UninstallerTest : public PayloadTest {
       Take(name, folder_);
     }
     Take(L"accent.tlx", folder_ + L"lex\\");
-    delay_ = std::make_unique<ScopedEnv>(L"KELTO_UNINSTALL_DELAY_MS", L"0");
+    delay_ = std::make_unique<sys::ScopedEnvironment>(L"KELTO_UNINSTALL_DELAY_MS", L"0");
   }
   void TearDown() override {
     ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kProductKey);
@@ -497,12 +481,12 @@ class UninstallerTest : public PayloadTest {
   }
 
   std::wstring folder_;
-  std::unique_ptr<ScopedEnv> delay_;
+  std::unique_ptr<sys::ScopedEnvironment> delay_;
 };
 
 TEST_F(UninstallerTest, ReportModeRemovesAndReportsThreeSixTen) {
   Record();
-  ScopedEnv mode(L"KELTO_UNINSTALL_MODE", L"report");
+  sys::ScopedEnvironment mode(L"KELTO_UNINSTALL_MODE", L"report");
   const PipeRun run = RunUninstaller(folder_);
   ASSERT_TRUE(run.started);
   EXPECT_EQ(Texts(run), (std::vector<std::string>{"3", "6", "10"}));
@@ -517,8 +501,8 @@ TEST_F(UninstallerTest, ReportModeRemovesAndReportsThreeSixTen) {
 
 TEST_F(UninstallerTest, ReportIsTheDefaultMode) {
   Record();
-  ScopedEnv mode(L"KELTO_UNINSTALL_MODE", nullptr);
-  ScopedEnv delay(L"KELTO_UNINSTALL_DELAY_MS", nullptr);  // the real pause between reports
+  sys::ScopedEnvironment mode(L"KELTO_UNINSTALL_MODE", nullptr);
+  sys::ScopedEnvironment delay(L"KELTO_UNINSTALL_DELAY_MS", nullptr);  // the real pause between reports
   const PipeRun run = RunUninstaller(folder_);
   EXPECT_EQ(Texts(run), (std::vector<std::string>{"3", "6", "10"}));
   EXPECT_TRUE(run.broken);
@@ -527,7 +511,7 @@ TEST_F(UninstallerTest, ReportIsTheDefaultMode) {
 
 TEST_F(UninstallerTest, FailModeReportsMinusOneAndKeepsEverything) {
   Record();
-  ScopedEnv mode(L"KELTO_UNINSTALL_MODE", L"fail");
+  sys::ScopedEnvironment mode(L"KELTO_UNINSTALL_MODE", L"fail");
   const PipeRun run = RunUninstaller(folder_);
   EXPECT_EQ(Texts(run), std::vector<std::string>{"-1"});
   EXPECT_TRUE(run.broken);
@@ -536,7 +520,7 @@ TEST_F(UninstallerTest, FailModeReportsMinusOneAndKeepsEverything) {
 
 TEST_F(UninstallerTest, SilentExitConnectsAndBreaksThePipe) {
   Record();
-  ScopedEnv mode(L"KELTO_UNINSTALL_MODE", L"silent-exit");
+  sys::ScopedEnvironment mode(L"KELTO_UNINSTALL_MODE", L"silent-exit");
   const PipeRun run = RunUninstaller(folder_);
   EXPECT_TRUE(run.messages.empty());
   EXPECT_TRUE(run.broken);
@@ -546,7 +530,7 @@ TEST_F(UninstallerTest, SilentExitConnectsAndBreaksThePipe) {
 
 TEST_F(UninstallerTest, NeverConnectLeavesThePipeListening) {
   Record();
-  ScopedEnv mode(L"KELTO_UNINSTALL_MODE", L"never-connect");
+  sys::ScopedEnvironment mode(L"KELTO_UNINSTALL_MODE", L"never-connect");
   const PipeRun run = RunUninstaller(folder_);
   ASSERT_TRUE(run.started);
   EXPECT_TRUE(run.messages.empty());
@@ -557,7 +541,7 @@ TEST_F(UninstallerTest, NeverConnectLeavesThePipeListening) {
 
 TEST_F(UninstallerTest, FirstTenReportsOnlyTen) {
   Record();
-  ScopedEnv mode(L"KELTO_UNINSTALL_MODE", L"first-10");
+  sys::ScopedEnvironment mode(L"KELTO_UNINSTALL_MODE", L"first-10");
   const PipeRun run = RunUninstaller(folder_);
   EXPECT_EQ(Texts(run), std::vector<std::string>{"10"});
   EXPECT_TRUE(run.broken);
@@ -566,14 +550,14 @@ TEST_F(UninstallerTest, FirstTenReportsOnlyTen) {
 
 TEST_F(UninstallerTest, NulByteCanBeLeftOut) {
   Record();
-  ScopedEnv mode(L"KELTO_UNINSTALL_MODE", L"first-10");
-  ScopedEnv nul(L"KELTO_UNINSTALL_NUL", L"0");
+  sys::ScopedEnvironment mode(L"KELTO_UNINSTALL_MODE", L"first-10");
+  sys::ScopedEnvironment nul(L"KELTO_UNINSTALL_NUL", L"0");
   const PipeRun run = RunUninstaller(folder_);
   EXPECT_EQ(run.messages, std::vector<std::string>{"10"});
 }
 
 TEST_F(UninstallerTest, AFolderTheRegistryDoesNotNameIsLeftAlone) {
-  ScopedEnv mode(L"KELTO_UNINSTALL_MODE", L"report");
+  sys::ScopedEnvironment mode(L"KELTO_UNINSTALL_MODE", L"report");
   const PipeRun run = RunUninstaller(folder_);
   EXPECT_EQ(Texts(run), (std::vector<std::string>{"3", "6", "10"}));
   EXPECT_EQ(List(folder_).size(), 5u);
@@ -581,7 +565,7 @@ TEST_F(UninstallerTest, AFolderTheRegistryDoesNotNameIsLeftAlone) {
 
 TEST_F(UninstallerTest, WithoutKeywordItRemovesQuietlyAndUsesNoPipe) {
   Record();
-  ScopedEnv mode(L"KELTO_UNINSTALL_MODE", L"fail");  // pipe modes do not apply to a user's run
+  sys::ScopedEnvironment mode(L"KELTO_UNINSTALL_MODE", L"fail");  // pipe modes do not apply to a user's run
   EXPECT_EQ(RunProgram(L"\"" + folder_ + L"Uninstall.exe\""), 0);
   ExpectRemoved();
 }
@@ -656,15 +640,15 @@ TEST_F(PayloadTest, PluginInstallersExitWithTheCodeTheyAreGiven) {
   const std::wstring uninstall = Take(L"UnPDFReaderPlugin.exe");
   const std::wstring parameters = L" -p " + sandbox_ + L"plugins\\";
   {
-    ScopedEnv code(L"KELTO_PLUGIN_EXIT", nullptr);
+    sys::ScopedEnvironment code(L"KELTO_PLUGIN_EXIT", nullptr);
     EXPECT_EQ(ShellRun(install, parameters), 0);
   }
   {
-    ScopedEnv code(L"KELTO_PLUGIN_EXIT", L"9");
+    sys::ScopedEnvironment code(L"KELTO_PLUGIN_EXIT", L"9");
     EXPECT_EQ(ShellRun(install, parameters), 9);
   }
   {
-    ScopedEnv code(L"KELTO_PLUGIN_EXIT", L"-1");
+    sys::ScopedEnvironment code(L"KELTO_PLUGIN_EXIT", L"-1");
     EXPECT_EQ(ShellRun(uninstall, parameters), 0xFFFFFFFFll);
   }
   std::string log;
