@@ -2,14 +2,14 @@
 #include <commctrl.h>
 
 #include "app/setup_session.h"
-
-namespace {
-SetupSession g_session;
-}
+#include "framework/base/system_library.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  RestrictDllSearchToSystem();
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
-  g_session.InitInstance();
+  // Made here rather than as a global, so that nothing of it runs before the search is restricted.
+  static SetupSession session;
+  session.InitInstance();
   return 0;
 }

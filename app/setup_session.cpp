@@ -6,7 +6,9 @@
 #include "app/detection.h"
 #include "core/page_result.h"
 #include "engine/product_records.h"
+#include "framework/base/handles.h"
 #include "framework/base/registry.h"
+#include "framework/base/system_library.h"
 #include "i18n/win_string_sources.h"
 
 SetupSession::SetupSession()
@@ -38,7 +40,11 @@ bool SetupSession::InitInstance() {
 }
 
 bool SetupSession::QueryMsiProductInstalled() {
-  return ::MsiQueryProductStateW(kProductCode) == INSTALLSTATE_DEFAULT;
+  using QueryProductStateFn = INSTALLSTATE(WINAPI*)(LPCWSTR);
+  const UniqueModule msi(LoadSystemLibrary(L"msi.dll"));
+  // By ordinal 113, as the installer service has always exported MsiQueryProductStateW.
+  const auto query = FindEntry<QueryProductStateFn>(msi.get(), MAKEINTRESOURCEA(113));
+  return query && query(kProductCode) == INSTALLSTATE_DEFAULT;
 }
 
 int SetupSession::LoadInstallerLanguage() {

@@ -18,19 +18,9 @@ list(APPEND CMAKE_PREFIX_PATH ${KELTO_DEPS_PREFIX})
 find_package(liblzma CONFIG REQUIRED)
 
 
-# msi.dll is imported by ordinal 113 (MsiQueryProductStateW), as the installer service has always exported it.
-set(MSI_ORD_LIB ${CMAKE_BINARY_DIR}/libmsi_ord.a)
-# dlltool names the library's symbols after the path it is given: a relative one keeps build paths out.
-add_custom_command(OUTPUT ${MSI_ORD_LIB}
-  COMMAND i686-w64-mingw32-dlltool -k -d ${CMAKE_SOURCE_DIR}/resources/msi_ord.def -l libmsi_ord.a
-  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-  DEPENDS ${CMAKE_SOURCE_DIR}/resources/msi_ord.def)
-add_custom_target(msi_ord DEPENDS ${MSI_ORD_LIB})
-
 kelto_add_layer_libraries(WIN)
 target_link_libraries(kelto_engine PUBLIC liblzma::liblzma)
-add_dependencies(kelto_app msi_ord)
-target_link_libraries(kelto_all INTERFACE ${MSI_ORD_LIB} comctl32 shlwapi shell32 ole32 oleaut32 uuid gdi32 user32
+target_link_libraries(kelto_all INTERFACE comctl32 shlwapi shell32 ole32 oleaut32 uuid gdi32 user32
                       advapi32 version winspool)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/payload/targets.cmake)

@@ -3,10 +3,21 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "core/outside_text.h"
 #include "core/text_ids.h"
 #include "framework/base/handles.h"
+#include "i18n/win_string_sources.h"
 
 namespace {
+
+// A text that becomes a folder or link name: the language file's only when it is a plain name, else the
+// built-in English one, so that no language file can point a link or a deletion outside its folder.
+std::wstring NameText(const InstallContext& context, unsigned id) {
+  const std::wstring text = context.text(id);
+  if (IsSafeFileName(text)) return text;
+  const std::u16string builtin = LoadBuiltinString(id);
+  return std::wstring(builtin.begin(), builtin.end());
+}
 
 
 constexpr wchar_t kQuickLaunch[] = L"Microsoft\\Internet Explorer\\Quick Launch";
@@ -29,7 +40,7 @@ std::wstring SpecialFolderPath(int csidl) {
 }
 
 void RemoveOldShortcuts(const InstallContext& context) {
-  const std::wstring menuFolder = context.text(kTextProgramLink);
+  const std::wstring menuFolder = NameText(context, kTextProgramLink);
   const struct {
     int csidl;
     std::wstring subfolder;
@@ -51,25 +62,25 @@ void RemoveOldShortcuts(const InstallContext& context) {
 void CreateStartMenuShortcuts(const InstallContext& context) {
   const std::wstring programs = SpecialFolderPath(AllUsersOr(context, CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS));
   if (programs.empty()) return;
-  const std::wstring folder = programs + L"\\" + context.text(kTextProgramLink);
+  const std::wstring folder = programs + L"\\" + NameText(context, kTextProgramLink);
   ::CreateDirectoryW(folder.c_str(), nullptr);  // an existing folder is fine
-  CreateShortcut(context, L"Kelto Quorbel", folder, context.text(kTextProgramLink));
-  CreateShortcut(context, L"Uninstall", folder, context.text(kTextUninstallLink));
-  CreateShortcut(context, L"Readme", folder, context.text(kTextReadmeLink));
+  CreateShortcut(context, L"Kelto Quorbel", folder, NameText(context, kTextProgramLink));
+  CreateShortcut(context, L"Uninstall", folder, NameText(context, kTextUninstallLink));
+  CreateShortcut(context, L"Readme", folder, NameText(context, kTextReadmeLink));
 }
 
 void CreateDesktopShortcut(const InstallContext& context) {
   const std::wstring desktop =
       SpecialFolderPath(AllUsersOr(context, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY));
   if (desktop.empty()) return;
-  CreateShortcut(context, L"Kelto Quorbel", desktop, context.text(kTextProgramLink));
+  CreateShortcut(context, L"Kelto Quorbel", desktop, NameText(context, kTextProgramLink));
 }
 
 void CreateQuickLaunchShortcut(const InstallContext& context) {
   const std::wstring appData = SpecialFolderPath(CSIDL_APPDATA);
   if (appData.empty()) return;
   // The trailing backslash doubles in the link path; the file system takes it.
-  CreateShortcut(context, L"Kelto Quorbel", appData + L"\\" + kQuickLaunch + L"\\", context.text(kTextProgramLink));
+  CreateShortcut(context, L"Kelto Quorbel", appData + L"\\" + kQuickLaunch + L"\\", NameText(context, kTextProgramLink));
 }
 
 bool CreateShortcut(const InstallContext& context, const std::wstring& targetBase, const std::wstring& folder,

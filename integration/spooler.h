@@ -1,10 +1,13 @@
 #pragma once
 // The print-spooler calls of the virtual printer as one table, so that a test can make a single call fail the
-// way a real system does (a printer held open, a driver already gone). The real calls by default.
+// way a real system does (a printer held open, a driver already gone). The real calls by default, looked up
+// in the system folder's spooler library rather than imported.
 #include <windows.h>
 #include <winspool.h>
 
 #include <functional>
+
+#include "framework/base/system_library.h"
 
 struct SpoolerCalls {
   std::function<BOOL(LPWSTR server, LPWSTR environment, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed)>
@@ -28,9 +31,3 @@ struct SpoolerCalls {
 };
 
 SpoolerCalls RealSpoolerCalls();
-
-// An entry of a loaded library as a function pointer of type F, or null.
-template <typename F>
-F FindEntry(HMODULE module, const char* entry) {
-  return module ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, entry))) : nullptr;
-}

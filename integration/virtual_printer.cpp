@@ -173,7 +173,7 @@ HANDLE VirtualPrinterInstaller::OpenPortMonitor() {
 
 int VirtualPrinterInstaller::AddPort() {
   using XcvDataFn = BOOL(WINAPI*)(HANDLE, PCWSTR, PBYTE, DWORD, PBYTE, DWORD, PDWORD, PDWORD);
-  const UniqueModule winspool(::LoadLibraryW(L"winspool.drv"));
+  const UniqueModule winspool(LoadSystemLibrary(L"winspool.drv"));
   const auto xcvData = FindEntry<XcvDataFn>(winspool.get(), "XcvDataW");
   if (!xcvData) return 0;
   HANDLE monitor = OpenPortMonitor();
@@ -389,8 +389,7 @@ void VirtualPrinterInstaller::DetectPlatform() {
   }
 
   using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-  const UniqueModule kernel(::LoadLibraryW(L"kernel32.dll"));
-  const auto isWow64Process = FindEntry<IsWow64ProcessFn>(kernel.get(), "IsWow64Process");
+  const auto isWow64Process = FindEntry<IsWow64ProcessFn>(::GetModuleHandleW(L"kernel32.dll"), "IsWow64Process");
   if (!isWow64Process) return;
   BOOL wow64 = FALSE;
   if (isWow64Process(::GetCurrentProcess(), &wow64)) {

@@ -5,6 +5,7 @@
 
 #include "core/text_ids.h"
 #include "framework/base/handles.h"
+#include "framework/base/system_library.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ int CallRegistrationEntry(const std::wstring& libraryPath, int registering) {
   if (FAILED(::OleInitialize(nullptr))) return 0;
   int result = 0;
   {
-    UniqueModule library(::LoadLibraryW(libraryPath.c_str()));
+    UniqueModule library(LoadLibraryWithOwnFolder(libraryPath));
     if (library) {
       const auto entry = reinterpret_cast<RegistrationEntry>(reinterpret_cast<void*>(
           ::GetProcAddress(library.get(), registering ? "DllRegisterServer" : "DllUnregisterServer")));

@@ -166,6 +166,12 @@ std::wstring SavedAssociation(const wchar_t* name) {
   return value;
 }
 
+// `name` when HKEY_LOCAL_MACHINE\Software\Classes\<folder><name> exists, else empty.
+std::wstring MachineClassOrNothing(const std::wstring& name, const std::wstring& folder) {
+  if (name.empty() || !KeyExists(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + folder + name).c_str())) return std::wstring();
+  return name;
+}
+
 // Where the steps report when their window can't be shown.
 class NoProgress : public InstallProgress {
  public:
@@ -179,6 +185,8 @@ class NoProgress : public InstallProgress {
 // Without /norestart the service may restart the machine itself when the old package asks for it, taking the
 // running setup down with it.
 std::wstring InstallerServiceCommandLine(const std::wstring& systemFolder) {
+  // Without the system folder the path would be relative to the current drive's root.
+  if (systemFolder.empty()) return std::wstring();
   return L"\"" + systemFolder + L"\\msiexec.exe\" /x " + kProductCode + L" /quiet /norestart";
 }
 
@@ -264,6 +272,7 @@ void PreviousVersionRemover::RemoveInstallerPackage() {
   const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) system[0] = 0;
   std::wstring commandLine = InstallerServiceCommandLine(system);
+  if (commandLine.empty()) return;
   STARTUPINFOW startup{};
   ::GetStartupInfoW(&startup);
   PROCESS_INFORMATION info{};
@@ -429,8 +438,10 @@ void PreviousVersionRemover::RemoveProgramFiles() {
 }
 
 void PreviousVersionRemover::RestorePdfAssociation() {
-  const std::wstring document = SavedAssociation(L"strdocument");
-  const std::wstring clsid = SavedAssociation(L"strCLSID");
+  // The saved names may come from the user's own hive: they go into the machine-wide classes only when they
+  // name a class registered there.
+  const std::wstring document = MachineClassOrNothing(SavedAssociation(L"strdocument"), L"");
+  const std::wstring clsid = MachineClassOrNothing(SavedAssociation(L"strCLSID"), L"CLSID\\");
   const std::wstring progId = SavedAssociation(L"strProgid");
   if (!document.empty()) {
     WriteRegistryString(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.pdf", L"", document);

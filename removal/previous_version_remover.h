@@ -12,7 +12,8 @@
 #include "core/setup_options.h"
 #include "core/install_context.h"
 
-// "<systemFolder>\msiexec.exe" /x <product code> /quiet /norestart
+// "<systemFolder>\msiexec.exe" /x <product code> /quiet /norestart; empty without a system folder, so nothing
+// is started from the root of the current drive.
 std::wstring InstallerServiceCommandLine(const std::wstring& systemFolder);
 
 // "<installFolder>Uninstall.exe"UninstForInst; installFolder ends with a backslash.

@@ -74,3 +74,14 @@ file(COPY ${LANG_FILES} DESTINATION ${CMAKE_BINARY_DIR}/lang)
 add_executable(bench_extract ${CMAKE_SOURCE_DIR}/tools/bench_extract_win.cpp)
 target_link_libraries(bench_extract PRIVATE kelto_all psapi)
 target_link_options(bench_extract PRIVATE -municode)
+
+# Checks of the built setup.exe that run on the host, without Wine (label "host").
+add_test(NAME host.setup.imports COMMAND bash ${CMAKE_SOURCE_DIR}/tests/host/setup_imports_test.sh $<TARGET_FILE:setup>)
+set_tests_properties(host.setup.imports PROPERTIES LABELS host)
+
+# A DLL planted beside the setup under a name the setup loads, and a program that loads that name the plain way.
+add_library(planted_msi SHARED ${CMAKE_SOURCE_DIR}/tests/e2e/planted/planted_dll.c)
+set_target_properties(planted_msi PROPERTIES PREFIX "" OUTPUT_NAME msi RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
+add_executable(plain_loader ${CMAKE_SOURCE_DIR}/tests/e2e/planted/plain_loader.c)
+target_link_options(plain_loader PRIVATE -municode)
+add_dependencies(e2e_tests planted_msi plain_loader)

@@ -93,11 +93,11 @@ std::wstring ReadRegistryString64(HKEY root, const std::wstring& subKey, const s
                                   const std::wstring& defaultText) {
   using DisableFn = BOOL(WINAPI*)(PVOID*);
   using RevertFn = BOOL(WINAPI*)(PVOID);
-  UniqueModule kernel(::LoadLibraryW(L"Kernel32.dll"));
+  // kernel32 is in every process; the switches are looked up because older systems lack them.
+  const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
   if (!kernel) return std::wstring();
-  const auto disable =
-      reinterpret_cast<DisableFn>(::GetProcAddress(kernel.get(), "Wow64DisableWow64FsRedirection"));
-  const auto revert = reinterpret_cast<RevertFn>(::GetProcAddress(kernel.get(), "Wow64RevertWow64FsRedirection"));
+  const auto disable = reinterpret_cast<DisableFn>(::GetProcAddress(kernel, "Wow64DisableWow64FsRedirection"));
+  const auto revert = reinterpret_cast<RevertFn>(::GetProcAddress(kernel, "Wow64RevertWow64FsRedirection"));
   if (!disable || !revert) return std::wstring();
 
   PVOID saved = nullptr;

@@ -1,6 +1,7 @@
-// Start-up refusals: the message comes alone, and no page is ever shown.
+// Start-up: refusals (the message comes alone, and no page is ever shown), and the DLLs it loads.
 #include <gtest/gtest.h>
 
+#include "tests/driver/system_state.h"
 #include "tests/driver/walk.h"
 
 namespace {
@@ -31,6 +32,50 @@ TEST_F(OldWindows, MajorVersionFourShowsText65AndNoPage) {
   DWORD code = 0;
   EXPECT_TRUE(driver.WaitForExit(20000, &code));
   EXPECT_TRUE(driver.lastPage().empty()) << "a page was shown: " << driver.lastPage();
+}
+
+// Runs a program and waits for it; its exit code, or -1 when it did not start.
+int RunAndWait(std::wstring commandLine) {
+  STARTUPINFOW startup{sizeof(startup)};
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    return -1;
+  }
+  ::WaitForSingleObject(info.hProcess, 20000);
+  DWORD code = 0;
+  ::GetExitCodeProcess(info.hProcess, &code);
+  ::CloseHandle(info.hThread);
+  ::CloseHandle(info.hProcess);
+  return static_cast<int>(code);
+}
+
+// A DLL planted beside the setup under the name of one it loads at start-up. The override makes Wine take a
+// file from the program's folder first, as Windows does for a DLL that is not a known one; a plain loader in
+// the same folder shows that it does.
+TEST(PlantedDll, BesideTheSetupItIsNeverLoaded) {
+  const std::wstring mark = L"C:\\kelto\\planted-dll-loaded.txt";
+  const std::wstring planted = L"C:\\kelto\\msi.dll";
+  gui::ForgetInstallation();
+  const std::wstring setup = gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"));
+  const std::wstring loader = gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"plain_loader.exe"));
+  ASSERT_TRUE(::CopyFileW(gui::JoinPath(gui::ModuleFolder(), L"planted\\msi.dll").c_str(), planted.c_str(), FALSE));
+  wchar_t overrides[1024] = L"";
+  ::GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 1024);
+  const sys::ScopedEnvironment nativeFirst(L"WINEDLLOVERRIDES", (L"msi=n,b;" + std::wstring(overrides)).c_str());
+
+  ::DeleteFileW(mark.c_str());
+  EXPECT_EQ(RunAndWait(L"\"" + loader + L"\""), 0);
+  EXPECT_TRUE(sys::Exists(mark)) << "the override did not put the program's folder first";
+
+  ::DeleteFileW(mark.c_str());
+  Driver driver;
+  ASSERT_TRUE(driver.Start(setup));
+  // By the first page the start-up, the installer-service query included, is over.
+  EXPECT_NE(driver.WaitForNamedPage("Welcome"), nullptr) << "last page: " << driver.lastPage();
+  EXPECT_FALSE(sys::Exists(mark)) << "the setup loaded the DLL planted beside it";
+  driver.Kill();
+  ::DeleteFileW(planted.c_str());
+  ::DeleteFileW(mark.c_str());
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "core/outside_text.h"
 #include "ui/pages/destination_checks.h"
 #include "ui/pages/summary_text.h"
 
@@ -144,6 +146,53 @@ TEST(DestinationCreate, CreationFailureRejectsAndKeepsWhatWasMade) {
   std::wstring existPath;
   EXPECT_EQ(CheckAndCreateFolder(L"C:\\A\\B\\C\\", L"c:", fs, existPath), DestinationCheck::Rejected);
   EXPECT_EQ(fs.created, (std::vector<std::wstring>{L"c:\\a"}));
+}
+
+}  // namespace
+
+namespace {
+
+// Names and addresses from a language file: a hostile one must never become a path outside its folder, a
+// device, or a program to start.
+TEST(OutsideText, NamesAndAddresses) {
+  struct Row {
+    const wchar_t* text;
+    bool name;
+    bool address;
+  };
+  const Row rows[] = {
+      {L"Kelto Quorbel", true, false},
+      {L"Désinstaller", true, false},
+      {L"Readme.txt", true, false},
+      {L"", false, false},
+      {L".", false, false},
+      {L"..", false, false},
+      {L"..\\..\\Startup", false, false},
+      {L"a/b", false, false},
+      {L"C:", false, false},
+      {L"what?", false, false},
+      {L"tab\there", false, false},
+      {L"trailing.", false, false},
+      {L"trailing ", false, false},
+      {L"CON", false, false},
+      {L"nul.txt", false, false},
+      {L"com1", false, false},
+      {L"LPT9.lnk", false, false},
+      {L"COM10", true, false},
+      {L"CONSOLE", true, false},
+      {L"http://www.example.com/", false, true},
+      {L"HTTPS://example.com", false, true},
+      {L"https://", false, false},
+      {L"file:///C:/Windows/System32/calc.exe", false, false},
+      {L"C:\\Windows\\System32\\calc.exe", false, false},
+      {L"calc.exe", true, false},
+      {L" http://example.com", false, false},
+  };
+  for (const Row& row : rows) {
+    const std::string shown(row.text, row.text + std::wcslen(row.text));
+    EXPECT_EQ(IsSafeFileName(row.text), row.name) << shown;
+    EXPECT_EQ(IsWebAddress(row.text), row.address) << shown;
+  }
 }
 
 }  // namespace

@@ -15,6 +15,23 @@
 
 namespace {
 
+// Classes registered machine-wide for a test, under HKEY_LOCAL_MACHINE\Software\Classes; gone afterwards.
+class MachineClasses {
+ public:
+  explicit MachineClasses(std::vector<std::wstring> names) : names_(std::move(names)) {
+    for (const std::wstring& name : names_) WriteRegistryString(HKEY_LOCAL_MACHINE, kClasses + name, L"", L"test");
+  }
+  ~MachineClasses() {
+    for (const std::wstring& name : names_) sys::DeleteKey(HKEY_LOCAL_MACHINE, kClasses + name);
+  }
+  MachineClasses(const MachineClasses&) = delete;
+  MachineClasses& operator=(const MachineClasses&) = delete;
+
+ private:
+  static inline const std::wstring kClasses = L"Software\\Classes\\";
+  std::vector<std::wstring> names_;
+};
+
 using namespace component_test;
 
 // Run under the name "Uninstall.exe", this program is an uninstaller that hands over to a copy of the
@@ -81,6 +98,7 @@ int CancelPrinterRetries(int, unsigned textId) {
 TEST(RemovalCommandLines, AreExact) {
   EXPECT_EQ(InstallerServiceCommandLine(L"C:\\windows\\system32"),
             L"\"C:\\windows\\system32\\msiexec.exe\" /x {6A0F2B71-3C58-4E19-9D2A-5B7E40C1F8A3} /quiet /norestart");
+  EXPECT_EQ(InstallerServiceCommandLine(L""), L"") << "never \\msiexec.exe at the drive's root";
   // The keyword follows the closing quotation mark without a blank.
   EXPECT_EQ(UninstallerCommandLine(L"C:\\Program Files\\Kelto Software\\Kelto Quorbel\\"),
             L"\"C:\\Program Files\\Kelto Software\\Kelto Quorbel\\Uninstall.exe\"UninstForInst");
@@ -450,6 +468,7 @@ TEST_F(BuiltInSteps, RemoveWhatTheOldVersionLeftAndMoveTheBarAfterEachStep) {
   WriteRecord(L"strdocument", L"OtherReader.Document");
   WriteRecord(L"strCLSID", L"{B801CA65-A1FC-11D0-85AD-444553540000}");
   WriteRecord(L"strProgid", L"OtherReader.Document.7");
+  const MachineClasses registered({L"OtherReader.Document", L"CLSID\\{B801CA65-A1FC-11D0-85AD-444553540000}"});
 
   std::vector<Prompt> prompts;
   EXPECT_EQ(Run(&prompts), (std::vector<std::wstring>{L"10", L"20", L"40", L"60", L"80", L"85", L"90", L"100"}));
@@ -489,15 +508,24 @@ TEST_F(BuiltInSteps, UserFilesKeepTheFolderAndOnlyOurFilesGo) {
 }
 
 TEST_F(BuiltInSteps, WithoutASavedHandlerThePdfValuesAreClearedAndTheUsersRecordIsTheFallback) {
-  SetRaw(HKEY_LOCAL_MACHINE, kPdfKey, L"", REG_SZ, L"KeltoQuorbel.Document", sizeof(L"KeltoQuorbel.Document"));
-  SetRaw(HKEY_CURRENT_USER, kFileExtsKey, L"Progid", REG_SZ, L"KeltoQuorbel.Document",
-         sizeof(L"KeltoQuorbel.Document"));
-  // Only the user's record holds a CLSID.
-  WriteRegistryString(HKEY_CURRENT_USER, kProductKey, L"strCLSID", L"{11111111-2222-3333-4444-555555555555}");
-  Run();
-  EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kPdfKey, L"").found);
-  EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kFileExtsKey, L"Progid").found);
-  EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMimeKey, L"CLSID").text(), L"{11111111-2222-3333-4444-555555555555}");
+  // The user's hive is the user's to change: its values reach the machine-wide classes only when they name a
+  // class registered there.
+  for (const bool registered : {true, false}) {
+    if (!registered) SetUp();  // the first removal took the old version's record with it
+    SetRaw(HKEY_LOCAL_MACHINE, kPdfKey, L"", REG_SZ, L"KeltoQuorbel.Document", sizeof(L"KeltoQuorbel.Document"));
+    SetRaw(HKEY_CURRENT_USER, kFileExtsKey, L"Progid", REG_SZ, L"KeltoQuorbel.Document",
+           sizeof(L"KeltoQuorbel.Document"));
+    // Only the user's record holds a CLSID, and a document class.
+    WriteRegistryString(HKEY_CURRENT_USER, kProductKey, L"strCLSID", L"{11111111-2222-3333-4444-555555555555}");
+    WriteRegistryString(HKEY_CURRENT_USER, kProductKey, L"strdocument", L"Planted.Document");
+    const MachineClasses classes(registered ? std::vector<std::wstring>{L"CLSID\\{11111111-2222-3333-4444-555555555555}"}
+                                            : std::vector<std::wstring>{});
+    Run();
+    EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kPdfKey, L"").found) << "Planted.Document is no machine-wide class";
+    EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kFileExtsKey, L"Progid").found);
+    EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMimeKey, L"CLSID").text(),
+              registered ? L"{11111111-2222-3333-4444-555555555555}" : L"");
+  }
 }
 
 }  // namespace

@@ -143,6 +143,23 @@ TEST_F(ShortcutsTest, LocalizedNamesNameTheNewLinksWhileRemovalKeepsToTheFixedNa
   EXPECT_TRUE(Exists(quickLaunchLink));
 }
 
+// A hostile language file beside the setup names the links and the menu folder with paths: each such name
+// falls back to the built-in English one, and nothing lands outside the folders the links belong in.
+TEST_F(ShortcutsTest, NamesThatArePathsFallBackToTheBuiltInOnes) {
+  MakeQuickLaunch();
+  UseTexts({{60, L"..\\..\\Startup\\Evil"}, {61, L"C:\\Windows\\Uninstall"}, {63, L"NUL"}});
+  options_.allUsers = 1;
+  CreateAll();
+  RemoveOldShortcuts(context_);
+  const std::wstring menu = folders_.commonPrograms + L"\\Kelto Quorbel\\";
+  EXPECT_EQ(ReadLink(menu + L"Kelto Quorbel.lnk").target, installFolder_ + L"Kelto Quorbel.exe");
+  EXPECT_EQ(ReadLink(menu + L"Uninstall.lnk").target, installFolder_ + L"Uninstall.exe");
+  EXPECT_EQ(ReadLink(menu + L"Readme.lnk").target, installFolder_ + L"Readme.txt");
+  EXPECT_EQ(ReadLink(folders_.commonDesktop + L"\\Kelto Quorbel.lnk").target, installFolder_ + L"Kelto Quorbel.exe");
+  EXPECT_FALSE(Exists(folders_.commonPrograms + L"\\..\\..\\Startup"));
+  EXPECT_FALSE(Exists(L"C:\\Windows\\Uninstall.lnk"));
+}
+
 // The shell's link class pointed at a library that isn't there. Wine's COM reads classes from the machine's
 // part only (no per-user classes), so the prefix's own registration is bent and put back afterwards.
 class UnavailableLinkObject : public ShortcutsTest {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "core/outside_text.h"
 #include "framework/ui/dialog.h"
 
 namespace {
@@ -99,8 +100,9 @@ LRESULT HyperlinkLabel::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case kReflectBase + WM_COMMAND:
       if (HIWORD(wp) != STN_CLICKED) return 0;
-      // A failed open is silent: the address is only a convenience.
-      ::ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+      // A failed open is silent: the address is only a convenience. The address may come from a language file
+      // beside the setup: only a web address is opened, never a program or a file.
+      if (IsWebAddress(url)) ::ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
       return TRUE;
     case WM_MOUSEMOVE:
       hover_ = 1;
