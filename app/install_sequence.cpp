@@ -3,12 +3,14 @@
 #include <cwctype>
 
 #include "core/page_result.h"
+#include "core/text_ids.h"
 #include "engine/extract_package.h"
 #include "engine/file_copy.h"
 #include "integration/component_registry.h"
 #include "integration/virtual_printer.h"
 #include "engine/product_records.h"
 #include "engine/shortcuts.h"
+#include "framework/base/delete_tree.h"
 
 namespace {
 
@@ -73,10 +75,14 @@ void RunInstallSequence(InstallContext& context, InstallProgress& progress, cons
 
   stages.SetProgress(5);
   stages.ShowStage(L"decompressing files");
-  if (extract) {
-    extract(options.extractionFolder);
-  } else {
-    ExtractPackage(options.extractionFolder);
+  const int unpacked = extract ? extract(options.extractionFolder) : ExtractPackage(options.extractionFolder);
+  if (unpacked != kPackageOk) {
+    // Every later step would take its files from an empty or partial folder, or from the drive's root.
+    context.prompt.Ask(kTextPackageNotUnpacked, MB_OK | MB_ICONERROR, PromptCaption::Wizard, std::to_wstring(unpacked));
+    deleteTree(options.extractionFolder);
+    options.extractionFolder.clear();
+    progress.Finish(kResultCancel);
+    return;
   }
   stages.SetProgress(15);
 

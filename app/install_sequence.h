@@ -1,16 +1,20 @@
 #pragma once
-// The install steps behind the progress page, run once and always to the end: a failed step is
-// reported or ignored by the step itself and never stops the ones after it.
+// The install steps behind the progress page, run once: a failed step is reported or ignored by the step itself
+// and never stops the ones after it, except the unpacking of the package, without which there is nothing to
+// install.
 #include <functional>
 #include <string>
 
 #include "core/install_context.h"
 
-// Fills the extraction folder (with a trailing backslash) from the package.
-using ExtractStep = std::function<void(std::wstring& extractionFolder)>;
+// Fills the extraction folder (with a trailing backslash) from the package; 1 on success, else the
+// extraction's result code.
+using ExtractStep = std::function<int(std::wstring& extractionFolder)>;
 
 // Extraction, install folder, product files, virtual printer, add-on components, OCR add-on, shortcuts and
-// registry records, in that order; ends the progress display with 1032. Without an extract step the
+// registry records, in that order; ends the progress display with 1032. A package that can't be unpacked stops
+// it before anything is installed: text 118 with the result code, what was unpacked deleted, and the display
+// ended with Cancel, which leads to the Interrupted page. Without an extract step the
 // package resource of the running program is unpacked.
 void RunInstallSequence(InstallContext& context, InstallProgress& progress, const ExtractStep& extract = {});
 

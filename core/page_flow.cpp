@@ -113,7 +113,8 @@ PageState NextPage(PageState state, int code, FlowFields& fields, FlowActions& a
       if (code == kResultBack) return existing ? PageState::Licence : PageState::Desktop;
       return PageState::Progress;
     case PageState::Progress:
-      return PageState::Finish;
+      // Cancel: the package could not be unpacked and nothing was installed.
+      return code == kResultCancel ? PageState::Interrupted : PageState::Finish;
     case PageState::Finish:
       if (code == kResultFinish) {
         actions.RunFinishActions();

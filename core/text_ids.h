@@ -44,4 +44,5 @@ enum TextId : unsigned {
   kTextProgramInUse = 98,
   kTextDeletingFiles = 100,
   kTextFirstLanguageName = 101,  // 101 + SkinIndex
+  kTextPackageNotUnpacked = 118,  // with the extraction's result code
 };

@@ -13,9 +13,10 @@ class MessageBoxPrompter final : public Prompter {
   // The wizard's questions are modal to `owner`; the printer's, like the spooler's own, to nothing.
   MessageBoxPrompter(TextLookup text, HWND owner) : text_(std::move(text)), owner_(owner) {}
 
-  int Ask(unsigned textId, unsigned style, PromptCaption caption) override {
-    if (caption == PromptCaption::Printer) return ShowMessage(nullptr, text_(textId), kPrinterName, style);
-    return ShowMessage(owner_, text_(textId), text_(kTextCaption), style);
+  int Ask(unsigned textId, unsigned style, PromptCaption caption, const std::wstring& argument) override {
+    const std::wstring text = WithArgument(text_(textId), argument);
+    if (caption == PromptCaption::Printer) return ShowMessage(nullptr, text, kPrinterName, style);
+    return ShowMessage(owner_, text, text_(kTextCaption), style);
   }
 
  private:

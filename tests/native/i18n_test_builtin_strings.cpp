@@ -116,6 +116,7 @@ const std::map<unsigned, std::u16string>& BuiltinEnglishStrings() {
       {106, u"Chinese_Simplified"},
       {107, u"Chinese_Traditional"},
       {117, u"Set Kelto Quorbel as default PDF reader"},
+      {118, u"Setup could not unpack the installation package (error %s). Nothing has been installed."},
   };
   return table;
 }

@@ -82,7 +82,7 @@ class InstallSequenceTest : public ::testing::Test {
     const std::vector<uint8_t> stream = BuildPackage(files);
     ASSERT_FALSE(stream.empty());
     RunInstallSequence(context_, progress_, [&](std::wstring& folder) {
-      ExtractPackage(folder, ByteView{stream.data(), stream.size()});
+      return ExtractPackage(folder, ByteView{stream.data(), stream.size()});
     });
   }
   std::wstring Installed(const wchar_t* name) const { return installFolder_ + L"\\" + name; }
@@ -96,6 +96,28 @@ class InstallSequenceTest : public ::testing::Test {
   InstallContext context_{options_, BuiltinTexts(), prompts_};
   RecordingProgress progress_;
 };
+
+// A package that can't be unpacked (damaged, or no room in the temporary folder) stops the sequence before
+// anything is installed: every later step would read an empty folder or the drive's root.
+TEST_F(InstallSequenceTest, APackageThatCannotBeUnpackedStopsBeforeAnythingIsInstalled) {
+  std::wstring partial;
+  RunInstallSequence(context_, progress_, [&](std::wstring& folder) {
+    folder = sandbox_.path() + L"\\kel1.tmp\\";
+    MakeFolders(folder);
+    WriteText(folder + L"Kelto Quorbel.exe", "half");
+    partial = folder;
+    return static_cast<int>(kPackageDecodeFailed);
+  });
+  ASSERT_EQ(prompts_.textIds(), std::vector<unsigned>{kTextPackageNotUnpacked});
+  EXPECT_EQ(prompts_.prompts()[0].text,
+            L"Setup could not unpack the installation package (error 25). Nothing has been installed.");
+  EXPECT_EQ(progress_.calls.back(), L"finish 1028");
+  EXPECT_FALSE(Exists(partial)) << "the partial extraction stays behind";
+  EXPECT_TRUE(options_.extractionFolder.empty());
+  EXPECT_FALSE(Exists(installFolder_));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
 
 TEST_F(InstallSequenceTest, DefaultInstallFillsTheFolderWritesTheRecordsAndMakesTheLinks) {
   quickLaunch_.Make();

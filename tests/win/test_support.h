@@ -48,8 +48,9 @@ class RecordingPrompter final : public Prompter {
         }),
         text_(std::move(text)) {}
 
-  int Ask(unsigned textId, unsigned style, PromptCaption caption = PromptCaption::Wizard) override {
-    prompts_.push_back({textId, style, caption, text_(textId),
+  int Ask(unsigned textId, unsigned style, PromptCaption caption = PromptCaption::Wizard,
+          const std::wstring& argument = std::wstring()) override {
+    prompts_.push_back({textId, style, caption, WithArgument(text_(textId), argument),
                         caption == PromptCaption::Printer ? std::wstring(kPrinterName) : text_(kTextCaption)});
     return answer_ ? answer_(static_cast<int>(prompts_.size()), textId) : IDOK;
   }
