@@ -5,6 +5,7 @@
 
 #include "engine/package_archive.h"
 #include "engine/package_lzma.h"
+#include "framework/base/admin_only.h"
 #include "framework/base/handles.h"
 
 namespace {
@@ -147,8 +148,10 @@ PackageResult ExtractStream(std::wstring& extractionFolder, const ByteView* stre
   wchar_t folder[MAX_PATH] = {};
   if (::GetTempFileNameW(tempFolder, L"kel", 0, folder) == 0) return kPackageNoTempName;
   ::DeleteFileW(folder);
-  // Fails if the name exists again by now: we never write into a folder we did not make.
-  if (!::CreateDirectoryW(folder, nullptr)) return kPackageFolderNotCreated;
+  // Fails if the name exists again by now: we never write into a folder we did not make. Only administrators
+  // may change what goes in, since the setup runs programs from it.
+  AdminOnlySecurity security;
+  if (!security.attributes() || !::CreateDirectoryW(folder, security.attributes())) return kPackageFolderNotCreated;
   extractionFolder = folder;
   if (extractionFolder.back() != L'\\') extractionFolder += L'\\';
 

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <sddl.h>
 
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +21,33 @@ using install_test::BuildPackage;
 using Files = install_test::PackageFiles;
 
 ByteView View(const std::vector<uint8_t>& v) { return {v.data(), v.size()}; }
+
+// The DACL of a file or folder in SDDL form, or "<unreadable>".
+std::wstring SecurityOf(const std::wstring& path) {
+  DWORD needed = 0;
+  ::GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+  std::vector<BYTE> descriptor(needed ? needed : 1);
+  LPWSTR text = nullptr;
+  if (!::GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed, &needed) ||
+      !::ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor.data(), SDDL_REVISION_1,
+                                                              DACL_SECURITY_INFORMATION, &text, nullptr)) {
+    return L"<unreadable>";
+  }
+  const std::wstring sddl = text;
+  ::LocalFree(text);
+  return sddl;
+}
+
+// Whom the allowing entries of an SDDL DACL name ("SY", "BA", ...).
+std::set<std::wstring> TrusteesOf(const std::wstring& sddl) {
+  std::set<std::wstring> trustees;
+  for (size_t open = sddl.find(L"(A;"); open != std::wstring::npos; open = sddl.find(L"(A;", open + 1)) {
+    const size_t close = sddl.find(L')', open);
+    const size_t lastSemicolon = sddl.rfind(L';', close);
+    trustees.insert(sddl.substr(lastSemicolon + 1, close - lastSemicolon - 1));
+  }
+  return trustees;
+}
 
 using sys::List;
 using sys::RemoveTree;
@@ -74,21 +103,16 @@ TEST_F(ExtractPackageTest, WritesEveryEntryIntoAFreshFolderUnderTemp) {
   EXPECT_EQ(leaf.find(L'\\'), std::wstring::npos);
   EXPECT_EQ(_wcsnicmp(leaf.c_str(), L"kel", 3), 0);
   ExpectOnlyTheFolderIn(folder);  // the two temporary files are gone
+  // Only administrators may change what the setup is about to run from there; nothing from the temporary folder
+  // is inherited, and what is unpacked inside inherits the same.
+  EXPECT_EQ(SecurityOf(folder), L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)");
+  EXPECT_EQ(TrusteesOf(SecurityOf(folder + L"config.xml")), (std::set<std::wstring>{L"BA", L"SY"}));
 
   EXPECT_EQ(List(folder).size(), 4u);
-  std::string bytes;
-  bytes = sys::ReadText(folder + L"Kelto Quorbel.exe");
-  ASSERT_NE(bytes, "<missing>");
-  EXPECT_EQ(bytes, binary);
-  bytes = sys::ReadText(folder + L"empty.dat");
-  ASSERT_NE(bytes, "<missing>");
-  EXPECT_TRUE(bytes.empty());
-  bytes = sys::ReadText(folder + L"config.xml");
-  ASSERT_NE(bytes, "<missing>");
-  EXPECT_EQ(bytes, "<config version=\"1\"/>");
-  bytes = sys::ReadText(folder + L"dup.txt");
-  ASSERT_NE(bytes, "<missing>");
-  EXPECT_EQ(bytes, "second");
+  EXPECT_EQ(sys::ReadText(folder + L"Kelto Quorbel.exe"), binary);
+  EXPECT_EQ(sys::ReadText(folder + L"empty.dat"), "");
+  EXPECT_EQ(sys::ReadText(folder + L"config.xml"), "<config version=\"1\"/>");
+  EXPECT_EQ(sys::ReadText(folder + L"dup.txt"), "second");
 }
 
 TEST_F(ExtractPackageTest, EmptyPackageAndSelectionFlag) {
@@ -98,10 +122,7 @@ TEST_F(ExtractPackageTest, EmptyPackageAndSelectionFlag) {
   RemoveTree(folder);
 
   ASSERT_EQ(ExtractPackage(folder, View(BuildPackage({{"a.txt", "A"}}, 1, 3))), kPackageOk);
-  std::string bytes;
-  bytes = sys::ReadText(folder + L"a.txt");
-  ASSERT_NE(bytes, "<missing>");
-  EXPECT_EQ(bytes, "A");
+  EXPECT_EQ(sys::ReadText(folder + L"a.txt"), "A");
 }
 
 TEST_F(ExtractPackageTest, EachExtractionGetsItsOwnFolder) {
@@ -109,10 +130,7 @@ TEST_F(ExtractPackageTest, EachExtractionGetsItsOwnFolder) {
   ASSERT_EQ(ExtractPackage(first, View(BuildPackage({{"a.txt", "1"}}))), kPackageOk);
   ASSERT_EQ(ExtractPackage(second, View(BuildPackage({{"a.txt", "2"}}))), kPackageOk);
   EXPECT_NE(first, second);
-  std::string bytes;
-  bytes = sys::ReadText(first + L"a.txt");
-  ASSERT_NE(bytes, "<missing>");
-  EXPECT_EQ(bytes, "1");
+  EXPECT_EQ(sys::ReadText(first + L"a.txt"), "1");
 }
 
 TEST_F(ExtractPackageTest, RejectedContainerWritesNothing) {
