@@ -335,13 +335,13 @@ bool PreviousVersionRemover::RemoveBuiltIn() {
   return true;
 }
 
-bool PreviousVersionRemover::InUse(const std::wstring& path, bool& deleted) {
-  deleted = false;
+bool PreviousVersionRemover::InUse(const std::wstring& path) {
   if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-  if (::DeleteFileW(path.c_str())) {
-    deleted = true;
-    return false;
-  }
+  // A running or open program can't be opened for writing and deletion without sharing. Nothing is deleted
+  // here, so a refused removal leaves the old version exactly as it was.
+  const UniqueHandle probe(
+      ::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (probe) return false;
   prompt_.Ask(kTextProgramInUse, MB_OK | MB_ICONWARNING);
   return true;
 }
@@ -355,21 +355,10 @@ bool PreviousVersionRemover::PrepareBuiltIn() {
 
   const std::wstring mainProgram = previous_.folder + kMainProgram;
   ::SetFileAttributesW(mainProgram.c_str(), FILE_ATTRIBUTE_NORMAL);
-  wchar_t temp[MAX_PATH + 1] = L"";
-  wchar_t copy[MAX_PATH + 1] = L"";
-  const DWORD tempLength = ::GetTempPathW(MAX_PATH + 1, temp);
-  const bool haveCopyName = tempLength > 0 && tempLength <= MAX_PATH && ::GetTempFileNameW(temp, L"kel", 0, copy);
-  const bool copied = haveCopyName && ::CopyFileW(mainProgram.c_str(), copy, FALSE);
-
-  bool mainDeleted = false;
-  bool betaDeleted = false;
-  const bool mainInUse = InUse(mainProgram, mainDeleted);
-  const bool betaInUse = InUse(previous_.folder + kBetaProgram, betaDeleted);
-  const bool refused = mainInUse || betaInUse;
-  // Only a good copy goes back: an empty one would replace the program with nothing.
-  if (refused && mainDeleted && copied) ::CopyFileW(copy, mainProgram.c_str(), FALSE);
-  if (haveCopyName) ::DeleteFileW(copy);
-  return !refused;
+  // Both are asked about, so the user learns of both at once.
+  const bool mainInUse = InUse(mainProgram);
+  const bool betaInUse = InUse(previous_.folder + kBetaProgram);
+  return !mainInUse && !betaInUse;
 }
 
 void PreviousVersionRemover::RunBuiltInSteps(InstallProgress& bar) {

@@ -76,8 +76,8 @@ class PreviousVersionRemover {
   const PreviousInstallation& previous() const { return previous_; }
 
  private:
-  // Deletes `path` to learn whether it is in use; true when it was in use (after text 98).
-  bool InUse(const std::wstring& path, bool& deleted);
+  // True when another program holds `path` (after text 98); deletes nothing.
+  bool InUse(const std::wstring& path);
   void RemoveDesktopLinks();
   void RemoveQuickLaunchLinks();
   void RemoveMenuFolders();

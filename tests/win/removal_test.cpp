@@ -295,13 +295,14 @@ class BuiltInPreparation : public ::testing::Test {
   SetupOptions options_;
 };
 
-TEST_F(BuiltInPreparation, ProgramsNotInUseAreDeletedAndTheRemovalGoesOn) {
+TEST_F(BuiltInPreparation, ProgramsNotInUseLetTheRemovalGoOnAndNothingIsDeletedYet) {
   const size_t copies = TemporaryCopies();
   std::vector<Prompt> prompts;
   EXPECT_TRUE(Prepare(prompts));
   EXPECT_TRUE(prompts.empty());
-  EXPECT_FALSE(Exists(Main()));
-  EXPECT_FALSE(Exists(Beta()));
+  // The probe deletes nothing: the removal's own step takes the programs.
+  EXPECT_EQ(ReadText(Main()), "main program");
+  EXPECT_EQ(ReadText(Beta()), "beta program");
   EXPECT_EQ(options_.installFolder, folder_ + L"\\");
   EXPECT_EQ(TemporaryCopies(), copies);
 }
@@ -329,7 +330,7 @@ TEST_F(BuiltInPreparation, ARunningProgramRefusesWithTextNinetyEightAndLeavesBot
       EXPECT_EQ(prompt.captionText, L"Kelto Quorbel Install Wizard");
       EXPECT_EQ(prompt.text, L"Kelto Quorbel is being used, please exit and retry.");
     }
-    // The main program comes back from its temporary copy when only the beta was in use.
+    // Neither program was touched, whichever was in use.
     EXPECT_EQ(ReadText(Main()), "main program");
     if (c.holdBeta) {
       EXPECT_EQ(ReadText(Beta()), "beta program");
