@@ -21,6 +21,10 @@ bool QueryOsVersion(DWORD& major) {
 }  // namespace
 
 int SetupSession::DetectWow64() {
+#ifdef _WIN64
+  // A 64-bit build (the test build) runs on 64-bit Windows by definition.
+  return 1;
+#endif
   using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
   HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
   auto isWow64Process =

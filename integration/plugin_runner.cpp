@@ -62,7 +62,7 @@ int RunPluginProgram(int install, const std::wstring& sourceFolder, const std::w
   const std::wstring parameters = PluginParameters(installFolder);
 
   SHELLEXECUTEINFOW info = {};
-  static_assert(sizeof(info) == 60, "the 32-bit record");
+  static_assert(sizeof(void*) != 4 || sizeof(info) == 60, "the 32-bit record");
   info.cbSize = sizeof(info);
   info.fMask = SEE_MASK_NOCLOSEPROCESS;
   info.lpFile = program.c_str();

@@ -388,6 +388,11 @@ void VirtualPrinterInstaller::DetectPlatform() {
     isAdmin_ = 1;
   }
 
+#ifdef _WIN64
+  isWow64_ = 1;
+  environment_ = kEnvironment64;
+  return;
+#endif
   using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
   const auto isWow64Process = FindEntry<IsWow64ProcessFn>(::GetModuleHandleW(L"kernel32.dll"), "IsWow64Process");
   if (!isWow64Process) return;

@@ -9,7 +9,7 @@ DEPS=$BUILD/deps
 export DEBIAN_FRONTEND=noninteractive
 
 PACKAGES=(
-  g++-mingw-w64-i686 mingw-w64-tools cmake make clang libclang-rt-14-dev
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools cmake make clang libclang-rt-14-dev
   wine wine32:i386 wine64 xvfb xauth imagemagick x11-utils
   googletest libgtest-dev liblzma-dev xz-utils dpkg-dev fonts-wine osslsigncode openssl
 )
@@ -63,9 +63,10 @@ install_packages() {
 }
 
 build_lzma() {
-  local prefix=$DEPS/liblzma-i686
+  local arch=$1
+  local prefix=$DEPS/liblzma-$arch
   [ -f "$prefix/lib/liblzma.a" ] && return 0
-  log "cross-building liblzma for i686"
+  log "cross-building liblzma for $arch"
   local src=$DEPS/src
   rm -rf "$src"; mkdir -p "$src"
   if ! ( cd "$src" && apt-get source --download-only xz-utils >/dev/null 2>&1 ); then
@@ -77,7 +78,7 @@ build_lzma() {
   fi
   ( cd "$src" && dpkg-source -x --skip-patches ./xz-utils_*.dsc xz >/dev/null )
   cmake -S "$src/xz" -B "$src/build" -G "Unix Makefiles" \
-    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF \
     -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
   cmake --build "$src/build" --target liblzma -j"$(nproc)" >/dev/null
@@ -88,5 +89,7 @@ build_lzma() {
 
 install_packages
 mkdir -p "$DEPS"
-build_lzma
+build_lzma i686
+# The x86_64 build of the Windows tree exists for testing where 32-bit programs cannot start (see test.sh).
+if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then build_lzma x86_64; fi
 log "ready"

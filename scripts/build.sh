@@ -34,3 +34,12 @@ cmake -S "$ROOT" -B "$B/win32" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cm
   -DKELTO_DEPS_PREFIX="$B/deps/liblzma-i686" -DKELTO_PACKER="$B/native/kelto-pack" >/dev/null
 cmake --build "$B/win32" -j"$JOBS" "${win_targets[@]}"
 step "setup: $B/win32/setup.exe"
+
+# Where the kernel cannot start 32-bit programs, Wine cannot run the setup above: the same sources built for
+# x86-64 are what the Wine suites and the demo run there (see test.sh).
+if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+  step "64-bit test tree (mingw-w64 x86_64): this machine cannot start 32-bit programs"
+  cmake -S "$ROOT" -B "$B/win64" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DKELTO_DEPS_PREFIX="$B/deps/liblzma-x86_64" -DKELTO_PACKER="$B/native/kelto-pack" >/dev/null
+  cmake --build "$B/win64" -j"$JOBS" "${win_targets[@]}"
+fi

@@ -33,7 +33,14 @@ done
 start=$(date +%s)
 # Only what the walk needs: the packager for the stand-in package, setup.exe and the walker.
 BUILD_DIR=$B bash "$ROOT/scripts/build.sh" --demo
-walker=$B/win32/walk.exe
+tree=win32
+if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+  # Wine cannot start the 32-bit setup here; the 64-bit test build of the same sources can run, in a 64-bit prefix.
+  [ -z "$setup" ] || { echo "this machine cannot start 32-bit programs, so it cannot run $setup" >&2; exit 1; }
+  echo "[demo] this machine cannot start 32-bit programs: walking the 64-bit test build of the setup instead"
+  tree=win64 arch=win64
+fi
+walker=$B/$tree/walk.exe
 if [ -n "$setup" ]; then
   # The walker starts the setup.exe beside it.
   mkdir -p "$B/demo/walker"
@@ -67,7 +74,7 @@ if [ $interactive = 1 ]; then
   wine 'C:\kelto\setup.exe' >/dev/null 2>&1 || true
 else
   "$ROOT/scripts/wineprefix.sh" start "$pfx"
-  shots=$B/win32/screenshots/demo-$route
+  shots=$B/$tree/screenshots/demo-$route
   rm -rf "$shots"
   echo "[demo] walking the $route route"
   # walk.exe writes through Wine's name for a host folder outside every drive.

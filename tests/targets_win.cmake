@@ -29,7 +29,16 @@ function(add_wine_test name arch)
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_${arch} RESOURCE_LOCK wine_${arch} TIMEOUT 600)
 endfunction()
 
-foreach(arch win32 win64)
+# The 32-bit setup runs in both kinds of prefix; the 64-bit test build (for machines that cannot start 32-bit
+# programs) only in a 64-bit one. The end-to-end suite runs in the first.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(WINE_ARCHES win64)
+else()
+  set(WINE_ARCHES win32 win64)
+endif()
+list(GET WINE_ARCHES 0 E2E_ARCH)
+
+foreach(arch ${WINE_ARCHES})
   set(prefix ${CMAKE_BINARY_DIR}/wine/${arch})
   add_test(NAME wine.${arch}.prefix.create COMMAND ${WINE_SCRIPTS}/wine-fixture.sh setup ${arch} ${prefix})
   set_tests_properties(wine.${arch}.prefix.create PROPERTIES FIXTURES_SETUP wine_${arch} TIMEOUT 300)
@@ -38,7 +47,7 @@ foreach(arch win32 win64)
   add_wine_test(wine.${arch}.unit ${arch} $<TARGET_FILE:win_tests>)
 endforeach()
 
-add_wine_test(wine.win32.e2e win32 $<TARGET_FILE:e2e_tests>)
+add_wine_test(wine.${E2E_ARCH}.e2e ${E2E_ARCH} $<TARGET_FILE:e2e_tests>)
 
 # The whole product end to end: every scenario in a prefix of its own, made fresh for it and removed after.
 add_executable(product_tests ${CMAKE_SOURCE_DIR}/tests/product/product_test.cpp)
@@ -52,7 +61,7 @@ set(PRODUCT_SCENARIOS
   ReinstallOverTheSameVersionGoesThroughTheOldUninstaller
   LanguageRouteInstallsInTheChosenLanguage
   KilledDuringProgressThenRunAgainEndsComplete)
-foreach(arch win32 win64)
+foreach(arch ${WINE_ARCHES})
   foreach(scenario ${PRODUCT_SCENARIOS})
     set(name wine.${arch}.product.${scenario})
     set(prefix ${CMAKE_BINARY_DIR}/wine/product-${arch}-${scenario})

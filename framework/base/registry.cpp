@@ -91,6 +91,10 @@ std::wstring ReadRegistryString(HKEY root, const std::wstring& subKey, const std
 
 std::wstring ReadRegistryString64(HKEY root, const std::wstring& subKey, const std::wstring& valueName,
                                   const std::wstring& defaultText) {
+#ifdef _WIN64
+  // A 64-bit process already sees the 64-bit system folder.
+  return ReadRegistryString(root, subKey, valueName, defaultText, true);
+#endif
   using DisableFn = BOOL(WINAPI*)(PVOID*);
   using RevertFn = BOOL(WINAPI*)(PVOID);
   // kernel32 is in every process; the switches are looked up because older systems lack them.
