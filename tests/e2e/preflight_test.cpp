@@ -49,9 +49,9 @@ int RunAndWait(std::wstring commandLine) {
   return static_cast<int>(code);
 }
 
-// A DLL planted beside the setup under the name of one it loads at start-up. The override makes Wine take a
-// file from the program's folder first, as Windows does for a DLL that is not a known one; a plain loader in
-// the same folder shows that it does.
+// A DLL planted beside the setup under the name of one it loads at start-up. The per-program override makes
+// Wine take a file from the program's folder first, as Windows does for a DLL that is not a known one; a plain
+// loader in the same folder shows that it does.
 TEST(PlantedDll, BesideTheSetupItIsNeverLoaded) {
   const std::wstring mark = L"C:\\kelto\\planted-dll-loaded.txt";
   const std::wstring planted = L"C:\\kelto\\msi.dll";
@@ -59,9 +59,12 @@ TEST(PlantedDll, BesideTheSetupItIsNeverLoaded) {
   const std::wstring setup = gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"));
   const std::wstring loader = gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"plain_loader.exe"));
   ASSERT_TRUE(::CopyFileW(gui::JoinPath(gui::ModuleFolder(), L"planted\\msi.dll").c_str(), planted.c_str(), FALSE));
-  wchar_t overrides[1024] = L"";
-  ::GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 1024);
-  const sys::ScopedEnvironment nativeFirst(L"WINEDLLOVERRIDES", (L"msi=n,b;" + std::wstring(overrides)).c_str());
+  // Wine does not pass WINEDLLOVERRIDES set by a Windows program on to its children; its per-program
+  // settings in the registry are read by every process.
+  const std::wstring appDefaults = L"Software\\Wine\\AppDefaults\\";
+  for (const wchar_t* program : {L"setup.exe", L"plain_loader.exe"}) {
+    ASSERT_TRUE(sys::WriteValue(HKEY_CURRENT_USER, appDefaults + program + L"\\DllOverrides", L"msi", L"native,builtin"));
+  }
 
   ::DeleteFileW(mark.c_str());
   EXPECT_EQ(RunAndWait(L"\"" + loader + L"\""), 0);
@@ -76,6 +79,7 @@ TEST(PlantedDll, BesideTheSetupItIsNeverLoaded) {
   driver.Kill();
   ::DeleteFileW(planted.c_str());
   ::DeleteFileW(mark.c_str());
+  for (const wchar_t* program : {L"setup.exe", L"plain_loader.exe"}) sys::DeleteKey(HKEY_CURRENT_USER, appDefaults + program);
 }
 
 }  // namespace

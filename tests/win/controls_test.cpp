@@ -292,8 +292,15 @@ TEST(SkinButtonHover, RealMouseTrackingAndResetState) {
     ASSERT_EQ(::WindowFromPoint(centre), button);
     ::SendMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     EXPECT_EQ(d.button.tracking(), 1);
-    // Hover time is 1 ms: the system notices the resting mouse almost at once.
-    EXPECT_TRUE(PumpUntil([&] { return d.button.hover() == 1; }, 2000)) << "no hover notification";
+    // Hover time is 1 ms: the system notices the resting mouse almost at once. On a fresh display Wine
+    // sometimes drops the first request; a second move asks again, as a real mouse would.
+    bool hovered = PumpUntil([&] { return d.button.hover() == 1; }, 2000);
+    for (int again = 0; again < 2 && !hovered; ++again) {
+      ::SendMessageW(button, WM_MOUSELEAVE, 0, 0);
+      ::SendMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(6, 6));
+      hovered = PumpUntil([&] { return d.button.hover() == 1; }, 2000);
+    }
+    EXPECT_TRUE(hovered) << "no hover notification";
 
     d.button.ResetState();
     EXPECT_EQ(d.button.hover(), 0);
@@ -748,10 +755,17 @@ void CloseAndEnd(HWND window) {
 }
 
 TEST(HyperlinkLabelClick, OpensTheAddressWithTheShellAndFailsSilently) {
-  // Any address the shell can open will do; a program is one every prefix can open.
+  // The prefix's web browser is bent to Notepad for the test, so that an opened address shows a window.
   wchar_t system[MAX_PATH] = {};
   ASSERT_GT(::GetSystemDirectoryW(system, MAX_PATH), 0u);
   const std::wstring notepad = std::wstring(system) + L"\\notepad.exe";
+  const std::wstring command = L"Software\\Classes\\http\\shell\\open\\command";
+  const std::wstring browser = sys::ReadValue(HKEY_LOCAL_MACHINE, command, nullptr);
+  ASSERT_TRUE(sys::WriteValue(HKEY_LOCAL_MACHINE, command, nullptr, L"\"" + notepad + L"\" \"%1\""));
+  struct Restore {
+    std::wstring key, text;
+    ~Restore() { sys::WriteValue(HKEY_LOCAL_MACHINE, key, nullptr, text); }
+  } restore{command, browser};
   ControlsDialog dialog;
   dialog.Run([&](ControlsDialog& d) {
     HWND label = d.Item(kLink);
@@ -765,7 +779,13 @@ TEST(HyperlinkLabelClick, OpensTheAddressWithTheShellAndFailsSilently) {
     EXPECT_TRUE(d.commandsSeen.empty()) << "the label handles its own click";
 
     const std::vector<HWND> before = NewWindowsOfClass(L"Notepad", {});
+    // A program named as the address (a language file may name anything) is never started.
     d.link.url = notepad;
+    click();
+    Pump(1500);
+    EXPECT_TRUE(NewWindowsOfClass(L"Notepad", before).empty()) << "a program was started from the link";
+
+    d.link.url = L"http://kelto.example/quorbel";
     click();
     std::vector<HWND> opened;
     PumpUntil([&] { return !(opened = NewWindowsOfClass(L"Notepad", before)).empty(); }, 10000);

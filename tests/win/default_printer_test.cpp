@@ -14,7 +14,7 @@ namespace {
 
 constexpr wchar_t kPrinter[] = L"Kelto Quorbel Printer";
 constexpr wchar_t kDriver[] = L"Kelto Quorbel Default Test Driver";
-constexpr wchar_t kEnvironment[] = L"Windows NT x86";
+const wchar_t* const kEnvironment = kProcessEnvironment;
 const wchar_t* const kDriverFiles[] = {L"kqmvpr_drv.dll", L"kqmvpr_ui.dll", L"kqmvpr_pnt.txt"};
 
 using sys::StageFolder;

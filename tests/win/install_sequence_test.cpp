@@ -8,6 +8,7 @@
 #include "i18n/string_catalogue.h"
 #include "i18n/win_string_sources.h"
 #include "install_test_helpers.h"
+#include "spooler_test_helpers.h"
 #include "integration/virtual_printer.h"
 #include "tests/driver/walk.h"
 
@@ -22,7 +23,7 @@ const PackageFiles kProduct = {{"Kelto Quorbel.exe", "program"},
                                {"kpdfcjk.bin", "font data"}};
 
 std::wstring RecordText(HKEY root, const wchar_t* key, const wchar_t* name) {
-  const RawValue raw = ReadRaw(root, key, name, root == HKEY_LOCAL_MACHINE ? KEY_WOW64_32KEY : 0);
+  const RawValue raw = ReadRaw(root, key, name, root == HKEY_LOCAL_MACHINE ? kSetupView : 0);
   if (!raw.found || raw.type != REG_SZ || raw.bytes.size() != 2 * raw.text().size() + 2) return L"<not a REG_SZ>";
   return raw.text();
 }
@@ -233,7 +234,7 @@ class FrenchTexts {
 // The printer asks through the install's own prompter, so its questions speak the installer's language during an
 // install, as they do during a removal.
 TEST_F(InstallSequenceTest, ThePrinterStepAsksInTheInstallersLanguage) {
-  if (PrefixIs64Bit()) GTEST_SKIP() << "Wine's 32-bit spooler adds no printer on a 64-bit driver, so the add-in never comes";
+  if (SpoolerRefusesThePrinter()) GTEST_SKIP() << "Wine's 32-bit spooler adds no printer on a 64-bit driver, so the add-in never comes";
   FrenchTexts french;
   ASSERT_EQ(french.skin(), 1);
   const std::wstring text96 = french.lookup()(96);

@@ -101,6 +101,10 @@ struct RawValue {
   }
 };
 
+// The view the setup writes its machine records into: the 32-bit one for the 32-bit setup, the 64-bit one for
+// the 64-bit test build (the process's own view either way).
+constexpr REGSAM kSetupView = sizeof(void*) == 4 ? KEY_WOW64_32KEY : 0;
+
 // Reads a value without creating anything, in the given view (0, KEY_WOW64_32KEY or KEY_WOW64_64KEY).
 inline RawValue ReadRaw(HKEY root, const std::wstring& key, const std::wstring& name, REGSAM view = 0) {
   RawValue value;

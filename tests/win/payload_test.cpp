@@ -182,7 +182,8 @@ std::vector<std::string> ImportedDlls(const std::string& image, uint32_t pe) {
   const uint16_t sections = u16(pe + 6);
   const uint16_t optionalSize = u16(pe + 20);
   const size_t optional = pe + 24;
-  const uint32_t importRva = u32(optional + 104);  // data directory 1 of a PE32 optional header
+  // data directory 1, after the 96 (PE32) or 112 (PE32+) bytes before the directories
+  const uint32_t importRva = u32(optional + (u16(optional) == 0x20b ? 120 : 104));
   const size_t table = optional + optionalSize;
   auto offsetOf = [&](uint32_t rva) -> size_t {
     for (uint16_t i = 0; i < sections; ++i) {
@@ -203,7 +204,7 @@ std::vector<std::string> ImportedDlls(const std::string& image, uint32_t pe) {
   return names;
 }
 
-// Executables and libraries are 32-bit x86 images that need no compiler runtime beside them.
+// Executables and libraries are 32-bit x86 images (x64 ones in the 64-bit test build) that need no compiler runtime beside them.
 TEST_F(PayloadTest, ProgramsAndLibrariesAreSelfContainedX86Images) {
   for (const std::wstring& name : List(stage_)) {
     std::wstring lower = name;
@@ -223,7 +224,7 @@ TEST_F(PayloadTest, ProgramsAndLibrariesAreSelfContainedX86Images) {
     uint16_t machine = 0, characteristics = 0;
     std::memcpy(&machine, &image[pe + 4], 2);
     std::memcpy(&characteristics, &image[pe + 22], 2);
-    EXPECT_EQ(machine, IMAGE_FILE_MACHINE_I386) << Narrow(name);
+    EXPECT_EQ(machine, sizeof(void*) == 4 ? IMAGE_FILE_MACHINE_I386 : IMAGE_FILE_MACHINE_AMD64) << Narrow(name);
     EXPECT_EQ((characteristics & IMAGE_FILE_DLL) != 0, dll) << Narrow(name);
     const std::vector<std::string> imports = ImportedDlls(image, pe);
     EXPECT_FALSE(imports.empty()) << Narrow(name);

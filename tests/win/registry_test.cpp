@@ -133,6 +133,7 @@ class Registry64Test : public ::testing::Test {
 
 TEST_F(Registry64Test, FindsAValueWrittenOnlyInThe64BitViewAndRestoresRedirection) {
   if (!PrefixIs64Bit()) GTEST_SKIP() << "only a 64-bit prefix has a second view";
+  if (sizeof(void*) == 8) GTEST_SKIP() << "a 64-bit process has no file-system redirection";
   const WORD redirected = SystemKernelMachine();
   ASSERT_EQ(redirected, IMAGE_FILE_MACHINE_I386);
   SetRaw(HKEY_LOCAL_MACHINE, key_, L"InstallPath", REG_SZ, L"C:\\K64\\", 16, KEY_WOW64_64KEY);
@@ -144,7 +145,7 @@ TEST_F(Registry64Test, FindsAValueWrittenOnlyInThe64BitViewAndRestoresRedirectio
 }
 
 TEST_F(Registry64Test, LeavesRedirectionOffWhenTheCallerHadSwitchedItOff) {
-  if (!PrefixIs64Bit()) GTEST_SKIP() << "redirection exists only in a 64-bit prefix";
+  if (!PrefixIs64Bit() || sizeof(void*) == 8) GTEST_SKIP() << "redirection exists only for a 32-bit process in a 64-bit prefix";
   PVOID callerState = nullptr;
   ASSERT_TRUE(::Wow64DisableWow64FsRedirection(&callerState));
   ASSERT_EQ(SystemKernelMachine(), IMAGE_FILE_MACHINE_AMD64);

@@ -149,8 +149,8 @@ TEST_F(ShortcutsTest, NamesThatArePathsFallBackToTheBuiltInOnes) {
   MakeQuickLaunch();
   UseTexts({{60, L"..\\..\\Startup\\Evil"}, {61, L"C:\\Windows\\Uninstall"}, {63, L"NUL"}});
   options_.allUsers = 1;
+  RemoveOldShortcuts(context_);  // as the install does, before the new links
   CreateAll();
-  RemoveOldShortcuts(context_);
   const std::wstring menu = folders_.commonPrograms + L"\\Kelto Quorbel\\";
   EXPECT_EQ(ReadLink(menu + L"Kelto Quorbel.lnk").target, installFolder_ + L"Kelto Quorbel.exe");
   EXPECT_EQ(ReadLink(menu + L"Uninstall.lnk").target, installFolder_ + L"Uninstall.exe");
