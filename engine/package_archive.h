@@ -24,7 +24,49 @@ struct PackageArchive {
   std::vector<PackageEntry> entries;
 };
 
-// Checks the whole container before anything trusts it; entries point into `container`.
+// Receives the entries in container order. Any result other than kPackageOk stops the reading with it.
+class PackageSink {
+ public:
+  virtual ~PackageSink() = default;
+  // `name` has passed IsSafeEntryName; it is valid for this call only. `size` bytes follow through Write.
+  virtual PackageResult BeginEntry(ByteView name, uint32_t size) = 0;
+  virtual PackageResult Write(ByteView bytes) = 0;
+  virtual PackageResult EndEntry() = 0;
+};
+
+// Reads the container from pieces of any size, as they arrive, handing each entry's data on as it comes:
+// no field is trusted before it is checked, and nothing of the payload is held. A name is checked before its
+// entry begins; a count or size past the bytes that arrive is found at Finish.
+class PackageReader {
+ public:
+  explicit PackageReader(PackageSink& sink) : sink_(sink) {}
+  // kPackageOk to go on; any other result is final.
+  [[nodiscard]] PackageResult Feed(ByteView piece);
+  // No more bytes: kPackageOk only when every counted entry has been read whole.
+  [[nodiscard]] PackageResult Finish() const;
+  uint32_t selectionFlag() const { return flag_; }
+  int32_t selectionIndex() const { return index_; }
+
+ private:
+  enum class Field { kMagic, kHeader, kNameSize, kName, kDataSize, kData, kDone };
+  bool Gather(const uint8_t*& p, size_t& left, size_t need, uint8_t* store, ByteView& field);
+  PackageResult Next(const uint8_t*& p, size_t& left);
+
+  PackageSink& sink_;
+  Field field_ = Field::kMagic;
+  size_t have_ = 0;                       // bytes of the current field gathered so far
+  uint8_t numbers_[12] = {};              // magic, header or a size split across pieces
+  uint8_t nameStore_[kMaxEntryNameBytes] = {};
+  ByteView name_;                         // into the current piece, or into nameStore_
+  uint32_t nameSize_ = 0;
+  uint32_t remaining_ = 0;                // entries still to read, then the current entry's data bytes
+  uint32_t entriesLeft_ = 0;
+  uint32_t flag_ = 0;
+  int32_t index_ = -1;
+  PackageResult failed_ = kPackageOk;
+};
+
+// The whole container at once; entries point into `container`. Nothing half-read is handed out.
 [[nodiscard]] PackageResult ReadPackageArchive(ByteView container, PackageArchive& archive);
 
 // A name is safe when it can only ever be one plain file inside the extraction folder: not empty, at most

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -23,20 +24,70 @@ std::vector<uint8_t> Container(const Files& files, uint32_t flag = 0, int32_t in
   return out;
 }
 
-// The reader sees exactly `size` bytes on the heap, so any read past them trips the sanitizer.
+std::string Str(ByteView v) { return std::string(reinterpret_cast<const char*>(v.data), v.size); }
+
+// What a sink was told, as text: "name:size=data|..." plus how the reading ended.
+class TranscriptSink : public PackageSink {
+ public:
+  PackageResult BeginEntry(ByteView name, uint32_t size) override {
+    text += Str(name) + ":" + std::to_string(size) + "=";
+    return kPackageOk;
+  }
+  PackageResult Write(ByteView bytes) override {
+    text += Str(bytes);
+    return kPackageOk;
+  }
+  PackageResult EndEntry() override {
+    text += "|";
+    return kPackageOk;
+  }
+  std::string text;
+};
+
+// The bytes fed to a PackageReader in pieces of `piece` bytes, each piece a heap block of its own.
+std::string ReadInPieces(const std::vector<uint8_t>& bytes, size_t size, size_t piece, PackageResult& result) {
+  TranscriptSink sink;
+  PackageReader reader(sink);
+  result = kPackageOk;
+  for (size_t at = 0; at < size && result == kPackageOk; at += piece) {
+    const size_t n = std::min(piece, size - at);
+    std::unique_ptr<uint8_t[]> copy(new uint8_t[n]);
+    std::memcpy(copy.get(), bytes.data() + at, n);
+    result = reader.Feed({copy.get(), n});
+  }
+  if (result == kPackageOk) result = reader.Finish();
+  return sink.text + "#" + std::to_string(result);
+}
+
+// The reader sees exactly `size` bytes on the heap, so any read past them trips the sanitizer. Every case is
+// also read as a stream in pieces that split each field (1 and 7 bytes), which must end the same way and
+// tell the same entries as the whole-buffer read.
 PackageResult ReadExact(const std::vector<uint8_t>& bytes, size_t size, PackageArchive& archive) {
   std::unique_ptr<uint8_t[]> copy(new uint8_t[size == 0 ? 1 : size]);
   if (size) std::memcpy(copy.get(), bytes.data(), size);
   const PackageResult r = ReadPackageArchive({copy.get(), size}, archive);
+  PackageResult whole = kPackageOk;
+  const std::string transcript = ReadInPieces(bytes, size, size == 0 ? 1 : size, whole);
+  EXPECT_EQ(whole, r);
+  for (size_t piece : {size_t{1}, size_t{7}}) {
+    PackageResult streamed = kPackageOk;
+    EXPECT_EQ(ReadInPieces(bytes, size, piece, streamed), transcript) << "pieces of " << piece;
+  }
+  if (r == kPackageOk) {
+    std::string fromArchive;
+    for (const PackageEntry& e : archive.entries) {
+      fromArchive += Str(e.name) + ":" + std::to_string(e.data.size) + "=" + Str(e.data) + "|";
+    }
+    EXPECT_EQ(fromArchive + "#1", transcript);
+  }
   archive.entries.clear();  // they point into `copy`
   return r;
 }
 
 PackageResult Read(const std::vector<uint8_t>& bytes, PackageArchive& archive) {
+  ReadExact(bytes, bytes.size(), archive);
   return ReadPackageArchive({bytes.data(), bytes.size()}, archive);
 }
-
-std::string Str(ByteView v) { return std::string(reinterpret_cast<const char*>(v.data), v.size); }
 
 bool Safe(const std::string& name) {
   return IsSafeEntryName(reinterpret_cast<const uint8_t*>(name.data()), name.size());

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <lzma.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "engine/package_stream.h"
 #include "engine/package_writer.h"
 
 namespace {
@@ -40,6 +42,17 @@ PackageResult HeaderOf(const std::vector<uint8_t>& bytes) {
 PackageResult DecodeOf(const std::vector<uint8_t>& bytes, ByteBuffer& out) {
   return DecodeLzmaAlone({bytes.data(), bytes.size()}, out);
 }
+
+// Counts what the streaming decoder hands on, and the largest piece.
+struct Discard : DecodedBytes {
+  PackageResult Take(ByteView piece) override {
+    bytes += piece.size;
+    largest = std::max(largest, piece.size);
+    return kPackageOk;
+  }
+  uint64_t bytes = 0;
+  size_t largest = 0;
+};
 
 }  // namespace
 
@@ -107,12 +120,28 @@ TEST(LzmaAloneHeader, RejectsWhatCannotBeDecodedSafely) {
     return v;
   };
   EXPECT_EQ(HeaderOf(withSize(0xFFFFFFFF, 0xFFFFFFFF)), kPackageUnknownSize);
-  EXPECT_EQ(HeaderOf(withSize(uint32_t(kMaxPackageBytes), 0)), kPackageOk);
-  EXPECT_EQ(HeaderOf(withSize(uint32_t(kMaxPackageBytes) + 1, 0)), kPackageTooLarge);
-  EXPECT_EQ(HeaderOf(withSize(0xFFFFFFFF, 0)), kPackageTooLarge);
-  // Only the low half was ever used; a high half must not be silently dropped.
-  EXPECT_EQ(HeaderOf(withSize(1000, 1)), kPackageTooLarge);
-  EXPECT_EQ(HeaderOf(withSize(0xFFFFFFFF, 0x7FFFFFFF)), kPackageTooLarge);
+  // Extraction streams, so the header puts no cap on the size; only the one-buffer decoder does. A size the
+  // stream does not give is damage either way, found without allocating it. Only the low half was ever used;
+  // a high half must not be silently dropped.
+  const struct {
+    uint32_t low, high;
+    PackageResult oneBuffer;
+  } sizes[] = {
+      {uint32_t(kMaxPackageBytes), 0, kPackageDecodeFailed},
+      {uint32_t(kMaxPackageBytes) + 1, 0, kPackageTooLarge},
+      {0xFFFFFFFF, 0, kPackageTooLarge},
+      {1000, 1, kPackageTooLarge},
+      {0xFFFFFFFF, 0x7FFFFFFF, kPackageTooLarge},
+  };
+  for (const auto& size : sizes) {
+    const std::vector<uint8_t> forged = withSize(size.low, size.high);
+    EXPECT_EQ(HeaderOf(forged), kPackageOk) << size.low << " " << size.high;
+    ByteBuffer out;
+    EXPECT_EQ(DecodeOf(forged, out), size.oneBuffer) << size.low << " " << size.high;
+    Discard discard;
+    EXPECT_EQ(DecodeLzmaAloneStream({forged.data(), forged.size()}, 4096, discard), kPackageDecodeFailed);
+    EXPECT_EQ(discard.bytes, 1000u);  // what the stream holds, handed on before the damage was known
+  }
 
   auto withDictionary = [&](uint32_t d) {
     std::vector<uint8_t> v = good;
@@ -191,4 +220,93 @@ TEST(LzmaAloneDecode, DeclaredSizeBelowTheDataIsDamageToo) {
   PutLe32(stream, 5, 6000);
   ByteBuffer out;
   EXPECT_EQ(DecodeOf(stream, out), kPackageDecodeFailed);
+}
+
+// --- the package in one pass ---------------------------------------------------------------------------------
+
+namespace {
+
+std::vector<uint8_t> ContainerOf(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& files,
+                                 uint32_t count) {
+  std::vector<uint8_t> out;
+  AppendPackageHeader(out, count, 0, -1);
+  for (const auto& [name, data] : files) AppendPackageEntry(out, name, {data.data(), data.size()});
+  return out;
+}
+
+// Each entry as "name:size=<bytes hashed>|", the end as "#result"; fails the test on a piece over the window.
+class Recorder : public PackageSink {
+ public:
+  explicit Recorder(size_t window) : window_(window) {}
+  PackageResult BeginEntry(ByteView name, uint32_t size) override {
+    text += std::string(reinterpret_cast<const char*>(name.data), name.size) + ":" + std::to_string(size) + "=";
+    hash_ = 2166136261u;
+    got_ = 0;
+    return kPackageOk;
+  }
+  PackageResult Write(ByteView bytes) override {
+    EXPECT_LE(bytes.size, window_);
+    for (size_t i = 0; i < bytes.size; ++i) hash_ = (hash_ ^ bytes.data[i]) * 16777619u;
+    got_ += bytes.size;
+    return kPackageOk;
+  }
+  PackageResult EndEntry() override {
+    text += std::to_string(got_) + "/" + std::to_string(hash_) + "|";
+    return kPackageOk;
+  }
+  std::string text;
+
+ private:
+  size_t window_;
+  uint32_t hash_ = 0;
+  uint64_t got_ = 0;
+};
+
+std::string Stream(const std::vector<uint8_t>& stream, size_t window) {
+  Recorder recorder(window);
+  const PackageResult result = StreamPackage({stream.data(), stream.size()}, recorder, window);
+  return recorder.text + "#" + std::to_string(result);
+}
+
+}  // namespace
+
+TEST(StreamPackage, GivesEveryEntryWhateverTheWindowAndEndsLikeTheWholeBufferReaders) {
+  const std::vector<uint8_t> big = MixedBytes(70017);
+  const std::vector<std::pair<std::string, std::vector<uint8_t>>> files = {
+      {"Kelto Quorbel.exe", big}, {"empty.dat", {}}, {"config.xml", {'<', 'c', '/', '>'}}, {"dup", {1}}, {"dup", {2, 3}}};
+  const std::vector<uint8_t> container = ContainerOf(files, 5);
+  const std::string expected = Stream(Encode(container), kPackageWindowBytes);
+  EXPECT_EQ(expected.substr(expected.size() - 2), "#1");
+  EXPECT_NE(expected.find("Kelto Quorbel.exe:70017=70017/"), std::string::npos);
+  for (size_t window : {size_t{13}, size_t{4096}}) {
+    EXPECT_EQ(Stream(Encode(container), window), expected) << "window " << window;
+  }
+
+  // What stops the whole-buffer readers stops the stream with the same code; entries before it were given whole.
+  std::vector<uint8_t> unsafe = ContainerOf({{"a.txt", {'a'}}, {"..\\evil.exe", {'x'}}}, 2);
+  EXPECT_EQ(Stream(Encode(unsafe), 1), "a.txt:1=1/3826002220|#27");
+  EXPECT_EQ(Stream(Encode(ContainerOf({{"a.txt", {'a'}}}, 2)), 7), "a.txt:1=1/3826002220|#26");
+  std::vector<uint8_t> noMagic = container;
+  noMagic[0] = 'X';
+  EXPECT_EQ(Stream(Encode(noMagic), 4096), "#9");
+  EXPECT_EQ(Stream(Encode({'H', 'E'}), 4096), "#9");
+  // The container's own length field is cut short by the end of the stream.
+  EXPECT_EQ(Stream(Encode(std::vector<uint8_t>(container.begin(), container.begin() + 20)), 4096), "#26");
+}
+
+TEST(StreamPackage, DamageAnywhereInTheStreamFailsEvenAfterTheLastEntry) {
+  std::vector<uint8_t> container = ContainerOf({{"a.bin", MixedBytes(200000)}}, 1);
+  const std::vector<uint8_t> tail = MixedBytes(50000);
+  container.insert(container.end(), tail.begin(), tail.end());  // not part of any entry, still decoded
+  const std::vector<uint8_t> good = Encode(container);
+  const std::string whole = Stream(good, 4096);
+  ASSERT_EQ(whole.substr(whole.size() - 2), "#1");
+  for (size_t keep : {good.size() / 2, good.size() - 1}) {
+    const std::string cut = Stream(std::vector<uint8_t>(good.begin(), good.begin() + keep), 4096);
+    EXPECT_EQ(cut.substr(cut.size() - 3), "#25") << keep;
+  }
+  std::vector<uint8_t> flipped = good;
+  flipped[flipped.size() - 40] ^= 0x55;  // in the tail's share of the stream
+  const std::string damaged = Stream(flipped, 4096);
+  EXPECT_NE(damaged.substr(damaged.size() - 2), "#1");
 }

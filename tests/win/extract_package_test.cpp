@@ -124,7 +124,7 @@ TEST_F(ExtractPackageTest, WritesEveryEntryIntoAFreshFolderUnderTemp) {
   const std::wstring leaf = folder.substr(root_.size(), folder.size() - root_.size() - 1);
   EXPECT_EQ(leaf.find(L'\\'), std::wstring::npos);
   EXPECT_EQ(_wcsnicmp(leaf.c_str(), L"kel", 3), 0);
-  ExpectOnlyTheFolderIn(folder);  // the two temporary files are gone
+  ExpectOnlyTheFolderIn(folder);  // and no temporary file beside it
   // Only administrators may change what the setup is about to run from there; nothing from the temporary folder
   // is inherited, and what is unpacked inside inherits the same.
   if (!RunsOnWine()) {
@@ -202,8 +202,8 @@ TEST_F(ExtractPackageTest, ContainerWithoutMagicLeavesAnEmptyFolder) {
   ExpectOnlyTheFolderIn(folder);
 }
 
-TEST_F(ExtractPackageTest, BadStreamsStopBeforeAnyFolderIsMade) {
-  const std::vector<uint8_t> good = BuildPackage({{"a.txt", "abc"}});
+TEST_F(ExtractPackageTest, BadHeadersStopBeforeAnyFolderAndDamageLeavesAnEmptyOne) {
+  const std::vector<uint8_t> good = BuildPackage({{"a.txt", std::string(70000, 'a')}, {"b.txt", "abc"}});
   auto patched = [&](size_t at, std::initializer_list<uint8_t> bytes) {
     std::vector<uint8_t> v = good;
     for (uint8_t b : bytes) v[at++] = b;
@@ -213,20 +213,30 @@ TEST_F(ExtractPackageTest, BadStreamsStopBeforeAnyFolderIsMade) {
     const char* what;
     std::vector<uint8_t> stream;
     PackageResult expected;
+    bool folderMade;  // damage shows only while decoding, once the folder exists
   };
   const Case cases[] = {
-      {"empty", {}, kPackageBadHeader},
-      {"properties", patched(0, {225}), kPackageBadProperties},
-      {"unknown size", patched(5, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), kPackageUnknownSize},
-      {"huge size", patched(5, {0, 0, 0, 0x40}), kPackageTooLarge},
-      {"size beyond data", patched(5, {uint8_t(good[5] + 1)}), kPackageDecodeFailed},
-      {"cut short", std::vector<uint8_t>(good.begin(), good.begin() + good.size() / 2), kPackageDecodeFailed},
+      {"empty", {}, kPackageBadHeader, false},
+      {"properties", patched(0, {225}), kPackageBadProperties, false},
+      {"unknown size", patched(5, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), kPackageUnknownSize, false},
+      {"huge dictionary", patched(1, {0, 0, 0, 0x20}), kPackageTooLarge, false},
+      {"huge size", patched(5, {0, 0, 0, 0x40}), kPackageDecodeFailed, true},
+      {"size beyond data", patched(5, {uint8_t(good[5] + 1)}), kPackageDecodeFailed, true},
+      {"cut short", std::vector<uint8_t>(good.begin(), good.begin() + good.size() - 4), kPackageDecodeFailed, true},
   };
   for (const Case& c : cases) {
     std::wstring folder = L"stale";
     EXPECT_EQ(ExtractPackage(folder, View(c.stream)), c.expected) << c.what;
-    EXPECT_TRUE(folder.empty()) << c.what;
-    EXPECT_TRUE(List(root_).empty()) << c.what;  // temporary files removed on failure too
+    if (!c.folderMade) {
+      EXPECT_TRUE(folder.empty()) << c.what;
+      EXPECT_TRUE(List(root_).empty()) << c.what;
+      continue;
+    }
+    // What was written before the damage showed is gone again; the caller removes the folder.
+    ASSERT_FALSE(folder.empty()) << c.what;
+    EXPECT_TRUE(List(folder).empty()) << c.what;
+    ExpectOnlyTheFolderIn(folder);
+    RemoveTree(folder);
   }
 }
 
