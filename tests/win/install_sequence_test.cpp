@@ -241,21 +241,35 @@ TEST_F(InstallSequenceTest, ThePrinterStepAsksInTheInstallersLanguage) {
   ASSERT_EQ(text96.rfind(L"L'installation n'est peut-", 0), 0u) << "not the French file's text";
   context_.text = french.lookup();
   options_.SkinIndex = 1;
-  // The driver's files but no add-in: its copy fails and text 96 asks; the add-in is there for the second try.
+  options_.isAdmin = 1;  // the printer is installed by administrators only
+  options_.isWow64 = PrefixIs64Bit() ? 1 : 0;
+  // The driver's files and the add-in, whose copy meets an add-in in use (held open without sharing, as a
+  // running word processor holds it): text 96 asks, and the word processor closes it before the second try.
   PackageFiles files = kProduct;
+  files.push_back({"kpc_wordaddin.dll", "no library: the registration fails"});
   const std::wstring stage = gui::JoinPath(gui::ModuleFolder(), L"payload-stage\\");
-  for (const char* name : {"kqmvpr_drv.dll", "kqmvpr_ui.dll", "kqmvpr_pnt.txt", "KTC_ProxyProcess.exe"}) {
+  // On 64-bit Windows the 64-bit files go in under the 32-bit names.
+  for (const char* name : {"kqmvpr_drv.dll", "kqmvpr_ui.dll", "kqmvpr_pnt.txt", "KTC_ProxyProcess.exe", "kqmvpr_drv64.dll",
+                           "kqmvpr_ui64.dll", "kqmvpr_pnt64.txt", "KTC_ProxyProcess64.exe"}) {
     files.push_back({name, ReadText(stage + gui::Widen(name))});
     ASSERT_FALSE(files.back().second.empty()) << name;
   }
+  MakeFolders(installFolder_);
+  ASSERT_TRUE(WriteText(Installed(L"kpc_wordaddin.dll"), "the word processor's copy"));
+  HANDLE inUse = ::CreateFileW(Installed(L"kpc_wordaddin.dll").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(inUse, INVALID_HANDLE_VALUE);
   prompts_ = RecordingPrompter(
-      [this](int, unsigned) {
-        WriteText(options_.extractionFolder + L"kpc_wordaddin.dll", "no library: the registration fails");
+      [&inUse](int, unsigned) {
+        ::CloseHandle(inUse);
+        inUse = nullptr;
         return IDOK;
       },
       french.lookup());
   Run(files);
-  ASSERT_EQ(prompts_.prompts().size(), 1u);
+  std::wstring trail;
+  for (const std::wstring& call : progress_.calls) trail += call + L"; ";
+  if (inUse) ::CloseHandle(inUse);
+  ASSERT_EQ(prompts_.prompts().size(), 1u) << sys::Narrow(trail);
   EXPECT_EQ(prompts_.prompts()[0].textId, 96u);
   EXPECT_EQ(prompts_.prompts()[0].caption, PromptCaption::Printer);
   EXPECT_EQ(prompts_.prompts()[0].captionText, L"Kelto Quorbel Printer");
