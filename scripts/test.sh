@@ -76,7 +76,7 @@ run_demo() {
 run_demo "--route cancel" "route: Welcome Licence Interrupted" "nothing was installed" -- --route cancel
 run_demo "--upgrade --win64" "installed, then recorded as release 1.5.0.0100" \
   "route: Welcome Existing Licence Type Desktop Summary Progress Finish" \
-  "-- install folder: ${program_files}Kelto Software\Kelto Quorbel\" "2.2.4.0225" -- --upgrade --win64
+  "-- install folder: ${program_files}"'Kelto Software\Kelto Quorbel\' "2.2.4.0225" -- --upgrade --win64
 
 echo "whole test command: $(( $(date +%s) - start )) s"
 echo "total: $total_pass passed, $total_fail failed, $total_skip skipped"
