@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/package_writer.h"
+#include "framework/base/admin_only.h"
 #include "install_test_helpers.h"
 #include "tests/driver/system_state.h"
 #include "tests/driver/walk.h"
@@ -132,7 +133,15 @@ TEST_F(ExtractPackageTest, WritesEveryEntryIntoAFreshFolderUnderTemp) {
     EXPECT_EQ(TrusteesOf(SecurityOf(folder + L"config.xml")), (std::set<std::wstring>{L"BA", L"SY"}));
   } else {
     // Wine keeps a descriptor only as Unix permissions: the folder shows SYSTEM and its owner (the prefix's
-    // administrator), files inside inherit nothing, but nobody else may be on the folder.
+    // administrator), files inside inherit nothing, but nobody else may be on the folder. The descriptor the
+    // folder is created with is the protected one.
+    AdminOnlySecurity security;
+    ASSERT_NE(security.attributes(), nullptr);
+    LPWSTR passed = nullptr;
+    ASSERT_TRUE(::ConvertSecurityDescriptorToStringSecurityDescriptorW(
+        security.attributes()->lpSecurityDescriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &passed, nullptr));
+    EXPECT_STREQ(passed, L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)");
+    ::LocalFree(passed);
     std::set<std::wstring> trustees = TrusteesOf(SecurityOf(folder));
     EXPECT_EQ(trustees.count(L"SY"), 1u) << sys::Narrow(SecurityOf(folder));
     trustees.erase(L"SY");
