@@ -212,8 +212,9 @@ class DeleteKeyTree : public ::testing::Test {
       return false;
     }
     const std::wstring path = L"\\Registry\\User\\" + UserSid() + L"\\" + target;
-    const LONG set = ::RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(path.data()),
-                                      static_cast<DWORD>(path.size() * sizeof(wchar_t)));
+    const LONG set =
+        ::RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(path.data()),
+                         static_cast<DWORD>(path.size() * sizeof(wchar_t)));
     ::RegCloseKey(key);
     return set == ERROR_SUCCESS;
   }
