@@ -1,5 +1,6 @@
 #include "removal/previous_version_remover.h"
 
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <climits>
@@ -18,6 +19,8 @@ namespace {
 
 constexpr DWORD kPipeBufferSize = 100;
 constexpr DWORD kPollMs = 20;
+// How long the reader waits for a report once no process of the uninstaller runs any more.
+constexpr DWORD kQuietAfterEndMs = 2000;
 constexpr int kReportFailed = -1;
 constexpr int kReportFinished = 10;
 
@@ -50,9 +53,15 @@ size_t RootLength(const std::wstring& path) {
 
 // --- processes -------------------------------------------------------------------------------------------
 
+// Entries of kernel32 that older systems lack, looked up when first needed.
+template <typename F>
+F Kernel32Entry(const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), name)));
+}
+
 // The old uninstaller and whatever it starts: some copy themselves elsewhere and run the copy, so the first
 // process ending is not the end of the removal. Without a job (the setup already runs in one that allows no
-// other) only the first process is watched.
+// other) only the first process is watched, and only it may report.
 class Uninstaller {
  public:
   bool Start(std::wstring commandLine) {
@@ -65,6 +74,7 @@ class Uninstaller {
       return false;
     }
     process_.reset(info.hProcess);
+    processId_ = info.dwProcessId;
     UniqueHandle thread(info.hThread);
     job_.reset(::CreateJobObjectW(nullptr, nullptr));
     if (job_ && !::AssignProcessToJobObject(job_.get(), process_.get())) job_.reset();
@@ -84,10 +94,62 @@ class Uninstaller {
     return ::WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0;
   }
 
+  // The process `id` is the uninstaller or one it started. The first process is held open, so its id can't
+  // have been reused; any other must still be in the job.
+  bool Owns(DWORD id) const {
+    if (id == processId_) return true;
+    if (!job_) return false;
+    using IsProcessInJobFunction = BOOL(WINAPI*)(HANDLE, HANDLE, PBOOL);
+    static const auto isInJob = Kernel32Entry<IsProcessInJobFunction>("IsProcessInJob");
+    if (!isInJob) return false;
+    UniqueHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id));
+    if (!process) process.reset(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+    BOOL inJob = FALSE;
+    return process && isInJob(process.get(), job_.get(), &inJob) && inJob;
+  }
+
  private:
   UniqueHandle process_;
+  DWORD processId_ = 0;
   UniqueHandle job_;
 };
+
+// The user the setup runs as, as SID text; empty when it can't be told.
+std::wstring CurrentUserSid() {
+  UniqueHandle token;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.receive())) return std::wstring();
+  DWORD size = 0;
+  ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+  if (size == 0) return std::wstring();
+  std::vector<BYTE> buffer(size);
+  if (!::GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return std::wstring();
+  LPWSTR text = nullptr;
+  if (!::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) return std::wstring();
+  std::wstring sid = text;
+  ::LocalFree(text);
+  return sid;
+}
+
+// Whether the client now on the pipe is the uninstaller. Systems without GetNamedPipeClientProcessId can't
+// tell, and take every client as before.
+bool ClientIsUninstaller(HANDLE pipe, const Uninstaller& uninstaller) {
+  using ClientProcessIdFunction = BOOL(WINAPI*)(HANDLE, PULONG);
+  static const auto clientProcessId = Kernel32Entry<ClientProcessIdFunction>("GetNamedPipeClientProcessId");
+  if (!clientProcessId) return true;
+  ULONG id = 0;
+  return clientProcessId(pipe, &id) && uninstaller.Owns(id);
+}
+
+// Sends a client away, unread, and lets the next one connect to the same instance. A pipe in blocking mode
+// would wait here for that client, so the listen is started without blocking.
+void DisconnectAndListen(HANDLE pipe) {
+  ::DisconnectNamedPipe(pipe);
+  DWORD mode = PIPE_READMODE_MESSAGE | PIPE_NOWAIT;
+  ::SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr);
+  ::ConnectNamedPipe(pipe, nullptr);  // ERROR_PIPE_LISTENING
+  mode = PIPE_READMODE_MESSAGE | PIPE_WAIT;
+  ::SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr);
+}
 
 // The window's messages while the reader holds the thread, so that it repaints and answers.
 void PumpMessages() {
@@ -102,21 +164,24 @@ void PumpMessages() {
   }
 }
 
-enum class PipeRead { Message, Nothing, NotConnected, Broken };
+enum class PipeState { NotConnected, Connected, Broken };
 
-// One report if one is waiting; never blocks, so the reader can watch the uninstaller between polls.
-PipeRead ReadReport(HANDLE pipe, int& value) {
-  DWORD available = 0;
+// Whether a client is on the pipe and how many bytes wait; never blocks, so the reader can watch the
+// uninstaller between polls.
+PipeState StateOf(HANDLE pipe, DWORD& available) {
+  available = 0;
   if (!::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) {
-    return ::GetLastError() == ERROR_BROKEN_PIPE ? PipeRead::Broken : PipeRead::NotConnected;
+    return ::GetLastError() == ERROR_BROKEN_PIPE ? PipeState::Broken : PipeState::NotConnected;
   }
-  if (available == 0) return PipeRead::Nothing;
+  return PipeState::Connected;
+}
+
+// One waiting report; false when it could not be read.
+bool ReadReport(HANDLE pipe, int& value) {
   char buffer[kPipeBufferSize];
   DWORD got = 0;
   if (!::ReadFile(pipe, buffer, kPipeBufferSize, &got, nullptr)) {
-    const DWORD error = ::GetLastError();
-    if (error == ERROR_BROKEN_PIPE) return PipeRead::Broken;
-    if (error != ERROR_MORE_DATA) return PipeRead::Nothing;
+    if (::GetLastError() != ERROR_MORE_DATA) return false;
     // An over-long report counts by its start; its rest must not pass for another report.
     char rest[kPipeBufferSize];
     DWORD more = 0;
@@ -124,7 +189,7 @@ PipeRead ReadReport(HANDLE pipe, int& value) {
     }
   }
   value = PipeReportValue(buffer, got);
-  return PipeRead::Message;
+  return true;
 }
 
 // --- shell links -----------------------------------------------------------------------------------------
@@ -262,6 +327,38 @@ const std::vector<std::wstring>& ProductKeysToDelete() {
   return keys;
 }
 
+std::wstring RemovalPipeSecurity(const std::wstring& userSid) {
+  // Protected, so nothing is inherited; logons over the network are refused even where the pipe can't reject
+  // remote clients itself.
+  std::wstring sddl = L"D:P(D;;GA;;;NU)(A;;GA;;;SY)(A;;GA;;;BA)";
+  if (!userSid.empty()) sddl += L"(A;;GA;;;" + userSid + L")";
+  return sddl;
+}
+
+HANDLE CreateRemovalPipe() {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ::ConvertStringSecurityDescriptorToSecurityDescriptorW(RemovalPipeSecurity(CurrentUserSid()).c_str(),
+                                                         SDDL_REVISION_1, &descriptor, nullptr);
+  const ScopeExit freeDescriptor([descriptor] { ::LocalFree(descriptor); });
+  SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor, FALSE};
+  const DWORD pipeMode = PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT;
+  auto create = [&](DWORD extraMode) {
+    return ::CreateNamedPipeW(kRemovalPipeName, PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                              pipeMode | extraMode, PIPE_UNLIMITED_INSTANCES, kPipeBufferSize, kPipeBufferSize, 0,
+                              descriptor ? &attributes : nullptr);
+  };
+  UniqueHandle pipe(create(PIPE_REJECT_REMOTE_CLIENTS));
+  // Systems before Vista don't know the flag; the descriptor keeps network logons out there.
+  if (!pipe && ::GetLastError() == ERROR_INVALID_PARAMETER) pipe.reset(create(0));
+  if (!pipe) return INVALID_HANDLE_VALUE;
+  // Where the first-instance flag is ignored, an instance someone else made first still shows in the count.
+  DWORD instances = 0;
+  if (::GetNamedPipeHandleStateW(pipe.get(), nullptr, &instances, nullptr, nullptr, nullptr, 0) && instances != 1) {
+    return INVALID_HANDLE_VALUE;
+  }
+  return pipe.release();
+}
+
 PreviousVersionRemover::PreviousVersionRemover(SetupOptions& options, Prompter& prompt, RemovalWindows& windows)
     : options_(options), prompt_(prompt), windows_(windows) {}
 
@@ -288,37 +385,40 @@ void PreviousVersionRemover::RemoveInstallerPackage() {
 // --- pipe ------------------------------------------------------------------------------------------------
 
 PipeRemovalResult PreviousVersionRemover::RemoveViaPipe() {
-  UniqueHandle pipe(::CreateNamedPipeW(kRemovalPipeName, PIPE_ACCESS_DUPLEX,
-                                       PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
-                                       PIPE_UNLIMITED_INSTANCES, kPipeBufferSize, kPipeBufferSize, 0, nullptr));
+  UniqueHandle pipe(CreateRemovalPipe());
   if (!pipe) return PipeRemovalResult::PipeFailed;
   Uninstaller uninstaller;
   if (!uninstaller.Start(UninstallerCommandLine(options_.installFolder))) return PipeRemovalResult::Failed;
 
   const ScopeExit closeWindow([this] { windows_.ClosePipeWindow(); });
+  bool clientChecked = false;
+  DWORD lastReport = ::GetTickCount();
   for (;;) {
     PumpMessages();
-    // Sampled before the pipe is looked at: a pipe still unconnected after the last process ended stays so.
+    // Sampled before the pipe is looked at: a report written before the last process ended is still read.
     const bool gone = uninstaller.Gone();
-    int value = 0;
-    switch (ReadReport(pipe.get(), value)) {
-      case PipeRead::Broken:
-        return PipeRemovalResult::Failed;
-      case PipeRead::NotConnected:
-        if (gone) return PipeRemovalResult::Failed;
-        break;
-      case PipeRead::Nothing:
-        break;
-      case PipeRead::Message:
-        if (value == kReportFailed) return PipeRemovalResult::Failed;
-        if (value == kReportFinished) {
-          windows_.SetPipePosition(100);
-          return PipeRemovalResult::Completed;
-        }
-        if (!windows_.PipeWindowOpen()) windows_.OpenPipeWindow();
-        windows_.SetPipePosition(value < 0 ? 0 : value > 10 ? 100 : value * 10);
-        continue;  // another report may already wait
+    DWORD available = 0;
+    const PipeState state = StateOf(pipe.get(), available);
+    if (state != PipeState::NotConnected && !clientChecked) {
+      // Anyone on the machine may open the pipe by its name: only the uninstaller's reports count.
+      clientChecked = ClientIsUninstaller(pipe.get(), uninstaller);
+      if (!clientChecked) DisconnectAndListen(pipe.get());
     }
+    if (clientChecked && state == PipeState::Broken) return PipeRemovalResult::Failed;
+    int value = 0;
+    if (clientChecked && available > 0 && ReadReport(pipe.get(), value)) {
+      lastReport = ::GetTickCount();
+      if (value == kReportFailed) return PipeRemovalResult::Failed;
+      if (value == kReportFinished) {
+        windows_.SetPipePosition(100);
+        return PipeRemovalResult::Completed;
+      }
+      if (!windows_.PipeWindowOpen()) windows_.OpenPipeWindow();
+      windows_.SetPipePosition(value < 0 ? 0 : value > 10 ? 100 : value * 10);
+      continue;  // another report may already wait
+    }
+    // Whoever holds the pipe, no report can come once the uninstaller has ended.
+    if (gone && ::GetTickCount() - lastReport >= kQuietAfterEndMs) return PipeRemovalResult::Failed;
     ::Sleep(kPollMs);
   }
 }

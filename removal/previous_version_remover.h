@@ -23,6 +23,13 @@ std::wstring UninstallerCommandLine(const std::wstring& installFolder);
 // (0 when it does not start with a number), saturated at the int range.
 int PipeReportValue(const char* bytes, size_t size);
 
+// The security descriptor (as SDDL) of the removal pipe: SYSTEM, the administrators and `userSid` only.
+std::wstring RemovalPipeSecurity(const std::wstring& userSid);
+
+// The removal pipe's server end: the first instance of its name, local clients only, open to SYSTEM, the
+// administrators and the current user. INVALID_HANDLE_VALUE when it can't be created or the name is taken.
+HANDLE CreateRemovalPipe();
+
 // A folder the built-in removal may work in: "X:\name..." or "\\server\share\name...", with no ".", ".."
 // or empty parts and no wildcard or stream characters. A drive's or a share's root is never one.
 bool IsRemovableInstallFolder(const std::wstring& folder);

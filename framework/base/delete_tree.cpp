@@ -26,39 +26,124 @@ FinalPathFunction FinalPathLookup() {
   return function;
 }
 
-// The normalized path of what `path` opens, a link at its end not followed, without a trailing backslash;
-// empty when it can't be told.
-std::wstring FinalPath(const std::wstring& path) {
+// The normalized path of what `entry` opened, without a trailing backslash; empty when it can't be told.
+std::wstring FinalPathOf(HANDLE entry) {
   const FinalPathFunction finalPath = FinalPathLookup();
   if (!finalPath) return std::wstring();
-  UniqueHandle entry(::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!entry) return std::wstring();
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    const DWORD length = finalPath(entry.get(), buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    const DWORD length = finalPath(entry, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
     if (length == 0) return std::wstring();
     if (length < buffer.size()) return WithoutTrailingBackslash(std::wstring(buffer.data(), length));
     buffer.resize(length + 1);
   }
 }
 
-enum class EntryKind {
-  Plain,      // a file or folder of its own
-  Link,       // a reparse point that opens as itself: removing it removes only the link
-  Elsewhere,  // opens as another entry; every delete call would reach that one instead
+// The entry itself, a link at its end not followed; open for deletion the way DeleteFileW opens it, and a
+// folder for listing too.
+UniqueHandle OpenEntry(const std::wstring& path, bool folder) {
+  return UniqueHandle(::CreateFileW(path.c_str(),
+                                    DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE | (folder ? FILE_LIST_DIRECTORY : 0),
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+struct Listed {
+  std::wstring name;
+  bool folder;
 };
 
-// Wine shows a Unix symbolic link as its target: a linked folder with the reparse attribute, a linked file
-// without it, and its delete calls remove the target (a linked empty folder, a linked file). Only the final
-// path tells such an entry from the real thing.
-EntryKind KindOf(const std::wstring& folderFinal, const std::wstring& path, const WIN32_FIND_DATAW& entry) {
-  if (!folderFinal.empty()) {
-    const std::wstring opened = FinalPath(path);
-    const std::wstring own = folderFinal + L"\\" + entry.cFileName;
-    if (!opened.empty() && ::lstrcmpiW(opened.c_str(), own.c_str()) != 0) return EntryKind::Elsewhere;
+// The entries of the folder the handle opened. GetFileInformationByHandleEx came with Vista; false where it is
+// missing or refuses, and the folder is listed by its path instead.
+bool ListOpened(HANDLE folder, std::vector<Listed>& entries) {
+  using InformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+  static const InformationFunction information = reinterpret_cast<InformationFunction>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetFileInformationByHandleEx")));
+  if (!information || !folder || folder == INVALID_HANDLE_VALUE) return false;
+  std::vector<ULONGLONG> buffer(8192);  // 64 KB, aligned for the records
+  FILE_INFO_BY_HANDLE_CLASS request = FileIdBothDirectoryRestartInfo;
+  for (;;) {
+    if (!information(folder, request, buffer.data(), static_cast<DWORD>(buffer.size() * sizeof(ULONGLONG)))) {
+      return ::GetLastError() == ERROR_NO_MORE_FILES;
+    }
+    request = FileIdBothDirectoryInfo;
+    const BYTE* record = reinterpret_cast<const BYTE*>(buffer.data());
+    for (;;) {
+      const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(record);
+      const std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+      if (!IsDotEntry(name.c_str())) entries.push_back({name, (entry->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+      if (entry->NextEntryOffset == 0) break;
+      record += entry->NextEntryOffset;
+    }
   }
-  return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? EntryKind::Link : EntryKind::Plain;
+}
+
+void ListByPath(const std::wstring& folder, std::vector<Listed>& entries) {
+  WIN32_FIND_DATAW entry;
+  UniqueFind find(::FindFirstFileW((folder + L"\\*.*").c_str(), &entry));
+  if (!find) return;
+  do {
+    if (!IsDotEntry(entry.cFileName)) {
+      entries.push_back({entry.cFileName, (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    }
+  } while (::FindNextFileW(find.get(), &entry));
+}
+
+// The normalized path of what `path` opens, a link at its end not followed; empty when it can't be told.
+std::wstring FinalPath(const std::wstring& path) {
+  if (!FinalPathLookup()) return std::wstring();
+  const UniqueHandle entry(::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  return entry ? FinalPathOf(entry.get()) : std::wstring();
+}
+
+enum class EntryKind {
+  File,       // a plain file
+  Folder,     // a plain folder: its contents go first
+  Link,       // a reparse point that opened as itself: deleting it deletes only the link
+  Elsewhere,  // opened as another entry, or can't be told: left alone
+};
+
+// What the handle opened. Wine opens a Unix symbolic link as its target, reparse attribute and all gone, and
+// deleting that handle deletes the target; only the final path tells it from the real thing.
+EntryKind KindOf(HANDLE entry, const std::wstring& expectedFinal) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(entry, &info)) return EntryKind::Elsewhere;
+  if (!expectedFinal.empty()) {
+    const std::wstring opened = FinalPathOf(entry);
+    if (!opened.empty() && ::lstrcmpiW(opened.c_str(), expectedFinal.c_str()) != 0) return EntryKind::Elsewhere;
+  }
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::Link;
+  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder : EntryKind::File;
+}
+
+// SetFileInformationByHandle came with Vista; before it the entry is deleted by its path, as it always was.
+using SetFileInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+
+SetFileInformationFunction SetFileInformationLookup() {
+  static const SetFileInformationFunction function = reinterpret_cast<SetFileInformationFunction>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetFileInformationByHandle")));
+  return function;
+}
+
+// Deletes what `entry` opened (a file, an empty folder, or a link as itself) when the handle closes. A
+// read-only file or a folder that is not empty stays.
+void DeleteOpened(UniqueHandle entry, const std::wstring& path, EntryKind kind) {
+  if (const SetFileInformationFunction setInformation = SetFileInformationLookup()) {
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    setInformation(entry.get(), FileDispositionInfo, &disposition, sizeof(disposition));
+    return;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool folder = ::GetFileInformationByHandle(entry.get(), &info) &&
+                      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  entry.reset();
+  if (folder || kind == EntryKind::Folder) {
+    ::RemoveDirectoryW(path.c_str());  // a linked folder goes as the link
+  } else {
+    ::DeleteFileW(path.c_str());  // attributes stay as they are: a read-only file is kept
+  }
 }
 
 // Wildcard match on the long name: FindFirstFileW also matches 8.3 aliases, so "*.pdf" would find
@@ -85,32 +170,30 @@ bool MatchesLongName(const wchar_t* name, const wchar_t* pattern) {
   return *pattern == 0;
 }
 
-void DeleteFolder(const std::wstring& folder, const std::wstring& folderFinal);
+void DeleteContents(HANDLE opened, const std::wstring& folder, const std::wstring& folderFinal);
 
-// One entry found in `folder`: plain folders go whole, plain files and links go themselves.
-void DeleteEntry(const std::wstring& folder, const std::wstring& folderFinal, const WIN32_FIND_DATAW& entry) {
-  const std::wstring path = folder + L"\\" + entry.cFileName;
-  const EntryKind kind = KindOf(folderFinal, path, entry);
+// `path` as the entry `name` of a folder whose final path is `folderFinal` (empty when it can't be told):
+// opened once, judged and deleted through that handle, so an entry swapped for a link after the listing is
+// never followed. A plain folder's contents go first, listed through the same handle.
+void DeleteEntry(const std::wstring& path, const std::wstring& folderFinal, const std::wstring& name, bool folder) {
+  UniqueHandle entry = OpenEntry(path, folder);
+  if (!entry) return;
+  const std::wstring expected = folderFinal.empty() ? std::wstring() : folderFinal + L"\\" + name;
+  const EntryKind kind = KindOf(entry.get(), expected);
   if (kind == EntryKind::Elsewhere) return;
-  if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    ::DeleteFileW(path.c_str());  // attributes stay as they are: a read-only file is kept
-  } else if (kind == EntryKind::Link) {
-    ::RemoveDirectoryW(path.c_str());
-  } else {
-    DeleteFolder(path, folderFinal.empty() ? std::wstring() : folderFinal + L"\\" + entry.cFileName);
-  }
+  if (kind == EntryKind::Folder) DeleteContents(entry.get(), path, expected);
+  DeleteOpened(std::move(entry), path, kind);
 }
 
-void DeleteFolder(const std::wstring& folder, const std::wstring& folderFinal) {
-  WIN32_FIND_DATAW entry;
-  UniqueFind find(::FindFirstFileW((folder + L"\\*.*").c_str(), &entry));
-  if (find) {
-    do {
-      if (!IsDotEntry(entry.cFileName)) DeleteEntry(folder, folderFinal, entry);
-    } while (::FindNextFileW(find.get(), &entry));
+// Each entry is judged through its own handle against the folder's final path, so entries reached through a
+// folder swapped meanwhile are left alone.
+void DeleteContents(HANDLE opened, const std::wstring& folder, const std::wstring& folderFinal) {
+  std::vector<Listed> entries;
+  if (!ListOpened(opened, entries)) {
+    entries.clear();
+    ListByPath(folder, entries);
   }
-  find.reset();
-  ::RemoveDirectoryW(folder.c_str());
+  for (const Listed& entry : entries) DeleteEntry(folder + L"\\" + entry.name, folderFinal, entry.name, entry.folder);
 }
 
 // The folder part of a path: everything before its last backslash, a drive root keeping its backslash.
@@ -136,24 +219,47 @@ KeyCounts CountsOf(HKEY key) {
   return counts;
 }
 
-// All names are read before the first deletion, since deleting renumbers the values.
-void DeleteValues(HKEY root, const std::wstring& path, DWORD count) {
+// A key itself, a registry link not followed: its contents and its deletion stay with the link.
+UniqueKey OpenKey(HKEY parent, const wchar_t* name) {
   UniqueKey key;
-  if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS, key.receive()) != ERROR_SUCCESS) return;
+  ::RegOpenKeyExW(parent, name, REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, key.receive());
+  return key;
+}
+
+// A link key carries its target in this value; the key holds nothing of its own.
+bool IsLink(HKEY key) {
+  DWORD type = REG_NONE;
+  return ::RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+         type == REG_LINK;
+}
+
+// Deletes the key the handle opened, whatever its path names by now. RegDeleteKeyW would open the path again
+// and follow a link at its end.
+using NtDeleteKeyFunction = LONG(NTAPI*)(HANDLE);
+
+bool DeleteOpenedKey(HKEY key, HKEY root, const std::wstring& path) {
+  static const NtDeleteKeyFunction ntDeleteKey = reinterpret_cast<NtDeleteKeyFunction>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+  if (ntDeleteKey) return ntDeleteKey(key) >= 0;
+  return ::RegDeleteKeyW(root, path.c_str()) == ERROR_SUCCESS;
+}
+
+// All names are read before the first deletion, since deleting renumbers the values.
+void DeleteValues(HKEY key, DWORD count) {
   std::vector<std::wstring> names;
   for (DWORD i = 0; i < count; ++i) {
     wchar_t name[kMaxValueName + 1];
     DWORD length = kMaxValueName + 1;
-    if (::RegEnumValueW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) return;
+    if (::RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) return;
     names.emplace_back(name, length);
   }
   for (const std::wstring& name : names) {
-    if (::RegDeleteValueW(key.get(), name.c_str()) != ERROR_SUCCESS) return;
+    if (::RegDeleteValueW(key, name.c_str()) != ERROR_SUCCESS) return;
   }
 }
 
 // Always takes sub-key 0: the ones before it are gone. Stopping at the first key that stays keeps this from
-// looping on it.
+// looping on it. A registry link goes as the link; what it points at is left alone.
 bool DeleteSubKeys(HKEY root, HKEY key, const std::wstring& path) {
   const DWORD count = CountsOf(key).subKeys;
   for (DWORD i = 0; i < count; ++i) {
@@ -161,13 +267,14 @@ bool DeleteSubKeys(HKEY root, HKEY key, const std::wstring& path) {
     DWORD length = kMaxKeyName + 1;
     if (::RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) return false;
     const std::wstring childPath = path + L"\\" + std::wstring(name, length);
-    UniqueKey child;
-    ::RegOpenKeyExW(key, name, 0, KEY_ALL_ACCESS, child.receive());
-    const KeyCounts counts = CountsOf(child.get());
-    if (counts.subKeys > 0 && !DeleteSubKeys(root, child.get(), childPath)) return false;
-    DeleteValues(root, childPath, counts.values);
-    child.reset();
-    if (::RegDeleteKeyW(root, childPath.c_str()) != ERROR_SUCCESS) return false;
+    UniqueKey child = OpenKey(key, name);
+    if (!child) return false;
+    if (!IsLink(child.get())) {
+      const KeyCounts counts = CountsOf(child.get());
+      if (counts.subKeys > 0 && !DeleteSubKeys(root, child.get(), childPath)) return false;
+      DeleteValues(child.get(), counts.values);
+    }
+    if (!DeleteOpenedKey(child.get(), root, childPath)) return false;
   }
   return true;
 }
@@ -182,13 +289,17 @@ void deleteTree(const std::wstring& folder) {
   UniqueFind find(cut == std::wstring::npos ? INVALID_HANDLE_VALUE : ::FindFirstFileW(path.c_str(), &self));
   if (!find) {
     // A drive root or a folder that can't be looked up by name: only its contents can be walked.
-    DeleteFolder(path, FinalPath(folder));
+    const UniqueHandle opened(::CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | SYNCHRONIZE,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    DeleteContents(opened.get(), path, FinalPath(folder));
+    ::RemoveDirectoryW(path.c_str());
     return;
   }
   find.reset();
   if (!(self.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return;
   const std::wstring parent = ParentOf(path, cut);
-  DeleteEntry(WithoutTrailingBackslash(parent), FinalPath(parent), self);
+  DeleteEntry(WithoutTrailingBackslash(parent) + L"\\" + self.cFileName, FinalPath(parent), self.cFileName, true);
 }
 
 void deleteMatching(const std::wstring& pattern) {
@@ -203,7 +314,8 @@ void deleteMatching(const std::wstring& pattern) {
   if (!find) return;
   do {
     if (!IsDotEntry(entry.cFileName) && MatchesLongName(entry.cFileName, spec.c_str())) {
-      DeleteEntry(folder, folderFinal, entry);
+      DeleteEntry(folder + L"\\" + entry.cFileName, folderFinal, entry.cFileName,
+                  (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
     }
   } while (::FindNextFileW(find.get(), &entry));
   // A folder named exactly like a pattern without wildcards was found above and went with its contents.
@@ -216,11 +328,12 @@ void deleteKeyTree(HKEY root, const std::wstring& path) {
     ::RegDeleteKeyW(root, path.c_str());
     return;
   }
-  UniqueKey key;
-  if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS, key.receive()) != ERROR_SUCCESS) return;
-  // After a stopped walk the key still has sub-keys, so deleting it fails and it stays.
-  DeleteSubKeys(root, key.get(), path);
-  DeleteValues(root, path, CountsOf(key.get()).values);
-  key.reset();
-  ::RegDeleteKeyW(root, path.c_str());
+  UniqueKey key = OpenKey(root, path.c_str());
+  if (!key) return;
+  if (!IsLink(key.get())) {
+    // After a stopped walk the key still has sub-keys, so deleting it fails and it stays.
+    DeleteSubKeys(root, key.get(), path);
+    DeleteValues(key.get(), CountsOf(key.get()).values);
+  }
+  DeleteOpenedKey(key.get(), root, path);
 }

@@ -2,7 +2,8 @@
 // Deleting whole trees: a folder with everything below it, the entries that match a wildcard pattern, and a
 // registry key with all its sub-keys and values. Nothing is reported: whatever can't be deleted stays.
 // Junctions, symbolic links and other reparse points are never followed: a link is removed as a link, and one
-// that can't be removed without touching its target stays.
+// that can't be removed without touching its target stays. Each entry is judged and deleted through the one
+// handle it was opened with, so an entry swapped for a link meanwhile is not followed either.
 #include <windows.h>
 
 #include <string>
@@ -17,5 +18,5 @@ void deleteTree(const std::wstring& folder);
 void deleteMatching(const std::wstring& pattern);
 
 // root\path with every sub-key and value. An empty path deletes nothing. A sub-key that can't be deleted
-// stops the walk, and the keys above it stay.
+// stops the walk, and the keys above it stay. A registry link goes as the link; the key it names stays.
 void deleteKeyTree(HKEY root, const std::wstring& path);

@@ -9,6 +9,7 @@
 //   first-10          remove the installation, then report 10 as the only message
 // KELTO_UNINSTALL_NUL=0 sends the digits without their terminating NUL byte.
 // KELTO_UNINSTALL_DELAY_MS is the pause between two reports (default 100).
+// KELTO_UNINSTALL_WAIT_MS is a pause before connecting (default none), so that another client can come first.
 #include <windows.h>
 
 #include <cstdio>
@@ -162,6 +163,8 @@ class Reporter {
 int ForSetup() {
   const std::wstring mode = standin::Lower(standin::Environment(L"KELTO_UNINSTALL_MODE"));
   if (mode == L"never-connect") return 0;
+  const std::wstring wait = standin::Environment(L"KELTO_UNINSTALL_WAIT_MS");
+  if (!wait.empty()) ::Sleep(static_cast<DWORD>(std::wcstoul(wait.c_str(), nullptr, 10)));
   Reporter reporter;
   if (!reporter.Connect()) return 3;
   if (mode == L"silent-exit") return 0;

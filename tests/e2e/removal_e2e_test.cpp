@@ -233,40 +233,44 @@ TEST_F(Removal, UninstallerThatFailsLeavesOrNeverComesLeadsToTheInterruptedPage)
 
 TEST_F(Removal, APipeThatCannotBeCreatedEndsTheSetupWithOneLineOnItsOutput) {
   SeedInstallation(L"2.1.0.0100");
-  // An instance that allows no other takes the name.
-  HANDLE taken = ::CreateNamedPipeW(L"\\\\.\\pipe\\Kelto Quorbel", PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE, 1, 100, 100,
-                                    0, nullptr);
-  ASSERT_NE(taken, INVALID_HANDLE_VALUE);
-  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-  HANDLE outRead = nullptr, outWrite = nullptr;
-  ASSERT_TRUE(::CreatePipe(&outRead, &outWrite, &inherit, 0));
-  ::SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-  const std::wstring setup = gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"));
-  std::wstring line = L"\"" + setup + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = outWrite;
-  PROCESS_INFORMATION info{};
-  ASSERT_TRUE(::CreateProcessW(setup.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, L"C:\\kelto", &startup,
-                               &info));
-  ::CloseHandle(outWrite);
-  ::CloseHandle(info.hThread);
-  driver_.Attach(info.dwProcessId);
-  Press("Welcome", IDC_WELCOME_NEXT);
-  Press("Existing", IDC_EXISTING_NEXT);
-  const DWORD ended = ::WaitForSingleObject(info.hProcess, 15000);
-  if (ended != WAIT_OBJECT_0) ::TerminateProcess(info.hProcess, 1);
-  EXPECT_EQ(ended, WAIT_OBJECT_0) << "the setup went on";
-  std::string output;
-  char buffer[256];
-  DWORD got = 0;
-  while (::ReadFile(outRead, buffer, sizeof(buffer), &got, nullptr) && got) output.append(buffer, got);
-  EXPECT_EQ(output, "CreatePipe failed\n");
-  EXPECT_TRUE(Exists(std::wstring(kOldFolder) + L"\\Kelto Quorbel.exe")) << "nothing may have been removed";
-  ::CloseHandle(outRead);
-  ::CloseHandle(info.hProcess);
-  ::CloseHandle(taken);
+  // An instance that allows no other takes the name, or one that allows any number: the setup's pipe must be
+  // the first of its name either way.
+  for (const DWORD instances : {DWORD{1}, DWORD{PIPE_UNLIMITED_INSTANCES}}) {
+    SCOPED_TRACE(instances);
+    HANDLE taken = ::CreateNamedPipeW(L"\\\\.\\pipe\\Kelto Quorbel", PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE, instances,
+                                      100, 100, 0, nullptr);
+    ASSERT_NE(taken, INVALID_HANDLE_VALUE);
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE outRead = nullptr, outWrite = nullptr;
+    ASSERT_TRUE(::CreatePipe(&outRead, &outWrite, &inherit, 0));
+    ::SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    const std::wstring setup = gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"));
+    std::wstring line = L"\"" + setup + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = outWrite;
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(::CreateProcessW(setup.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, L"C:\\kelto", &startup,
+                                 &info));
+    ::CloseHandle(outWrite);
+    ::CloseHandle(info.hThread);
+    driver_.Attach(info.dwProcessId);
+    Press("Welcome", IDC_WELCOME_NEXT);
+    Press("Existing", IDC_EXISTING_NEXT);
+    const DWORD ended = ::WaitForSingleObject(info.hProcess, 15000);
+    if (ended != WAIT_OBJECT_0) ::TerminateProcess(info.hProcess, 1);
+    EXPECT_EQ(ended, WAIT_OBJECT_0) << "the setup went on";
+    std::string output;
+    char buffer[256];
+    DWORD got = 0;
+    while (::ReadFile(outRead, buffer, sizeof(buffer), &got, nullptr) && got) output.append(buffer, got);
+    EXPECT_EQ(output, "CreatePipe failed\n");
+    EXPECT_TRUE(Exists(std::wstring(kOldFolder) + L"\\Kelto Quorbel.exe")) << "nothing may have been removed";
+    ::CloseHandle(outRead);
+    ::CloseHandle(info.hProcess);
+    ::CloseHandle(taken);
+  }
 }
 
 // --- the built-in removal of an installation of our own ----------------------------------------------------

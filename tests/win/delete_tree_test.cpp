@@ -2,6 +2,7 @@
 #include "framework/base/delete_tree.h"
 
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include "component_test_helpers.h"
 
@@ -133,10 +134,14 @@ class DeleteThroughLinks : public ::testing::Test {
     Make(tree_ + L"\\dir");
     Write(tree_ + L"\\dir\\x.txt");
     if (RunningUnderWine()) {
+      // One link deeper down: the walk judges every entry it reaches, not only the top ones.
+      ASSERT_TRUE(MakeUnixLink(L"../../outside", tree_ + L"\\dir\\deeplink"));
       ASSERT_TRUE(MakeUnixLink(L"../outside", tree_ + L"\\dirlink"));
       ASSERT_TRUE(MakeUnixLink(L"../outside-empty", tree_ + L"\\emptylink"));
       ASSERT_TRUE(MakeUnixLink(L"../outside-file.txt", tree_ + L"\\filelink"));
     } else {
+      ASSERT_TRUE(::CreateSymbolicLinkW((tree_ + L"\\dir\\deeplink").c_str(), (base_ + L"\\outside").c_str(),
+                                        SYMBOLIC_LINK_FLAG_DIRECTORY));
       ASSERT_TRUE(::CreateSymbolicLinkW((tree_ + L"\\dirlink").c_str(), (base_ + L"\\outside").c_str(),
                                         SYMBOLIC_LINK_FLAG_DIRECTORY));
       ASSERT_TRUE(::CreateSymbolicLinkW((tree_ + L"\\emptylink").c_str(), (base_ + L"\\outside-empty").c_str(),
@@ -170,8 +175,9 @@ TEST_F(DeleteThroughLinks, DeleteTreeLeavesTheTargetsAndTakesEverythingElse) {
   deleteTree(tree_);
   ExpectTargetsUntouched();
   EXPECT_FALSE(Exists(tree_ + L"\\plain.txt"));
-  EXPECT_FALSE(Exists(tree_ + L"\\dir"));
+  EXPECT_FALSE(Exists(tree_ + L"\\dir\\x.txt"));
   if (!RunningUnderWine()) {
+    EXPECT_FALSE(Exists(tree_ + L"\\dir"));
     EXPECT_FALSE(Exists(tree_));  // the links went as links
   }
 }
@@ -180,7 +186,7 @@ TEST_F(DeleteThroughLinks, DeleteMatchingLeavesTheTargetsToo) {
   deleteMatching(tree_ + L"\\*.*");
   ExpectTargetsUntouched();
   EXPECT_FALSE(Exists(tree_ + L"\\plain.txt"));
-  EXPECT_FALSE(Exists(tree_ + L"\\dir"));
+  EXPECT_FALSE(Exists(tree_ + L"\\dir\\x.txt"));
 }
 
 TEST_F(DeleteThroughLinks, ALinkHandedOverAsTheFolderIsNotFollowed) {
@@ -193,7 +199,57 @@ TEST_F(DeleteThroughLinks, ALinkHandedOverAsTheFolderIsNotFollowed) {
 
 class DeleteKeyTree : public ::testing::Test {
  protected:
-  void TearDown() override { DeleteKeyAndEmptyParents(HKEY_CURRENT_USER, key_, L"Software"); }
+  void TearDown() override {
+    for (const std::wstring& link : {key_ + L"\\a\\link", key_ + L"-link"}) RemoveLink(link);
+    DeleteKeyAndEmptyParents(HKEY_CURRENT_USER, key_, L"Software");
+  }
+
+  // HKEY_CURRENT_USER\`link` made a registry link to HKEY_CURRENT_USER\`target`.
+  static bool MakeRegistryLink(const std::wstring& link, const std::wstring& target) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, link.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+                          KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+      return false;
+    }
+    const std::wstring path = L"\\Registry\\User\\" + UserSid() + L"\\" + target;
+    const LONG set =
+        ::RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(path.data()),
+                         static_cast<DWORD>(path.size() * sizeof(wchar_t)));
+    ::RegCloseKey(key);
+    return set == ERROR_SUCCESS;
+  }
+  static bool LinkExists(const std::wstring& link) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, link.c_str(), REG_OPTION_OPEN_LINK, KEY_READ, &key) != ERROR_SUCCESS) {
+      return false;
+    }
+    ::RegCloseKey(key);
+    return true;
+  }
+  // Left behind by a failed test: RegDeleteKeyW would take the target instead.
+  static void RemoveLink(const std::wstring& link) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, link.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
+      return;
+    }
+    ::RegDeleteKeyW(key, L"");
+    ::RegCloseKey(key);
+  }
+  static std::wstring UserSid() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return std::wstring();
+    BYTE buffer[256];
+    DWORD size = 0;
+    std::wstring text;
+    LPWSTR sid = nullptr;
+    if (::GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size) &&
+        ::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid)) {
+      text = sid;
+      ::LocalFree(sid);
+    }
+    ::CloseHandle(token);
+    return text;
+  }
 
   void Value(const std::wstring& key, const wchar_t* name, const wchar_t* text) {
     SetRaw(HKEY_CURRENT_USER, key, name, REG_SZ, text, static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
@@ -221,6 +277,28 @@ TEST_F(DeleteKeyTree, KeyThreeLevelsDeepWithValuesEverywhereGoesEntirely) {
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, std::wstring(kTestKey)));
   EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, sibling, L"stay").text(), L"1");
   DeleteKeyAndEmptyParents(HKEY_CURRENT_USER, sibling, L"Software");
+}
+
+// A registry link inside the tree goes as the link: the key it points at keeps its values and sub-keys. The
+// tree's own key handed over as a link is taken the same way.
+TEST_F(DeleteKeyTree, ARegistryLinkGoesAsTheLinkAndItsTargetStays) {
+  const std::wstring target = key_ + L"-target";
+  Value(target, L"keep", L"1");
+  Value(target + L"\\sub", L"deep", L"2");
+  Value(key_ + L"\\a", L"one", L"1");
+  ASSERT_TRUE(MakeRegistryLink(key_ + L"\\a\\link", target));
+  ASSERT_TRUE(MakeRegistryLink(key_ + L"-link", target));
+  // Seen through the link, the target's contents look like the tree's own.
+  ASSERT_EQ(ReadRaw(HKEY_CURRENT_USER, key_ + L"\\a\\link", L"keep").text(), L"1");
+
+  ::deleteKeyTree(HKEY_CURRENT_USER, key_);
+  ::deleteKeyTree(HKEY_CURRENT_USER, key_ + L"-link");
+
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key_));
+  EXPECT_FALSE(LinkExists(key_ + L"-link"));
+  EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, target, L"keep").text(), L"1");
+  EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, target + L"\\sub", L"deep").text(), L"2");
+  DeleteKeyAndEmptyParents(HKEY_CURRENT_USER, target, L"Software");
 }
 
 TEST_F(DeleteKeyTree, MissingKeyChangesNothing) {

@@ -3,6 +3,8 @@
 #include "removal/previous_version_remover.h"
 
 #include <gtest/gtest.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <chrono>
 #include <future>
@@ -104,6 +106,29 @@ TEST(RemovalCommandLines, AreExact) {
             L"\"C:\\Program Files\\Kelto Software\\Kelto Quorbel\\Uninstall.exe\"UninstForInst");
 }
 
+// The current user's SID as text.
+std::wstring UserSid() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return std::wstring();
+  BYTE buffer[256];
+  DWORD size = 0;
+  std::wstring text;
+  LPWSTR sid = nullptr;
+  if (::GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size) &&
+      ::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid)) {
+    text = sid;
+    ::LocalFree(sid);
+  }
+  ::CloseHandle(token);
+  return text;
+}
+
+TEST(RemovalPipeSecurity, OnlySystemTheAdministratorsAndTheUserAndNoNetworkLogons) {
+  EXPECT_EQ(RemovalPipeSecurity(L"S-1-5-21-1-2-3-1001"),
+            L"D:P(D;;GA;;;NU)(A;;GA;;;SY)(A;;GA;;;BA)(A;;GA;;;S-1-5-21-1-2-3-1001)");
+  EXPECT_EQ(RemovalPipeSecurity(L""), L"D:P(D;;GA;;;NU)(A;;GA;;;SY)(A;;GA;;;BA)");
+}
+
 TEST(PipeReportValue, ReadsTheNumberAtTheStartOfTheMessage) {
   auto value = [](const std::string& bytes) { return PipeReportValue(bytes.data(), bytes.size()); };
   EXPECT_EQ(value(std::string("3\0", 2)), 3);
@@ -173,13 +198,27 @@ class PipeRemoval : public ::testing::Test {
   // hanging it; the time it took goes to `seconds`.
   PipeRemovalResult RemoveWithin(const wchar_t* mode, int limitSeconds, double& seconds) {
     const auto start = std::chrono::steady_clock::now();
-    auto done = std::async(std::launch::async, [&] { return Remove(mode); });
+    return Finish(std::async(std::launch::async, [this, mode] { return Remove(mode); }), start, limitSeconds, seconds);
+  }
+  PipeRemovalResult Finish(std::future<PipeRemovalResult> done, std::chrono::steady_clock::time_point start,
+                           int limitSeconds, double& seconds) {
     if (done.wait_for(std::chrono::seconds(limitSeconds)) != std::future_status::ready) {
       ADD_FAILURE() << "the pipe removal did not end";
       ::TerminateProcess(::GetCurrentProcess(), 3);  // its thread can't be stopped
     }
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return done.get();
+  }
+  // This process on the removal's pipe as its client, as any program on the machine could be; empty when the
+  // pipe did not come within ten seconds.
+  static UniqueHandle ConnectAsAnotherProgram() {
+    for (int attempt = 0; attempt < 2000; ++attempt) {
+      UniqueHandle client(::CreateFileW(kRemovalPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                                        nullptr));
+      if (client) return client;
+      ::Sleep(5);
+    }
+    return UniqueHandle();
   }
 
   Sandbox sandbox_{L"pipe"};
@@ -240,12 +279,78 @@ TEST_F(PipeRemoval, AnUninstallerThatHandsOverToAnotherProcessIsFollowedToItsEnd
 }
 
 TEST_F(PipeRemoval, APipeNameInUseEndsBeforeAnythingStarts) {
-  UniqueHandle taken(::CreateNamedPipeW(kRemovalPipeName, PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE, 1, 100, 100, 0,
-                                        nullptr));
-  ASSERT_TRUE(taken);
-  EXPECT_EQ(Remove(L"report"), PipeRemovalResult::PipeFailed);
-  ::Sleep(500);
-  EXPECT_EQ(List(folder_).size(), 3u) << "the uninstaller must not have run";
+  // Taken for one instance, or for as many as anyone likes: the setup's pipe must be the first of its name.
+  for (const DWORD instances : {DWORD{1}, DWORD{PIPE_UNLIMITED_INSTANCES}}) {
+    UniqueHandle taken(::CreateNamedPipeW(kRemovalPipeName, PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE, instances, 100,
+                                          100, 0, nullptr));
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(Remove(L"report"), PipeRemovalResult::PipeFailed) << instances;
+    ::Sleep(500);
+    EXPECT_EQ(List(folder_).size(), 3u) << "the uninstaller must not have run";
+  }
+}
+
+TEST_F(PipeRemoval, ThePipeIsTheFirstOfItsNameForLocalClientsOfTheAdministratorsAndThisUser) {
+  UniqueHandle pipe(CreateRemovalPipe());
+  ASSERT_TRUE(pipe);
+  DWORD flags = 0, out = 0, in = 0;
+  ASSERT_TRUE(::GetNamedPipeInfo(pipe.get(), &flags, &out, &in, nullptr));
+  EXPECT_EQ(flags, DWORD{PIPE_SERVER_END | PIPE_TYPE_MESSAGE});
+  EXPECT_EQ(out, 100u);
+  EXPECT_EQ(in, 100u);
+  // A second instance is refused while the first exists.
+  EXPECT_FALSE(UniqueHandle(CreateRemovalPipe()));
+
+  // The descriptor the pipe got: network logons refused, SYSTEM, the administrators and this user allowed.
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_EQ(::GetSecurityInfo(pipe.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                              nullptr, &descriptor),
+            DWORD{ERROR_SUCCESS});
+  ScopeExit freeDescriptor([descriptor] { ::LocalFree(descriptor); });
+  ASSERT_NE(dacl, nullptr);
+  std::vector<std::wstring> aces;
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    ACE_HEADER* ace = nullptr;
+    ASSERT_TRUE(::GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
+    ASSERT_TRUE(ace->AceType == ACCESS_ALLOWED_ACE_TYPE || ace->AceType == ACCESS_DENIED_ACE_TYPE);
+    // Both kinds keep the mask and the SID at the same place.
+    auto* allowed = reinterpret_cast<ACCESS_ALLOWED_ACE*>(ace);
+    LPWSTR sid = nullptr;
+    ASSERT_TRUE(::ConvertSidToStringSidW(&allowed->SidStart, &sid));
+    aces.push_back((ace->AceType == ACCESS_DENIED_ACE_TYPE ? L"deny " : L"allow ") + std::wstring(sid));
+    ::LocalFree(sid);
+  }
+  EXPECT_EQ(aces, (std::vector<std::wstring>{L"deny S-1-5-2", L"allow S-1-5-18", L"allow S-1-5-32-544",
+                                             L"allow " + UserSid()}));
+}
+
+TEST_F(PipeRemoval, AFinalReportFromAnotherProgramIsNotBelievedAndTheUninstallerIsWaitedFor) {
+  ScopedEnvironment late(L"KELTO_UNINSTALL_WAIT_MS", L"1500");  // the other program comes first
+  const auto start = std::chrono::steady_clock::now();
+  auto done = std::async(std::launch::async, [this] { return Remove(L"report"); });
+  UniqueHandle other = ConnectAsAnotherProgram();
+  ASSERT_TRUE(other);
+  DWORD written = 0;
+  EXPECT_TRUE(::WriteFile(other.get(), "10", 3, &written, nullptr));
+  double seconds = 0;
+  EXPECT_EQ(Finish(std::move(done), start, 60, seconds), PipeRemovalResult::Completed);
+  // The uninstaller's own reports ended the removal, after it had done its work.
+  EXPECT_EQ(List(folder_), std::vector<std::wstring>{L"Uninstall.exe"});
+  EXPECT_EQ(windows_.calls, (std::vector<std::wstring>{L"open", L"pos 30", L"pos 60", L"pos 100", L"close"}));
+  // The other program was sent away.
+  EXPECT_FALSE(::WriteFile(other.get(), "10", 3, &written, nullptr));
+}
+
+TEST_F(PipeRemoval, ASilentClientOfAnotherProgramDoesNotKeepTheRemovalWaitingOnceTheUninstallerHasEnded) {
+  const auto start = std::chrono::steady_clock::now();
+  auto done = std::async(std::launch::async, [this] { return Remove(L"never-connect"); });
+  UniqueHandle other = ConnectAsAnotherProgram();
+  ASSERT_TRUE(other);
+  double seconds = 0;
+  EXPECT_EQ(Finish(std::move(done), start, 30, seconds), PipeRemovalResult::Failed);
+  EXPECT_LT(seconds, 8.0);
+  EXPECT_EQ(List(folder_).size(), 3u);
 }
 
 // --- built-in removal: preparation -----------------------------------------------------------------------
