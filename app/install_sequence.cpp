@@ -52,6 +52,13 @@ void InstallComponents(ComponentRegistry& components) {
   }
 }
 
+// Ends the sequence early, on the Interrupted page: no records, no links, and what was unpacked deleted.
+void StopBeforeAnythingElse(SetupOptions& options, InstallProgress& progress) {
+  deleteTree(options.extractionFolder);
+  options.extractionFolder.clear();
+  progress.Finish(kResultCancel);
+}
+
 }  // namespace
 
 bool IsFixedDriveDesignator(const std::wstring& folder) {
@@ -79,9 +86,7 @@ void RunInstallSequence(InstallContext& context, InstallProgress& progress, cons
   if (unpacked != kPackageOk) {
     // Every later step would take its files from an empty or partial folder, or from the drive's root.
     context.prompt.Ask(kTextPackageNotUnpacked, MB_OK | MB_ICONERROR, PromptCaption::Wizard, std::to_wstring(unpacked));
-    deleteTree(options.extractionFolder);
-    options.extractionFolder.clear();
-    progress.Finish(kResultCancel);
+    StopBeforeAnythingElse(options, progress);
     return;
   }
   stages.SetProgress(15);
@@ -90,7 +95,11 @@ void RunInstallSequence(InstallContext& context, InstallProgress& progress, cons
   RemoveTrailingBackslash(options.extractionFolder);
   RemoveTrailingBackslash(options.installFolder);
   stages.ShowStage(L"Copying Files");
-  CopyProductFiles(context);
+  if (!CopyProductFiles(context)) {
+    // The copy has said which file; a product without its own files must not be recorded as installed.
+    StopBeforeAnythingElse(options, progress);
+    return;
+  }
   stages.SetProgress(15);
 
   VirtualPrinterInstaller printer;

@@ -1,7 +1,7 @@
 #pragma once
 // The install steps behind the progress page, run once: a failed step is reported or ignored by the step itself
-// and never stops the ones after it, except the unpacking of the package, without which there is nothing to
-// install.
+// and never stops the ones after it, except the unpacking of the package and the copy of the product's own
+// files, without which there is nothing to install.
 #include <functional>
 #include <string>
 
@@ -14,8 +14,9 @@ using ExtractStep = std::function<int(std::wstring& extractionFolder)>;
 // Extraction, install folder, product files, virtual printer, add-on components, OCR add-on, shortcuts and
 // registry records, in that order; ends the progress display with 1032. A package that can't be unpacked stops
 // it before anything is installed: text 118 with the result code, what was unpacked deleted, and the display
-// ended with Cancel, which leads to the Interrupted page. Without an extract step the
-// package resource of the running program is unpacked.
+// ended with Cancel, which leads to the Interrupted page. A product file that can't be copied whole stops it
+// the same way after the copy's own text 119: no printer, components, links or records. Without an extract
+// step the package resource of the running program is unpacked.
 void RunInstallSequence(InstallContext& context, InstallProgress& progress, const ExtractStep& extract = {});
 
 // True when the folder is one fixed drive's designator ("d:"), in any letter case.

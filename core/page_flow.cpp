@@ -113,7 +113,7 @@ PageState NextPage(PageState state, int code, FlowFields& fields, FlowActions& a
       if (code == kResultBack) return existing ? PageState::Licence : PageState::Desktop;
       return PageState::Progress;
     case PageState::Progress:
-      // Cancel: the package could not be unpacked and nothing was installed.
+      // Cancel: the package could not be unpacked or a product file not copied; no records were written.
       return code == kResultCancel ? PageState::Interrupted : PageState::Finish;
     case PageState::Finish:
       if (code == kResultFinish) {

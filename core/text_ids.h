@@ -45,4 +45,5 @@ enum TextId : unsigned {
   kTextDeletingFiles = 100,
   kTextFirstLanguageName = 101,  // 101 + SkinIndex
   kTextPackageNotUnpacked = 118,  // with the extraction's result code
+  kTextFileNotCopied = 119,       // with the destination's path
 };

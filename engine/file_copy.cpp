@@ -24,6 +24,24 @@ void UseShortForm(std::wstring& folder) {
 
 bool InUse(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
 
+// Whether another program holds the installed file, so that waiting for it makes sense. A source locked
+// part-way reports the same codes, with the copy cut short: that is a failed copy.
+bool DestinationInUse(const std::wstring& destination) {
+  UniqueHandle probe(::CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  return !probe.valid() && InUse(::GetLastError());
+}
+
+// After a failed copy: when the source could be read, the copy reached the destination and whatever it wrote
+// there goes (the system may leave a file cut short). An unreadable source never touched the destination, so
+// a file installed before stays.
+void DiscardPartialCopy(const std::wstring& source, const std::wstring& destination) {
+  UniqueHandle readable(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+  if (!readable.valid()) return;
+  ::SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ::DeleteFileW(destination.c_str());
+}
+
 }  // namespace
 
 void AppendBackslash(std::wstring& path) {
@@ -55,7 +73,7 @@ void EnsureFolder(const std::wstring& path) {
   ::CreateDirectoryW(path.c_str(), nullptr);
 }
 
-void CopyProductFiles(InstallContext& context) {
+bool CopyProductFiles(InstallContext& context) {
   SetupOptions& options = context.options;
   // Without an extraction folder every source would be read from the root of the current drive.
   const bool haveSources = !options.extractionFolder.empty();
@@ -65,19 +83,31 @@ void CopyProductFiles(InstallContext& context) {
     EnsureFolder(options.installFolder);
   };
   prepareFolders();
-  if (!haveSources) return;
 
   const std::vector<ProductFile> table = ProductFileTable(options.languageMode, options.SkinIndex);
+  const auto fail = [&](const std::wstring& destination) {
+    context.prompt.Ask(kTextFileNotCopied, MB_ICONERROR | MB_OK, PromptCaption::Wizard, destination);
+    return false;
+  };
+  if (!haveSources) return fail(options.installFolder + table.front().destination);
+
   for (size_t row = 0; row < table.size(); ++row) {
     for (;;) {
       const std::wstring source = options.extractionFolder + table[row].source;
       const std::wstring destination = options.installFolder + table[row].destination;
       ::SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
       if (::CopyFileW(source.c_str(), destination.c_str(), FALSE)) break;
-      // Only the main program is worth waiting for; a box that can't be shown must not spin forever.
-      if (row != 0 || !InUse(::GetLastError())) break;
+      if (!InUse(::GetLastError()) || !DestinationInUse(destination)) {
+        // A full drive or a failed write leaves a truncated file behind; a missing source leaves nothing.
+        DiscardPartialCopy(source, destination);
+        return fail(destination);
+      }
+      // A file held by another program keeps its installed copy whole. Only the main program is worth waiting
+      // for; a box that can't be shown must not spin forever.
+      if (row != 0) break;
       if (context.prompt.Ask(kTextCloseProgram, MB_ICONWARNING | MB_OK) == 0) break;
       prepareFolders();
     }
   }
+  return true;
 }

@@ -24,5 +24,7 @@ void AppendBackslash(std::wstring& path);
 // Turns both folders of the options into their working form (extraction folder in its short 8.3 form,
 // both with a trailing backslash), makes the install folder and copies the table, replacing read-only or
 // hidden files. While the main program is in use, text 59 asks the user to close it, then the copy is tried
-// again. Other copy failures leave that file missing. Without an extraction folder nothing is copied.
-void CopyProductFiles(InstallContext& context);
+// again; another file in use keeps its installed copy. Any other failure (a full drive, a failed write, a
+// missing source, no extraction folder at all) removes what the copy left of that file, shows text 119 with
+// the destination's path and returns false at once: the files after it are not copied.
+bool CopyProductFiles(InstallContext& context);

@@ -60,12 +60,21 @@ set(PRODUCT_SCENARIOS
   FinishWithEveryChoiceClearedOnlyDeletesTheExtractionFolder
   ReinstallOverTheSameVersionGoesThroughTheOldUninstaller
   LanguageRouteInstallsInTheChosenLanguage
-  KilledDuringProgressThenRunAgainEndsComplete)
+  KilledDuringProgressThenRunAgainEndsComplete
+  CustomRouteOntoAFullDriveStopsThenCompletesOnceThereIsRoom)
+# Scenarios whose drive D: is a RAM drive of this many KB: room for the whole product, which the test itself
+# fills up and frees again.
+set(PRODUCT_SMALL_D_SCENARIOS CustomRouteOntoAFullDriveStopsThenCompletesOnceThereIsRoom)
+set(PRODUCT_SMALL_D_KB 8192)
 foreach(arch ${WINE_ARCHES})
   foreach(scenario ${PRODUCT_SCENARIOS})
     set(name wine.${arch}.product.${scenario})
     set(prefix ${CMAKE_BINARY_DIR}/wine/product-${arch}-${scenario})
-    add_test(NAME ${name}.prefix.create COMMAND ${WINE_SCRIPTS}/wine-fixture.sh setup ${arch} ${prefix})
+    set(small_d)
+    if(scenario IN_LIST PRODUCT_SMALL_D_SCENARIOS)
+      set(small_d ${PRODUCT_SMALL_D_KB})
+    endif()
+    add_test(NAME ${name}.prefix.create COMMAND ${WINE_SCRIPTS}/wine-fixture.sh setup ${arch} ${prefix} ${small_d})
     set_tests_properties(${name}.prefix.create PROPERTIES FIXTURES_SETUP ${name} TIMEOUT 300)
     add_test(NAME ${name}.prefix.remove COMMAND ${WINE_SCRIPTS}/wine-fixture.sh teardown ${arch} ${prefix})
     set_tests_properties(${name}.prefix.remove PROPERTIES FIXTURES_CLEANUP ${name})

@@ -117,6 +117,9 @@ const std::map<unsigned, std::u16string>& BuiltinEnglishStrings() {
       {107, u"Chinese_Traditional"},
       {117, u"Set Kelto Quorbel as default PDF reader"},
       {118, u"Setup could not unpack the installation package (error %s). Nothing has been installed."},
+      {119,
+       u"Setup could not copy %s. The installation has been stopped: make sure the destination folder can be written "
+       u"and has enough free space, then run Setup again."},
   };
   return table;
 }

@@ -79,7 +79,7 @@ const Row kPlainRows[] = {
     {S::Summary, kResultCancel, 0, 1, S::Interrupted},
     {S::Summary, kOther, 0, 1, S::Progress},
     {S::Progress, kResultFinish, 0, 1, S::Finish},
-    {S::Progress, kResultCancel, 0, 1, S::Interrupted},  // the package could not be unpacked
+    {S::Progress, kResultCancel, 0, 1, S::Interrupted},  // not unpacked, or a product file not copied
     {S::Progress, kOther, 0, 1, S::Finish},
     {S::Finish, kResultCancel, 0, 1, S::Interrupted},
     {S::Finish, kOther, 0, 1, S::Interrupted},

@@ -9,6 +9,7 @@
 #include <cwchar>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "resources/ids.h"
@@ -369,6 +370,72 @@ TEST_F(Product, CustomRouteInstallsIntoANewFolder) {
   e.folder = folder;
   ExpectComplete(e);
   EXPECT_FALSE(sys::Exists(DefaultFolder())) << "nothing goes to the default folder";
+}
+
+// Drive D: is a small RAM drive of this prefix's own (see the scenario's fixture), filled here until the main
+// program fits only in part: its copy fails part-way, as on a drive that fills up during the install. The
+// setup says which file, stops on the Interrupted page and leaves neither the cut-short program nor records;
+// with the room back, the same route completes.
+TEST_F(Product, CustomRouteOntoAFullDriveStopsThenCompletesOnceThereIsRoom) {
+  const std::wstring folder = L"D:\\Apps\\PDF Tools\\Quorbel";
+  const std::wstring filler = L"D:\\filler.bin";
+  const auto freeOnD = [] {
+    ULARGE_INTEGER available{}, total{}, free{};
+    ::GetDiskFreeSpaceExW(L"D:\\", &available, &total, &free);
+    return std::make_pair(total.QuadPart, available.QuadPart);
+  };
+  const auto [total, room] = freeOnD();
+  ASSERT_GT(total, 0u) << "no drive D:";
+  ASSERT_LT(total, 64ull << 20) << "drive D: (" << total << " bytes) is not the small RAM drive this scenario needs; "
+                                << "its fixture mounts it (wine-fixture.sh setup ARCH DIR SMALL_D_KB)";
+  WIN32_FILE_ATTRIBUTE_DATA program{};
+  ASSERT_TRUE(::GetFileAttributesExW(sys::StagedFile(L"Kelto Quorbel.exe").c_str(), GetFileExInfoStandard, &program));
+  const uint64_t programSize = program.nFileSizeLow;
+  ASSERT_GT(room, 2 * programSize) << "drive D: has no room for the product";
+  uint64_t fill = room - programSize / 2;
+  fill -= fill % 4096;
+  ASSERT_TRUE(sys::WriteText(filler, std::string(fill, 'f')));
+  const uint64_t left = freeOnD().second;
+  ASSERT_GT(left, 0u);
+  ASSERT_LT(left, programSize) << "the main program still fits";
+
+  Start();
+  Walk({gui::kWelcomeNext, gui::kLicenceAgree, gui::kTypeCustom});
+  const std::string chosen = gui::ChooseNewFolder(driver_, folder);
+  ASSERT_TRUE(chosen.empty()) << chosen;
+  Walk({gui::kDesktopNext, gui::kSummaryInstall});
+  HWND box = driver_.WaitForMessageBox(120000);
+  ASSERT_NE(box, nullptr) << "no message about the copy, last page " << driver_.lastPage();
+  const std::wstring message = Driver::MessageText(box);
+  EXPECT_EQ(Driver::Caption(box), L"Kelto Quorbel Install Wizard");
+  EXPECT_EQ(message.rfind(L"Setup could not copy " + folder + L"\\Kelto Quorbel.exe. ", 0), 0u) << Narrow(message);
+  Driver::Screenshot(box, gui::JoinPath(ShotFolder(), L"CopyFailed.png"));
+  Driver::Answer(box, IDOK);
+  HWND interrupted = driver_.WaitForNamedPage("Interrupted");
+  ASSERT_NE(interrupted, nullptr) << "last " << driver_.lastPage();
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(Driver::ItemText(interrupted, IDC_INTERRUPTED_TEXT1 + i), gui::kInterruptedTexts[i]);
+  Driver::Click(interrupted, IDC_INTERRUPTED_FINISH);
+  ExpectEnds();
+  EXPECT_FALSE(sys::Exists(folder + L"\\Kelto Quorbel.exe")) << "the cut-short program stays behind";
+  EXPECT_TRUE(sys::FileTree(folder).empty()) << "more was installed after the failed copy";
+  ExpectNothingInstalled();
+
+  ASSERT_TRUE(::DeleteFileW(filler.c_str()));
+  Start();
+  Walk({gui::kWelcomeNext, gui::kLicenceAgree, gui::kTypeCustom});
+  // The folder is there from the first run: no question whether to create it.
+  HWND destination = driver_.WaitForNamedPage("Destination");
+  ASSERT_NE(destination, nullptr) << "last " << driver_.lastPage();
+  Driver::SetText(destination, IDC_DESTINATION_FOLDER, folder);
+  Driver::Click(destination, IDC_DESTINATION_NEXT);
+  ASSERT_TRUE(Driver::WaitGone(destination)) << "the destination page stayed";
+  Walk({gui::kDesktopNext, gui::kSummaryInstall});
+  PressFinish(true);
+
+  Expected e;
+  e.folder = folder;
+  ExpectComplete(e);
 }
 
 TEST_F(Product, CancelOnEveryKindOfPageLeavesTheSystemAlone) {

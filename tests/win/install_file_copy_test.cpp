@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/text_ids.h"
 #include "engine/extract_package.h"
 #include "install_test_helpers.h"
 
@@ -65,7 +66,14 @@ TEST(ProductFileTable, MainProgramFirstAndTheReadmeByLanguageMode) {
 // A package unpacked into its own extraction folder, removed afterwards.
 class CopyProductFilesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
+  void SetUp() override { Unpack(); }
+  void TearDown() override { RemoveTree(extracted_); }
+
+  // A fresh extraction folder, an empty sandbox and nothing asked yet.
+  void Unpack() {
+    if (!extracted_.empty()) RemoveTree(extracted_);
+    extracted_.clear();
+    RemoveTree(sandbox_.path() + L"\\Kelto Software");
     const std::vector<uint8_t> stream = BuildPackage({{"Kelto Quorbel.exe", "new program"},
                                                       {"Uninstall.exe", "new uninstaller"},
                                                       {"config.xml", "<config_info version=\"2.2.4.0225\"/>"},
@@ -75,8 +83,8 @@ class CopyProductFilesTest : public ::testing::Test {
     ASSERT_EQ(ExtractPackage(extracted_, ByteView{stream.data(), stream.size()}), kPackageOk);
     options_.extractionFolder = extracted_;
     options_.installFolder = sandbox_.path() + L"\\Kelto Software\\Kelto Quorbel";
+    prompts_ = RecordingPrompter();
   }
-  void TearDown() override { RemoveTree(extracted_); }
 
   std::wstring Installed(const wchar_t* name) const { return sandbox_.path() + L"\\Kelto Software\\Kelto Quorbel\\" + name; }
 
@@ -88,7 +96,8 @@ class CopyProductFilesTest : public ::testing::Test {
 };
 
 TEST_F(CopyProductFilesTest, CopiesTheTableAndLeavesBothFoldersInTheirWorkingForm) {
-  CopyProductFiles(context_);
+  EXPECT_TRUE(CopyProductFiles(context_));
+  EXPECT_TRUE(prompts_.prompts().empty());
   EXPECT_EQ(ReadText(Installed(L"Kelto Quorbel.exe")), "new program");
   EXPECT_EQ(ReadText(Installed(L"Uninstall.exe")), "new uninstaller");
   EXPECT_EQ(ReadText(Installed(L"config.xml")), "<config_info version=\"2.2.4.0225\"/>");
@@ -115,7 +124,7 @@ TEST_F(CopyProductFilesTest, ReadmeFollowsTheChosenLanguageOnlyInTheLanguageDial
     ::DeleteFileW(Installed(L"Readme.txt").c_str());
     options_.languageMode = c.mode;
     options_.SkinIndex = c.skin;
-    CopyProductFiles(context_);
+    EXPECT_TRUE(CopyProductFiles(context_)) << "no readme for the language is no failure";
     EXPECT_EQ(ReadText(Installed(L"Readme.txt")), c.readme) << c.mode << "/" << c.skin;
   }
 }
@@ -126,32 +135,86 @@ TEST_F(CopyProductFilesTest, ReadOnlyAndHiddenFilesAreReplaced) {
   ASSERT_TRUE(WriteText(Installed(L"config.xml"), "old config"));
   ASSERT_TRUE(::SetFileAttributesW(Installed(L"Readme.txt").c_str(), FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(::SetFileAttributesW(Installed(L"config.xml").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
-  CopyProductFiles(context_);
+  EXPECT_TRUE(CopyProductFiles(context_));
   EXPECT_EQ(ReadText(Installed(L"Readme.txt")), "readme");
   EXPECT_EQ(ReadText(Installed(L"config.xml")), "<config_info version=\"2.2.4.0225\"/>");
 }
 
-TEST_F(CopyProductFilesTest, MissingSourcesAndOtherLockedFilesAreSkippedSilently) {
-  ::DeleteFileW((extracted_ + L"Uninstall.exe").c_str());
+// Only the main program is waited for; another file held by a running program keeps its installed copy, whole,
+// and the rest of the table is still copied.
+TEST_F(CopyProductFilesTest, OtherFilesInUseKeepTheirInstalledCopySilently) {
   EnsureFolder(Installed(L""));
   ASSERT_TRUE(WriteText(Installed(L"config.xml"), "old config"));
   HANDLE held = ::CreateFileW(Installed(L"config.xml").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  CopyProductFiles(context_);
+  EXPECT_TRUE(CopyProductFiles(context_));
   ::CloseHandle(held);
   EXPECT_TRUE(prompts_.prompts().empty());
-  EXPECT_EQ(ReadText(Installed(L"Uninstall.exe")), "<missing>");
   EXPECT_EQ(ReadText(Installed(L"config.xml")), "old config");
   EXPECT_EQ(ReadText(Installed(L"Kelto Quorbel.exe")), "new program");
+  EXPECT_EQ(ReadText(Installed(L"Uninstall.exe")), "new uninstaller");
   EXPECT_EQ(ReadText(Installed(L"Readme.txt")), "readme");
+}
+
+// Any other failed copy stops at that file: text 119 names it, nothing of it is left that the copy wrote, the
+// files after it are not copied and the caller hears of it. (A copy cut short on a full drive is the product
+// scenario's: Wine can't be made to fail a copy part-way here.)
+TEST_F(CopyProductFilesTest, AFailedCopyStopsAtThatFileAndLeavesNothingHalfWritten) {
+  const struct Case {
+    const char* what;
+    const wchar_t* file;  // the one that fails
+    std::function<void()> arrange;
+    const char* left;  // what the install folder holds under that name afterwards
+  } cases[] = {
+      {"source missing from the package", L"Uninstall.exe",
+       [&] { ::DeleteFileW((extracted_ + L"Uninstall.exe").c_str()); }, "<missing>"},
+      // The copy never reached the destination: the program installed before stays as it was.
+      {"main program's source missing over an installed one", L"Kelto Quorbel.exe",
+       [&] {
+         ::DeleteFileW((extracted_ + L"Kelto Quorbel.exe").c_str());
+         EnsureFolder(Installed(L""));
+         WriteText(Installed(L"Kelto Quorbel.exe"), "old program");
+       },
+       "old program"},
+      {"destination that can't be written", L"config.xml", [&] { MakeFolders(Installed(L"config.xml")); },
+       "<missing>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Unpack();
+    c.arrange();
+    EXPECT_FALSE(CopyProductFiles(context_));
+
+    ASSERT_EQ(prompts_.prompts().size(), 1u);
+    const Prompt& prompt = prompts_.prompts()[0];
+    EXPECT_EQ(prompt.textId, 119u);
+    EXPECT_EQ(prompt.style, static_cast<unsigned>(MB_ICONERROR | MB_OK));
+    EXPECT_EQ(prompt.caption, PromptCaption::Wizard);
+    EXPECT_EQ(prompt.text, L"Setup could not copy " + Installed(c.file) +
+                               L". The installation has been stopped: make sure the destination folder can be "
+                               L"written and has enough free space, then run Setup again.");
+    EXPECT_EQ(ReadText(Installed(c.file)), c.left);
+    // Stopped at once: no file after it.
+    const std::vector<ProductFile> table = ProductFileTable(options_.languageMode, options_.SkinIndex);
+    bool after = false;
+    for (const ProductFile& row : table) {
+      if (after) {
+        EXPECT_FALSE(Exists(Installed(row.destination))) << Narrow(row.destination);
+      }
+      after = after || std::wstring(row.destination) == c.file;
+    }
+  }
 }
 
 TEST_F(CopyProductFilesTest, WithoutAnExtractionFolderNothingIsCopied) {
   options_.extractionFolder.clear();
-  CopyProductFiles(context_);
+  EXPECT_FALSE(CopyProductFiles(context_));
   EXPECT_TRUE(IsFolder(Installed(L"")));
   EXPECT_TRUE(List(Installed(L"")).empty());
   EXPECT_TRUE(options_.extractionFolder.empty());
+  EXPECT_EQ(prompts_.textIds(), std::vector<unsigned>{kTextFileNotCopied});
+  ASSERT_EQ(prompts_.prompts().size(), 1u);
+  EXPECT_NE(prompts_.prompts()[0].text.find(Installed(L"Kelto Quorbel.exe")), std::wstring::npos);
 }
 
 // The running program is held open without sharing, as a running copy of it would; the user is asked once per
@@ -167,7 +230,7 @@ TEST_F(CopyProductFilesTest, InUseMainProgramAsksUntilItCanBeReplaced) {
     if (n == kAttempts) ::CloseHandle(std::exchange(held, INVALID_HANDLE_VALUE));
     return IDOK;
   });
-  CopyProductFiles(context_);
+  EXPECT_TRUE(CopyProductFiles(context_));
   if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
 
   ASSERT_EQ(prompts_.prompts().size(), static_cast<size_t>(kAttempts));

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/extract_package.h"
 #include "engine/product_records.h"
 #include "i18n/string_catalogue.h"
@@ -120,6 +122,38 @@ TEST_F(InstallSequenceTest, APackageThatCannotBeUnpackedStopsBeforeAnythingIsIns
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
+// A product file that can't be copied stops the sequence the same way, after the copy's own message naming it:
+// here the uninstaller is missing from the package, so the copy fails part-way through the table, after the
+// main program.
+TEST_F(InstallSequenceTest, AProductFileThatCannotBeCopiedStopsBeforeAnythingElseIsInstalled) {
+  PackageFiles files = kProduct;
+  files.erase(files.begin() + 1);
+  std::wstring extracted;
+  const std::vector<uint8_t> stream = BuildPackage(files);
+  ASSERT_FALSE(stream.empty());
+  RunInstallSequence(context_, progress_, [&](std::wstring& folder) {
+    const int result = ExtractPackage(folder, ByteView{stream.data(), stream.size()});
+    extracted = folder;
+    return result;
+  });
+
+  ASSERT_EQ(prompts_.textIds(), std::vector<unsigned>{kTextFileNotCopied});
+  EXPECT_EQ(prompts_.prompts()[0].text.rfind(L"Setup could not copy " + Installed(L"Uninstall.exe") + L". ", 0), 0u)
+      << Narrow(prompts_.prompts()[0].text);
+  EXPECT_EQ(progress_.calls.back(), L"finish 1028");
+  EXPECT_EQ(std::count(progress_.calls.begin(), progress_.calls.end(), L"finish 1028"), 1);
+  EXPECT_EQ(SequencePositions(progress_), (std::vector<std::wstring>{L"5", L"15"}));
+  // The main program came before it; nothing after it, no component, no link, no record.
+  EXPECT_EQ(List(installFolder_), std::vector<std::wstring>{L"Kelto Quorbel.exe"});
+  EXPECT_FALSE(extracted.empty());
+  EXPECT_FALSE(Exists(extracted)) << "the extraction folder stays behind";
+  EXPECT_TRUE(options_.extractionFolder.empty());
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey, kSetupView));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, kSetupView));
+  EXPECT_FALSE(Exists(folders_.commonPrograms + L"\\Kelto Quorbel"));
+  EXPECT_FALSE(Exists(folders_.commonDesktop + L"\\Kelto Quorbel.lnk"));
+}
+
 TEST_F(InstallSequenceTest, DefaultInstallFillsTheFolderWritesTheRecordsAndMakesTheLinks) {
   quickLaunch_.Make();
   Run(kProduct);
@@ -179,9 +213,10 @@ TEST_F(InstallSequenceTest, NoShortcutChoicesStillRemoveOldLinksAndPassEveryPosi
   options_.allUsers = 0;
   options_.SkinIndex = 1;
   options_.existPath = L"c:\\users";
-  PackageFiles withoutConfig = kProduct;
-  withoutConfig.erase(withoutConfig.begin() + 2);
-  Run(withoutConfig);
+  // A configuration without a version: the records carry the setup's own.
+  PackageFiles unversioned = kProduct;
+  unversioned[2].second = "<config_info><item/></config_info>";
+  Run(unversioned);
 
   EXPECT_EQ(SequencePositions(progress_),
             (std::vector<std::wstring>{L"5", L"15", L"15", L"80", L"84", L"88", L"92", L"96", L"100"}));
