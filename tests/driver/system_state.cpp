@@ -1,6 +1,7 @@
 #include "tests/driver/system_state.h"
 
 #include <objbase.h>
+#include <sddl.h>
 #include <shlobj.h>
 #include <winspool.h>
 
@@ -243,6 +244,22 @@ bool PortExists(const std::wstring& name) {
     if (found) return true;
   }
   return false;
+}
+
+std::wstring UserSid() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return std::wstring();
+  BYTE buffer[256];
+  DWORD size = 0;
+  std::wstring text;
+  LPWSTR sid = nullptr;
+  if (::GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size) &&
+      ::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid)) {
+    text = sid;
+    ::LocalFree(sid);
+  }
+  ::CloseHandle(token);
+  return text;
 }
 
 }  // namespace sys

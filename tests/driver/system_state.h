@@ -43,6 +43,8 @@ std::wstring StageFolder();
 std::wstring StagedFile(const std::wstring& name);
 // True in a 64-bit prefix (the harness sets KELTO_PREFIX_ARCH).
 bool PrefixIs64Bit();
+// The current user's SID as SDDL text, empty when it can't be read.
+std::wstring UserSid();
 // The local date as yyyymmdd.
 std::wstring Today();
 

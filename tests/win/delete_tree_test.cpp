@@ -211,7 +211,7 @@ class DeleteKeyTree : public ::testing::Test {
                           KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &key, nullptr) != ERROR_SUCCESS) {
       return false;
     }
-    const std::wstring path = L"\\Registry\\User\\" + UserSid() + L"\\" + target;
+    const std::wstring path = L"\\Registry\\User\\" + sys::UserSid() + L"\\" + target;
     const LONG set =
         ::RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(path.data()),
                          static_cast<DWORD>(path.size() * sizeof(wchar_t)));
@@ -234,21 +234,6 @@ class DeleteKeyTree : public ::testing::Test {
     }
     ::RegDeleteKeyW(key, L"");
     ::RegCloseKey(key);
-  }
-  static std::wstring UserSid() {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return std::wstring();
-    BYTE buffer[256];
-    DWORD size = 0;
-    std::wstring text;
-    LPWSTR sid = nullptr;
-    if (::GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size) &&
-        ::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid)) {
-      text = sid;
-      ::LocalFree(sid);
-    }
-    ::CloseHandle(token);
-    return text;
   }
 
   void Value(const std::wstring& key, const wchar_t* name, const wchar_t* text) {

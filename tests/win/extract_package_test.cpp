@@ -45,22 +45,6 @@ bool RunsOnWine() {
   return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
 }
 
-// The current user's SID as SDDL text.
-std::wstring OwnSid() {
-  HANDLE token = nullptr;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return L"";
-  BYTE buffer[256];
-  DWORD size = 0;
-  std::wstring text;
-  LPWSTR sid = nullptr;
-  if (::GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size) &&
-      ::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid)) {
-    text = sid;
-    ::LocalFree(sid);
-  }
-  ::CloseHandle(token);
-  return text;
-}
 
 std::set<std::wstring> TrusteesOf(const std::wstring& sddl) {
   std::set<std::wstring> trustees;
@@ -146,7 +130,7 @@ TEST_F(ExtractPackageTest, WritesEveryEntryIntoAFreshFolderUnderTemp) {
     EXPECT_EQ(trustees.count(L"SY"), 1u) << sys::Narrow(SecurityOf(folder));
     trustees.erase(L"SY");
     trustees.erase(L"BA");
-    trustees.erase(OwnSid());
+    trustees.erase(sys::UserSid());
     EXPECT_TRUE(trustees.empty()) << sys::Narrow(SecurityOf(folder));
   }
 

@@ -106,22 +106,6 @@ TEST(RemovalCommandLines, AreExact) {
             L"\"C:\\Program Files\\Kelto Software\\Kelto Quorbel\\Uninstall.exe\"UninstForInst");
 }
 
-// The current user's SID as text.
-std::wstring UserSid() {
-  HANDLE token = nullptr;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return std::wstring();
-  BYTE buffer[256];
-  DWORD size = 0;
-  std::wstring text;
-  LPWSTR sid = nullptr;
-  if (::GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size) &&
-      ::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid)) {
-    text = sid;
-    ::LocalFree(sid);
-  }
-  ::CloseHandle(token);
-  return text;
-}
 
 TEST(RemovalPipeSecurity, OnlySystemTheAdministratorsAndTheUserAndNoNetworkLogons) {
   EXPECT_EQ(RemovalPipeSecurity(L"S-1-5-21-1-2-3-1001"),
@@ -322,7 +306,7 @@ TEST_F(PipeRemoval, ThePipeIsTheFirstOfItsNameForLocalClientsOfTheAdministrators
     ::LocalFree(sid);
   }
   EXPECT_EQ(aces, (std::vector<std::wstring>{L"deny S-1-5-2", L"allow S-1-5-18", L"allow S-1-5-32-544",
-                                             L"allow " + UserSid()}));
+                                             L"allow " + sys::UserSid()}));
 }
 
 TEST_F(PipeRemoval, AFinalReportFromAnotherProgramIsNotBelievedAndTheUninstallerIsWaitedFor) {
