@@ -36,7 +36,12 @@ BUILD_DIR=$B bash "$ROOT/scripts/build.sh" --demo
 tree=win32
 if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
   # Wine cannot start the 32-bit setup here; the 64-bit test build of the same sources can run, in a 64-bit prefix.
-  [ -z "$setup" ] || { echo "this machine cannot start 32-bit programs, so it cannot run $setup" >&2; exit 1; }
+  # A setup given here must be a 64-bit test build too (machine 0x8664 in its PE header).
+  if [ -n "$setup" ]; then
+    pe=$(od -An -tu4 -j60 -N4 "$setup" | tr -d ' ')
+    machine=$(od -An -tx2 -j$((pe + 4)) -N2 "$setup" | tr -d ' ')
+    [ "$machine" = 8664 ] || { echo "this machine cannot start 32-bit programs, so it cannot run $setup" >&2; exit 1; }
+  fi
   echo "[demo] this machine cannot start 32-bit programs: walking the 64-bit test build of the setup instead"
   tree=win64 arch=win64
 fi
@@ -44,7 +49,7 @@ walker=$B/$tree/walk.exe
 if [ -n "$setup" ]; then
   # The walker starts the setup.exe beside it.
   mkdir -p "$B/demo/walker"
-  cp "$B/win32/walk.exe" "$B/demo/walker/"
+  cp "$B/$tree/walk.exe" "$B/demo/walker/"
   cp "$setup" "$B/demo/walker/setup.exe"
   walker=$B/demo/walker/walk.exe
 fi
