@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/package_writer.h"
+#include "package_transcript.h"
 
 namespace {
 
@@ -25,24 +26,6 @@ std::vector<uint8_t> Container(const Files& files, uint32_t flag = 0, int32_t in
 }
 
 std::string Str(ByteView v) { return std::string(reinterpret_cast<const char*>(v.data), v.size); }
-
-// What a sink was told, as text: "name:size=data|..." plus how the reading ended.
-class TranscriptSink : public PackageSink {
- public:
-  PackageResult BeginEntry(ByteView name, uint32_t size) override {
-    text += Str(name) + ":" + std::to_string(size) + "=";
-    return kPackageOk;
-  }
-  PackageResult Write(ByteView bytes) override {
-    text += Str(bytes);
-    return kPackageOk;
-  }
-  PackageResult EndEntry() override {
-    text += "|";
-    return kPackageOk;
-  }
-  std::string text;
-};
 
 // The bytes fed to a PackageReader in pieces of `piece` bytes, each piece a heap block of its own.
 std::string ReadInPieces(const std::vector<uint8_t>& bytes, size_t size, size_t piece, PackageResult& result) {
