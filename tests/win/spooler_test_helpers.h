@@ -11,8 +11,11 @@
 // Wine's spooler adds a printer only on a driver of the calling process's own environment.
 constexpr const wchar_t* kProcessEnvironment = sizeof(void*) == 4 ? L"Windows NT x86" : L"Windows x64";
 
-// So the 32-bit setup in a 64-bit prefix is refused its printer on the 64-bit driver; the 64-bit test build is not.
-inline bool SpoolerRefusesThePrinter() { return sys::PrefixIs64Bit() && sizeof(void*) == 4; }
+// So a printer on the driver of the other environment is refused: the 32-bit setup's on the 64-bit driver it
+// installs for 64-bit Windows (a 64-bit prefix, or a test that says so in a 32-bit one).
+inline bool SpoolerRefusesThePrinter(bool driverFor64BitWindows = sys::PrefixIs64Bit()) {
+  return driverFor64BitWindows != (sizeof(void*) == 8);
+}
 
 inline bool AddPrinterDirectly(const std::wstring& name, const std::wstring& driver, const std::wstring& port) {
   std::wstring printerName = name, driverName = driver, portName = port, processor = L"WinPrint", dataType = L"RAW";

@@ -551,7 +551,7 @@ TEST_F(VirtualPrinterTest, On64BitWindowsThe64BitFilesGoInUnderTheir32BitNamesAn
   struct Seen {
     DRIVER_INFO_3W driver{};
     std::wstring name, environment, driverPath, dataFile, configFile, helpFile, dependentFiles, defaultDataType;
-    bool monitorIsNone = false;
+    bool monitorIsNone = false, listedUnder64 = false, listedUnder32 = false;
     std::map<std::wstring, std::string> copies;
     std::map<std::wstring, std::string> versionCopies;
     DWORD printerError = 0;
@@ -573,6 +573,8 @@ TEST_F(VirtualPrinterTest, On64BitWindowsThe64BitFilesGoInUnderTheir32BitNamesAn
     seen->defaultDataType = record.pDefaultDataType;
     seen->monitorIsNone = record.pMonitorName == nullptr;
     const BOOL added = ::AddPrinterDriverW(server, level, info);
+    seen->listedUnder64 = FindDriver(kEnvironment64, kPrinterDriverName);
+    seen->listedUnder32 = FindDriver(kEnvironment32, kPrinterDriverName);
     const std::wstring directory = DriverDirectoryOf(kEnvironment64);
     for (const std::wstring& name : kDriverCopies) {
       seen->copies[name] = ReadText(directory + L"\\" + name);
@@ -595,7 +597,7 @@ TEST_F(VirtualPrinterTest, On64BitWindowsThe64BitFilesGoInUnderTheir32BitNamesAn
 
   VirtualPrinterInstaller printer(spooler);
   Prepare(printer, Params(1));
-  EXPECT_EQ(printer.Install(), SpoolerRefusesThePrinter() ? 0 : 1);
+  EXPECT_EQ(printer.Install(), SpoolerRefusesThePrinter(true) ? 0 : 1);
   EXPECT_TRUE(prompts_.texts().empty());
   EXPECT_EQ(printer.environment(), L"Windows x64");
   EXPECT_EQ(printer.driverDirectory(), DriverDirectoryOf(kEnvironment64));
@@ -615,6 +617,9 @@ TEST_F(VirtualPrinterTest, On64BitWindowsThe64BitFilesGoInUnderTheir32BitNamesAn
       {L"kqmvpr_drv.dll", "kqmvpr_drv64"}, {L"kqmvpr_ui.dll", "kqmvpr_ui64"}, {L"kqmvpr_pnt.txt", "kqmvpr_pnt64"}};
   EXPECT_EQ(seen->copies, expected);
   EXPECT_EQ(seen->versionCopies, expected);  // the spooler's own copies
+  // The spooler lists a 64-bit driver to a 32-bit process too, under its own environment only.
+  EXPECT_TRUE(seen->listedUnder64);
+  EXPECT_FALSE(seen->listedUnder32);
 
   // The printer record, everything else zero.
   EXPECT_EQ(seen->printerName, L"Kelto Quorbel Printer");
@@ -629,7 +634,7 @@ TEST_F(VirtualPrinterTest, On64BitWindowsThe64BitFilesGoInUnderTheir32BitNamesAn
   const PRINTER_INFO_2W zero{};
   EXPECT_EQ(std::memcmp(&rest, &zero, sizeof(zero)), 0);
 
-  if (!SpoolerRefusesThePrinter()) {
+  if (!SpoolerRefusesThePrinter(true)) {
     EXPECT_EQ(seen->printerError, 0u);
     EXPECT_TRUE(FindPrinter(kPrinterName));
     return;
