@@ -3,7 +3,7 @@
 # libraries and programs) and on one four times larger, xz's own decoder natively, our one-pass read natively,
 # then under Wine the floor (liblzma streaming the package into one file), ExtractPackage (time and peak working
 # set) and an NSIS silent install of the same files, with the ratios; then the time from process start to the
-# first visible window, the setup's against an NSIS Modern UI welcome page.
+# first visible window, the setup's against an NSIS Modern UI welcome page. Each comparison alternates its runs.
 #   tools/bench_extract.sh [size-MB] [runs]
 # BENCH_BUILD may name an already configured native build tree (default: build/bench, Release, no sanitizers).
 set -euo pipefail
@@ -74,12 +74,26 @@ payload() {
   echo "$total"
 }
 
-run_win() { "$ROOT/scripts/winerun.sh" "$pfx" "$WIN_BUILD/bench_extract.exe" "$@" | tr -d '\r'; }
+# The runs' single lines as one: the median, least and most of their times and the largest peak.
+summary() {
+  local times peak
+  times=$(sed -n 's/.*median \([0-9.]*\) s.*/\1/p' <<<"$2" | sort -n)
+  [ -n "$times" ] || { echo "$1: no figures ($(head -1 <<<"$2"))"; return; }
+  peak=$(sed -n 's/.*peak working set \([0-9.]*\) MB.*/\1/p' <<<"$2" | sort -n | tail -1)
+  # A child whose counters could not be read reports 0.
+  [ "$peak" != 0.0 ] && peak="$peak MB" || peak="not read"
+  echo "$1: median $(median <<<"$times") s over $(wc -l <<<"$times") runs (min $(head -1 <<<"$times"), max" \
+    "$(tail -1 <<<"$times")), peak working set $peak"
+}
+
+# From inside the prefix: Wine cannot start in a host folder once drive Z: is gone.
+run_win() { (cd "$pfx/drive_c" && "$ROOT/scripts/winerun.sh" "$pfx" "$WIN_BUILD/bench_extract.exe" "$@" | tr -d '\r'); }
 
 if [ $wine_ok = 1 ]; then
   "$ROOT/scripts/wineprefix.sh" create "$arch" "$pfx" >/dev/null
   "$ROOT/scripts/wineprefix.sh" start "$pfx" >/dev/null
   mkdir -p "$pfx/drive_c/bench"
+  cp "$WIN_BUILD/bench_extract.exe" "$pfx/drive_c/bench/"
 fi
 
 for size in "$SIZE_MB" $((SIZE_MB * 4)); do
@@ -99,14 +113,8 @@ for size in "$SIZE_MB" $((SIZE_MB * 4)); do
   "$BUILD/kelto-bench-decode" "$WORK/package.pkg" "$RUNS"
   [ $wine_ok = 1 ] || continue
 
-  echo "-- under Wine ($what), in-process, warm wineserver"
+  echo "-- under Wine ($what), warm wineserver; one run of each in turn, $RUNS times"
   cp "$WORK/package.pkg" "$pfx/drive_c/bench/package.pkg"
-  floor=$(run_win floor 'C:\bench\package.pkg' "$RUNS")
-  echo "$floor"
-  extract=$(run_win extract 'C:\bench\package.pkg' "$RUNS")
-  echo "$extract"
-  floor_s=$(seconds_of <<<"$floor") extract_s=$(seconds_of <<<"$extract")
-  echo "ExtractPackage / floor: $(ratio "$extract_s" "$floor_s"); ExtractPackage / native xz: $(ratio "$extract_s" "$xz_s")"
   if [ $nsis = 1 ]; then
     cat >"$WORK/silent.nsi" <<EOF
 Unicode true
@@ -121,9 +129,24 @@ SectionEnd
 EOF
     makensis -V1 "$WORK/silent.nsi" >/dev/null
     cp "$WORK/nsis.exe" "$pfx/drive_c/bench/nsis.exe"
-    nsis_out=$(run_win run "$RUNS" 'C:\bench\nsis.exe' /S)
-    echo "NSIS silent install, $nsis_out"
-    echo "NSIS / ExtractPackage: $(ratio "$(seconds_of <<<"$nsis_out")" "$extract_s")"
+  fi
+  # Alternating, so that a change in the machine's load during the runs weighs on each of them alike.
+  floor="" extract="" whole="" nsis_out=""
+  for _ in $(seq "$RUNS"); do
+    floor+=$(run_win floor 'C:\bench\package.pkg' 1)$'\n'
+    extract+=$(run_win extract 'C:\bench\package.pkg' 1)$'\n'
+    whole+=$(run_win run 1 'C:\bench\bench_extract.exe' extract 'C:\bench\package.pkg' 1 | grep '^whole process')$'\n'
+    [ $nsis = 0 ] || nsis_out+=$(run_win run 1 'C:\bench\nsis.exe' /S)$'\n'
+  done
+  summary "liblzma stream into one file (the floor), in-process" "$floor"
+  summary "ExtractPackage, in-process" "$extract"
+  summary "ExtractPackage, whole process" "$whole"
+  floor_s=$(summary x "$floor" | seconds_of) extract_s=$(summary x "$extract" | seconds_of)
+  echo "ExtractPackage / floor: $(ratio "$extract_s" "$floor_s"); ExtractPackage / native xz: $(ratio "$extract_s" "$xz_s")"
+  if [ $nsis = 1 ]; then
+    summary "NSIS silent install, whole process" "$nsis_out"
+    echo "NSIS / ExtractPackage, whole process: $(ratio "$(summary x "$nsis_out" | seconds_of)" \
+      "$(summary x "$whole" | seconds_of)")"
   fi
 done
 
@@ -131,7 +154,6 @@ if [ $wine_ok = 1 ]; then
   echo
   echo "== start to the first visible window ($what)"
   cp "$WIN_BUILD/setup.exe" "$pfx/drive_c/bench/setup.exe"
-  echo "setup.exe (Welcome page), $(run_win window "$RUNS" 'C:\bench\setup.exe')"
   if [ $nsis = 1 ]; then
     cat >"$WORK/welcome.nsi" <<EOF
 Unicode true
@@ -144,6 +166,12 @@ SectionEnd
 EOF
     makensis -V1 "$WORK/welcome.nsi" >/dev/null
     cp "$WORK/welcome.exe" "$pfx/drive_c/bench/welcome.exe"
-    echo "NSIS Modern UI welcome page, $(run_win window "$RUNS" 'C:\bench\welcome.exe')"
   fi
+  ours="" theirs=""
+  for _ in $(seq "$RUNS"); do
+    ours+=$(run_win window 1 'C:\bench\setup.exe')$'\n'
+    [ $nsis = 0 ] || theirs+=$(run_win window 1 'C:\bench\welcome.exe')$'\n'
+  done
+  summary "setup.exe (Welcome page), to the first visible window" "$ours"
+  [ $nsis = 0 ] || summary "NSIS Modern UI welcome page, to the first visible window" "$theirs"
 fi
