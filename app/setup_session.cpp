@@ -92,21 +92,12 @@ std::wstring SetupSession::Text(unsigned id) const {
 }
 
 Dialog* SetupSession::PageOf(PageState state) {
-  switch (state) {
-    case PageState::Welcome: return &welcomePage;
-    case PageState::Existing: return &existingVersionPage;
-    case PageState::Licence: return &licenseAgreementPage;
-    case PageState::Type: return &installTypePage;
-    case PageState::Components: return &componentsPage;
-    case PageState::Destination: return &destinationPage;
-    case PageState::Desktop: return &desktopSettingsPage;
-    case PageState::Summary: return &summaryPage;
-    case PageState::Progress: return &progressPage;
-    case PageState::Finish: return &finishPage;
-    case PageState::Interrupted: return &interruptedPage;
-    case PageState::End: return nullptr;
-  }
-  return nullptr;
+  Dialog* const pages[] = {&welcomePage,   &existingVersionPage, &licenseAgreementPage, &installTypePage,
+                           &componentsPage, &destinationPage,    &desktopSettingsPage,  &summaryPage,
+                           &progressPage,  &finishPage,          &interruptedPage,      nullptr};
+  static_assert(sizeof(pages) / sizeof(pages[0]) == kPageStateCount, "one page per state, End showing none");
+  const auto index = static_cast<unsigned>(state);
+  return index < kPageStateCount ? pages[index] : nullptr;
 }
 
 void SetupSession::RunPageLoop(bool msiProductInstalled) {

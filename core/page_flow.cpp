@@ -1,42 +1,15 @@
 #include "core/page_flow.h"
 
+#include <cstddef>
+
 #include "core/page_result.h"
-#include "resources/ids.h"
 
 const char* PageStateName(PageState state) {
-  switch (state) {
-    case PageState::Welcome: return "Welcome";
-    case PageState::Existing: return "Existing";
-    case PageState::Licence: return "Licence";
-    case PageState::Type: return "Type";
-    case PageState::Components: return "Components";
-    case PageState::Destination: return "Destination";
-    case PageState::Desktop: return "Desktop";
-    case PageState::Summary: return "Summary";
-    case PageState::Progress: return "Progress";
-    case PageState::Finish: return "Finish";
-    case PageState::Interrupted: return "Interrupted";
-    case PageState::End: return "End";
-  }
-  return "?";
-}
-
-int PageDialogId(PageState state) {
-  switch (state) {
-    case PageState::Welcome: return IDD_WELCOME;
-    case PageState::Existing: return IDD_EXISTING;
-    case PageState::Licence: return IDD_LICENCE;
-    case PageState::Type: return IDD_TYPE;
-    case PageState::Components: return IDD_COMPONENTS;
-    case PageState::Destination: return IDD_DESTINATION;
-    case PageState::Desktop: return IDD_DESKTOP;
-    case PageState::Summary: return IDD_SUMMARY;
-    case PageState::Progress: return IDD_PROGRESS;
-    case PageState::Finish: return IDD_FINISH;
-    case PageState::Interrupted: return IDD_INTERRUPTED;
-    case PageState::End: return 0;
-  }
-  return 0;
+  static constexpr const char* kNames[] = {"Welcome",  "Existing", "Licence", "Type",   "Components",  "Destination",
+                                           "Desktop",  "Summary",  "Progress", "Finish", "Interrupted", "End"};
+  static_assert(sizeof(kNames) / sizeof(kNames[0]) == kPageStateCount, "one name per page state");
+  const auto index = static_cast<size_t>(state);
+  return index < kPageStateCount ? kNames[index] : "?";
 }
 
 namespace {

@@ -15,11 +15,9 @@ enum class PageState {
   Interrupted,
   End,
 };
+inline constexpr unsigned kPageStateCount = static_cast<unsigned>(PageState::End) + 1;
 
 const char* PageStateName(PageState state);
-
-// Dialog template of a page; 0 for End.
-int PageDialogId(PageState state);
 
 // Session fields the loop reads and writes.
 struct FlowFields {

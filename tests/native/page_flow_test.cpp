@@ -207,13 +207,4 @@ TEST(PageFlow, InstallerFlagWithoutPreviousInstallationNeverRemoves) {
   EXPECT_TRUE(fields.msiProductInstalled);
 }
 
-TEST(PageFlow, EveryPageHasItsDialog) {
-  EXPECT_EQ(PageDialogId(S::Welcome), 104);
-  EXPECT_EQ(PageDialogId(S::Existing), 114);
-  EXPECT_EQ(PageDialogId(S::Progress), 113);
-  EXPECT_EQ(PageDialogId(S::Finish), 111);
-  EXPECT_EQ(PageDialogId(S::Interrupted), 112);
-  EXPECT_EQ(PageDialogId(S::End), 0);
-}
-
 }  // namespace
