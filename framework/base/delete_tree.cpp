@@ -270,7 +270,8 @@ void deleteTree(const std::wstring& folder) {
   find.reset();
   if (!(self.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return;
   const std::wstring parent = ParentOf(path, cut);
-  DeleteEntry(WithoutTrailingBackslash(parent) + L"\\" + self.cFileName, FinalPathOfPath(parent), self.cFileName, true);
+  DeleteEntry(WithoutTrailingBackslash(parent) + L"\\" + self.cFileName, FinalPathOfPath(parent), self.cFileName,
+              true);
 }
 
 void deleteTree(const std::wstring& folder, UniqueHandle held) {
