@@ -53,8 +53,8 @@ void InstallComponents(ComponentRegistry& components) {
 }
 
 // Ends the sequence early, on the Interrupted page: no records, no links, and what was unpacked deleted.
-void StopBeforeAnythingElse(SetupOptions& options, InstallProgress& progress) {
-  deleteTree(options.extractionFolder);
+void StopBeforeAnythingElse(SetupOptions& options, UniqueHandle& extractionHold, InstallProgress& progress) {
+  deleteTree(options.extractionFolder, std::move(extractionHold));
   options.extractionFolder.clear();
   progress.Finish(kResultCancel);
 }
@@ -76,17 +76,19 @@ void PrepareInstallFolder(std::wstring& installFolder) {
   if (!bareDrive) EnsureFolder(installFolder);
 }
 
-void RunInstallSequence(InstallContext& context, InstallProgress& progress, const ExtractStep& extract) {
+void RunInstallSequence(InstallContext& context, InstallProgress& progress, UniqueHandle& extractionHold,
+                        const ExtractStep& extract) {
   SetupOptions& options = context.options;
   Stages stages(progress);
 
   stages.SetProgress(5);
   stages.ShowStage(L"decompressing files");
-  const int unpacked = extract ? extract(options.extractionFolder) : ExtractPackage(options.extractionFolder);
+  const int unpacked = extract ? extract(options.extractionFolder, extractionHold)
+                               : ExtractPackage(options.extractionFolder, extractionHold);
   if (unpacked != kPackageOk) {
     // Every later step would take its files from an empty or partial folder, or from the drive's root.
     context.prompt.Ask(kTextPackageNotUnpacked, MB_OK | MB_ICONERROR, PromptCaption::Wizard, std::to_wstring(unpacked));
-    StopBeforeAnythingElse(options, progress);
+    StopBeforeAnythingElse(options, extractionHold, progress);
     return;
   }
   stages.SetProgress(15);
@@ -97,7 +99,7 @@ void RunInstallSequence(InstallContext& context, InstallProgress& progress, cons
   stages.ShowStage(L"Copying Files");
   if (!CopyProductFiles(context)) {
     // The copy has said which file; a product without its own files must not be recorded as installed.
-    StopBeforeAnythingElse(options, progress);
+    StopBeforeAnythingElse(options, extractionHold, progress);
     return;
   }
   stages.SetProgress(15);

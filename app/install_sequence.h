@@ -6,18 +6,21 @@
 #include <string>
 
 #include "core/install_context.h"
+#include "framework/base/handles.h"
 
-// Fills the extraction folder (with a trailing backslash) from the package; 1 on success, else the
-// extraction's result code.
-using ExtractStep = std::function<int(std::wstring& extractionFolder)>;
+// Fills the extraction folder (with a trailing backslash) from the package and holds it open as ExtractPackage
+// does; 1 on success, else the extraction's result code.
+using ExtractStep = std::function<int(std::wstring& extractionFolder, UniqueHandle& hold)>;
 
 // Extraction, install folder, product files, virtual printer, add-on components, OCR add-on, shortcuts and
 // registry records, in that order; ends the progress display with 1032. A package that can't be unpacked stops
 // it before anything is installed: text 118 with the result code, what was unpacked deleted, and the display
 // ended with Cancel, which leads to the Interrupted page. A product file that can't be copied whole stops it
 // the same way after the copy's own text 119: no printer, components, links or records. Without an extract
-// step the package resource of the running program is unpacked.
-void RunInstallSequence(InstallContext& context, InstallProgress& progress, const ExtractStep& extract = {});
+// step the package resource of the running program is unpacked. `extractionHold` keeps the extraction folder
+// from being swapped: the caller keeps it until it deletes the folder (a stopped sequence deletes it itself).
+void RunInstallSequence(InstallContext& context, InstallProgress& progress, UniqueHandle& extractionHold,
+                        const ExtractStep& extract = {});
 
 // True when the folder is one fixed drive's designator ("d:"), in any letter case.
 bool IsFixedDriveDesignator(const std::wstring& folder);

@@ -30,5 +30,5 @@ void SetupSession::RunInstallSequence(ProgressPage& page) {
   const TextLookup text = [this](unsigned id) { return Text(id); };
   MessageBoxPrompter prompt(text, page.hwnd());
   InstallContext context{options, text, prompt};
-  ::RunInstallSequence(context, progress);
+  ::RunInstallSequence(context, progress, extractionHold_);
 }

@@ -50,4 +50,4 @@ void SetupSession::RunFinishActions() {
   ::RunFinishActions(options, steps);
 }
 
-void SetupSession::DeleteExtractionFolder() { deleteTree(options.extractionFolder); }
+void SetupSession::DeleteExtractionFolder() { deleteTree(options.extractionFolder, std::move(extractionHold_)); }

@@ -6,6 +6,7 @@
 
 #include "core/page_flow.h"
 #include "core/setup_options.h"
+#include "framework/base/handles.h"
 #include "i18n/string_catalogue.h"
 #include "ui/pages/pages.h"
 
@@ -56,6 +57,8 @@ class SetupSession : public FlowActions, public PageHost {
 
  private:
   StringCatalogue catalogue_;
+  // The extraction folder held open from its creation until its deletion, so nobody can swap it.
+  UniqueHandle extractionHold_;
   Dialog* PageOf(PageState state);
   template <typename Step>
   auto WithRemover(Step step);

@@ -5,7 +5,7 @@
 
 #include "engine/package_stream.h"
 #include "framework/base/admin_only.h"
-#include "framework/base/handles.h"
+#include "framework/base/final_path.h"
 
 namespace {
 
@@ -73,27 +73,56 @@ class EntryFiles : public PackageSink {
   UniqueHandle file_;
 };
 
-PackageResult ExtractStream(std::wstring& extractionFolder, const ByteView* stream) {
-  extractionFolder.clear();
+// The volume of `folder` keeps security descriptors: FAT keeps none, and there everyone may change anything.
+bool KeepsDescriptors(const std::wstring& folder) {
+  wchar_t volume[MAX_PATH + 1] = {};
+  if (!::GetVolumePathNameW(folder.c_str(), volume, MAX_PATH + 1)) return false;
+  DWORD flags = 0;
+  return ::GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+         (flags & FILE_PERSISTENT_ACLS) != 0;
+}
 
-  wchar_t tempFolder[MAX_PATH + 1] = {};
-  const DWORD tempLen = ::GetTempPathW(MAX_PATH + 1, tempFolder);
-  if (tempLen == 0 || tempLen > MAX_PATH) return kPackageNoTempFolder;
+// The final path of `folder`, links along it followed: who may change those is the system's administrators.
+std::wstring FinalPathOfParent(const std::wstring& folder) {
+  const UniqueHandle opened(::CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return FinalPathOf(opened.get());
+}
+
+// Opens the folder just made at `path` without delete sharing, so that nobody can rename or delete it while
+// the handle is held, and checks that it is what was made: a folder, no link, and where it was asked for.
+bool HoldFolder(const std::wstring& path, const std::wstring& parentFinal, UniqueHandle& hold) {
+  UniqueHandle opened(::CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!opened || !::GetFileInformationByHandle(opened.get(), &info)) return false;
+  if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    return false;
+  }
+  const std::wstring leaf = path.substr(path.find_last_of(L'\\') + 1);
+  const std::wstring openedFinal = FinalPathOf(opened.get());
+  if (openedFinal.empty() || ::lstrcmpiW(openedFinal.c_str(), (parentFinal + L"\\" + leaf).c_str()) != 0) {
+    return false;
+  }
+  hold = std::move(opened);
+  return true;
+}
+
+PackageResult ExtractStream(std::wstring& extractionFolder, UniqueHandle& hold, const ByteView* stream) {
+  extractionFolder.clear();
+  hold.reset();
+
+  const std::wstring parent = ExtractionParent();
+  if (parent.empty()) return kPackageNoTempFolder;
   if (stream == nullptr) return kPackageNoResource;
   // A header that cannot be decoded leaves no folder behind.
   LzmaAloneHeader header;
   const PackageResult headerResult = ReadLzmaAloneHeader(*stream, header);
   if (headerResult != kPackageOk) return headerResult;
 
-  wchar_t folder[MAX_PATH] = {};
-  if (::GetTempFileNameW(tempFolder, L"kel", 0, folder) == 0) return kPackageNoTempName;
-  ::DeleteFileW(folder);
-  // Fails if the name exists again by now: we never write into a folder we did not make. Only administrators
-  // may change what goes in, since the setup runs programs from it.
-  AdminOnlySecurity security;
-  if (!security.attributes() || !::CreateDirectoryW(folder, security.attributes())) return kPackageFolderNotCreated;
-  extractionFolder = folder;
-  if (extractionFolder.back() != L'\\') extractionFolder += L'\\';
+  const PackageResult made = CreateExtractionFolder(parent, extractionFolder, hold);
+  if (made != kPackageOk) return made;
 
   // Decoded straight from where the loader mapped the resource into the files: no copy of the payload.
   EntryFiles files(extractionFolder);
@@ -102,12 +131,10 @@ PackageResult ExtractStream(std::wstring& extractionFolder, const ByteView* stre
   return result;
 }
 
-}  // namespace
-
-PackageResult ExtractPackage(std::wstring& extractionFolder, HMODULE module) {
+ByteView ResourceStream(HMODULE module, bool& found) {
   if (module == nullptr) module = ::GetModuleHandleW(nullptr);
   ByteView stream;
-  bool found = false;
+  found = false;
   if (HRSRC info = ::FindResourceW(module, MAKEINTRESOURCEW(kPackageResourceId), kPackageResourceType)) {
     if (HGLOBAL loaded = ::LoadResource(module, info)) {
       stream.data = static_cast<const uint8_t*>(::LockResource(loaded));
@@ -115,9 +142,80 @@ PackageResult ExtractPackage(std::wstring& extractionFolder, HMODULE module) {
       found = stream.data != nullptr;
     }
   }
-  return ExtractStream(extractionFolder, found ? &stream : nullptr);
+  return stream;
+}
+
+}  // namespace
+
+std::wstring ExtractionParentIn(const std::wstring& windowsFolder) {
+  if (windowsFolder.empty()) return std::wstring();
+  std::wstring base = windowsFolder;
+  if (base.back() == L'\\') base.pop_back();
+  for (const wchar_t* name : {L"\\SystemTemp", L"\\Temp"}) {
+    const std::wstring folder = base + name;
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    if (KeepsDescriptors(folder + L"\\")) return folder + L"\\";
+  }
+  return std::wstring();
+}
+
+std::wstring ExtractionParent() {
+  // The one Windows folder of the machine, not a terminal-server user's own, and not %SystemRoot% from an
+  // environment that the user's programs handed down.
+  wchar_t folder[MAX_PATH] = {};
+  const UINT length = ::GetSystemWindowsDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::wstring();
+  return ExtractionParentIn(folder);
+}
+
+PackageResult CreateExtractionFolder(const std::wstring& parent, std::wstring& folder, UniqueHandle& hold,
+                                     unsigned firstNumber) {
+  folder.clear();
+  hold.reset();
+  const std::wstring parentFinal = FinalPathOfParent(parent);
+  if (parentFinal.empty()) return kPackageNoTempFolder;
+  // Only administrators may change what goes in, since the setup runs programs from it.
+  AdminOnlySecurity security;
+  if (!security.attributes()) return kPackageFolderNotCreated;
+  unsigned number = firstNumber != 0 ? firstNumber : ::GetTickCount();
+  for (unsigned tries = 0; tries <= 0xFFFF; ++tries, ++number) {
+    const UINT unique = number & 0xFFFF;
+    if (unique == 0) continue;  // would make the system create a file of its own choosing
+    wchar_t path[MAX_PATH] = {};
+    if (::GetTempFileNameW(parent.c_str(), L"kel", unique, path) == 0) return kPackageNoTempName;
+    // Created new or not at all: a name someone else took (anyone may create entries there) is passed over,
+    // and we never write into a folder we did not make.
+    if (!::CreateDirectoryW(path, security.attributes())) {
+      if (::GetLastError() == ERROR_ALREADY_EXISTS) continue;
+      return kPackageFolderNotCreated;
+    }
+    // A folder that fails the checks is left where it is: it may not be ours any more.
+    if (!HoldFolder(path, parentFinal, hold)) return kPackageFolderNotCreated;
+    folder = path;
+    folder += L'\\';
+    return kPackageOk;
+  }
+  return kPackageNoTempName;
+}
+
+
+PackageResult ExtractPackage(std::wstring& extractionFolder, UniqueHandle& hold, HMODULE module) {
+  bool found = false;
+  const ByteView stream = ResourceStream(module, found);
+  return ExtractStream(extractionFolder, hold, found ? &stream : nullptr);
+}
+
+PackageResult ExtractPackage(std::wstring& extractionFolder, UniqueHandle& hold, ByteView stream) {
+  return ExtractStream(extractionFolder, hold, &stream);
+}
+
+PackageResult ExtractPackage(std::wstring& extractionFolder, HMODULE module) {
+  UniqueHandle hold;
+  return ExtractPackage(extractionFolder, hold, module);
 }
 
 PackageResult ExtractPackage(std::wstring& extractionFolder, ByteView stream) {
-  return ExtractStream(extractionFolder, &stream);
+  UniqueHandle hold;
+  return ExtractPackage(extractionFolder, hold, stream);
 }

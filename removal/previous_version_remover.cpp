@@ -2,9 +2,12 @@
 
 #include <sddl.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
+#include <algorithm>
 #include <climits>
 #include <cwctype>
+#include <utility>
 
 #include "core/text_ids.h"
 #include "engine/product_records.h"
@@ -59,12 +62,59 @@ F Kernel32Entry(const char* name) {
   return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), name)));
 }
 
+// When `process` was started, in 100 ns units; 0 when it can't be told.
+ULONGLONG CreationTime(HANDLE process) {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (!process || !::GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+  return (ULONGLONG{created.dwHighDateTime} << 32) | created.dwLowDateTime;
+}
+
+UniqueHandle OpenForQuery(DWORD id) {
+  UniqueHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id));
+  if (!process) process.reset(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+  return process;
+}
+
+// The running processes that the process `root` started, directly or further down, by the parent ids of one
+// snapshot. `root` is held open, so its id can't have been given to another process. An ended process's id can
+// be, so a process counts only when it started after the parent it names: one that started before can't be a
+// child of that parent. A process whose parent has ended is not reached through it.
+std::vector<DWORD> StartedBy(HANDLE root, DWORD rootId) {
+  std::vector<DWORD> found;
+  const ULONGLONG rootCreated = CreationTime(root);
+  if (rootCreated == 0) return found;
+  std::vector<PROCESSENTRY32W> processes;
+  {
+    const UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return found;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+      processes.push_back(entry);
+    }
+  }
+  std::vector<std::pair<DWORD, ULONGLONG>> parents = {{rootId, rootCreated}};
+  for (size_t next = 0; next < parents.size(); ++next) {
+    const auto [parent, parentCreated] = parents[next];
+    for (const PROCESSENTRY32W& entry : processes) {
+      const DWORD id = entry.th32ProcessID;
+      if (entry.th32ParentProcessID != parent || id == parent || id == rootId) continue;
+      if (std::find(found.begin(), found.end(), id) != found.end()) continue;
+      const ULONGLONG created = CreationTime(OpenForQuery(id).get());
+      if (created == 0 || created < parentCreated) continue;
+      found.push_back(id);
+      parents.emplace_back(id, created);
+    }
+  }
+  return found;
+}
+
 // The old uninstaller and whatever it starts: some copy themselves elsewhere and run the copy, so the first
-// process ending is not the end of the removal. Without a job (the setup already runs in one that allows no
-// other) only the first process is watched, and only it may report.
+// process ending is not the end of the removal. They go in a job of their own; where the system refuses it (the
+// setup already runs in a job that allows no other), what they start is found by the processes' parents.
 class Uninstaller {
  public:
-  bool Start(std::wstring commandLine) {
+  bool Start(std::wstring commandLine, bool ownJob) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;  // and none given
@@ -76,7 +126,7 @@ class Uninstaller {
     process_.reset(info.hProcess);
     processId_ = info.dwProcessId;
     UniqueHandle thread(info.hThread);
-    job_.reset(::CreateJobObjectW(nullptr, nullptr));
+    if (ownJob) job_.reset(::CreateJobObjectW(nullptr, nullptr));
     if (job_ && !::AssignProcessToJobObject(job_.get(), process_.get())) job_.reset();
     ::ResumeThread(thread.get());
     return true;
@@ -91,19 +141,21 @@ class Uninstaller {
         return info.ActiveProcesses == 0;
       }
     }
-    return ::WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0;
+    return ::WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0 && StartedBy(process_.get(), processId_).empty();
   }
 
   // The process `id` is the uninstaller or one it started. The first process is held open, so its id can't
-  // have been reused; any other must still be in the job.
+  // have been reused; any other must still be in the job, or where there is none, descend from the first.
   bool Owns(DWORD id) const {
     if (id == processId_) return true;
-    if (!job_) return false;
+    if (!job_) {
+      const std::vector<DWORD> started = StartedBy(process_.get(), processId_);
+      return std::find(started.begin(), started.end(), id) != started.end();
+    }
     using IsProcessInJobFunction = BOOL(WINAPI*)(HANDLE, HANDLE, PBOOL);
     static const auto isInJob = Kernel32Entry<IsProcessInJobFunction>("IsProcessInJob");
     if (!isInJob) return false;
-    UniqueHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id));
-    if (!process) process.reset(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+    const UniqueHandle process = OpenForQuery(id);
     BOOL inJob = FALSE;
     return process && isInJob(process.get(), job_.get(), &inJob) && inJob;
   }
@@ -113,22 +165,6 @@ class Uninstaller {
   DWORD processId_ = 0;
   UniqueHandle job_;
 };
-
-// The user the setup runs as, as SID text; empty when it can't be told.
-std::wstring CurrentUserSid() {
-  UniqueHandle token;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.receive())) return std::wstring();
-  DWORD size = 0;
-  ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-  if (size == 0) return std::wstring();
-  std::vector<BYTE> buffer(size);
-  if (!::GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return std::wstring();
-  LPWSTR text = nullptr;
-  if (!::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) return std::wstring();
-  std::wstring sid = text;
-  ::LocalFree(text);
-  return sid;
-}
 
 // Whether the client now on the pipe is the uninstaller. Systems without GetNamedPipeClientProcessId can't
 // tell, and take every client as before.
@@ -327,25 +363,27 @@ const std::vector<std::wstring>& ProductKeysToDelete() {
   return keys;
 }
 
-std::wstring RemovalPipeSecurity(const std::wstring& userSid) {
+std::wstring RemovalPipeSecurity() {
   // Protected, so nothing is inherited; logons over the network are refused even where the pipe can't reject
-  // remote clients itself.
-  std::wstring sddl = L"D:P(D;;GA;;;NU)(A;;GA;;;SY)(A;;GA;;;BA)";
-  if (!userSid.empty()) sddl += L"(A;;GA;;;" + userSid + L")";
-  return sddl;
+  // remote clients itself. The uninstaller runs with the setup's elevated rights; the user's own programs, which
+  // don't, must not reach the pipe.
+  return L"D:P(D;;GA;;;NU)(A;;GA;;;SY)(A;;GA;;;BA)";
 }
 
-HANDLE CreateRemovalPipe() {
+HANDLE CreateRemovalPipe(const std::wstring& sddl) {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  ::ConvertStringSecurityDescriptorToSecurityDescriptorW(RemovalPipeSecurity(CurrentUserSid()).c_str(),
-                                                         SDDL_REVISION_1, &descriptor, nullptr);
+  // Without its descriptor the pipe would get the default one, open to the user's own programs: none at all.
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr) ||
+      !descriptor) {
+    return INVALID_HANDLE_VALUE;
+  }
   const ScopeExit freeDescriptor([descriptor] { ::LocalFree(descriptor); });
   SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor, FALSE};
   const DWORD pipeMode = PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT;
   auto create = [&](DWORD extraMode) {
     return ::CreateNamedPipeW(kRemovalPipeName, PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
                               pipeMode | extraMode, PIPE_UNLIMITED_INSTANCES, kPipeBufferSize, kPipeBufferSize, 0,
-                              descriptor ? &attributes : nullptr);
+                              &attributes);
   };
   UniqueHandle pipe(create(PIPE_REJECT_REMOTE_CLIENTS));
   // Systems before Vista don't know the flag; the descriptor keeps network logons out there.
@@ -384,11 +422,11 @@ void PreviousVersionRemover::RemoveInstallerPackage() {
 
 // --- pipe ------------------------------------------------------------------------------------------------
 
-PipeRemovalResult PreviousVersionRemover::RemoveViaPipe() {
+PipeRemovalResult PreviousVersionRemover::RemoveViaPipe(bool ownJob) {
   UniqueHandle pipe(CreateRemovalPipe());
   if (!pipe) return PipeRemovalResult::PipeFailed;
   Uninstaller uninstaller;
-  if (!uninstaller.Start(UninstallerCommandLine(options_.installFolder))) return PipeRemovalResult::Failed;
+  if (!uninstaller.Start(UninstallerCommandLine(options_.installFolder), ownJob)) return PipeRemovalResult::Failed;
 
   const ScopeExit closeWindow([this] { windows_.ClosePipeWindow(); });
   bool clientChecked = false;

@@ -23,12 +23,13 @@ std::wstring UninstallerCommandLine(const std::wstring& installFolder);
 // (0 when it does not start with a number), saturated at the int range.
 int PipeReportValue(const char* bytes, size_t size);
 
-// The security descriptor (as SDDL) of the removal pipe: SYSTEM, the administrators and `userSid` only.
-std::wstring RemovalPipeSecurity(const std::wstring& userSid);
+// The security descriptor (as SDDL) of the removal pipe: SYSTEM and the administrators only, network logons
+// refused.
+std::wstring RemovalPipeSecurity();
 
-// The removal pipe's server end: the first instance of its name, local clients only, open to SYSTEM, the
-// administrators and the current user. INVALID_HANDLE_VALUE when it can't be created or the name is taken.
-HANDLE CreateRemovalPipe();
+// The removal pipe's server end: the first instance of its name, local clients only, with the descriptor `sddl`.
+// INVALID_HANDLE_VALUE when it can't be created, the name is taken or the descriptor can't be built.
+HANDLE CreateRemovalPipe(const std::wstring& sddl = RemovalPipeSecurity());
 
 // A folder the built-in removal may work in: "X:\name..." or "\\server\share\name...", with no ".", ".."
 // or empty parts and no wildcard or stream characters. A drive's or a share's root is never one.
@@ -68,8 +69,10 @@ class PreviousVersionRemover {
   // Runs the installer service's removal of the product and waits for it; its outcome is not examined.
   void RemoveInstallerPackage();
 
-  // Starts the old uninstaller and follows its reports over the pipe; shows window 178 while it reports.
-  PipeRemovalResult RemoveViaPipe();
+  // Starts the old uninstaller and follows its reports over the pipe; shows window 178 while it reports. Reports
+  // count from the uninstaller and what it starts, which go in a job of their own; `ownJob` false does as where
+  // the system refuses that job (a setup already in a job that allows no other), which tests can't bring about.
+  PipeRemovalResult RemoveViaPipe(bool ownJob = true);
 
   // Preparation, then window 179 running the removal steps. False when the preparation refused: a program
   // file is in use (after text 98), or the record names no folder the removal may touch.

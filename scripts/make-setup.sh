@@ -59,6 +59,9 @@ trap cleanup EXIT
 [ -e "$folder" ] || fail "$folder: no such folder"
 [ -d "$folder" ] || fail "$folder: not a folder"
 [ -r "$folder" ] && [ -x "$folder" ] || fail "$folder: can't read the folder"
+# A link would carry whatever it points at into the published setup.
+link=$(find "$folder" -mindepth 1 -maxdepth 1 -type l -print -quit)
+[ -z "$link" ] || fail "$link: symbolic links can't be packed, copy the file itself into the folder"
 sub=$(find "$folder" -mindepth 1 -maxdepth 1 -type d -print -quit)
 [ -z "$sub" ] || fail "$sub: sub-folders can't be packed, the package is flat"
 [ -n "$(find "$folder" -mindepth 1 -maxdepth 1 -print -quit)" ] || fail "$folder: the folder is empty"

@@ -1,5 +1,7 @@
 // kelto-pack: builds the setup's package stream from a flat folder of files or from a list file.
 //   kelto-pack [-l listfile | folder] -o out.pkg
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -57,9 +58,18 @@ bool ParseArgs(int argc, char** argv, Options& options) {
   return !options.output.empty() && (options.listFile.empty() != options.folder.empty());
 }
 
+// What lies in the product folder goes into a setup.exe that is published: a link would carry whatever it
+// points at (a key, a file of the build machine) under a harmless name.
+bool RefuseLink(const fs::path& path) {
+  return Fail(path.string() + ": symbolic links can't be packed, copy the file itself into the folder");
+}
+
 bool AddInput(const fs::path& path, std::vector<Input>& inputs) {
   const std::string name = path.filename().string();
   std::error_code ec;
+  const fs::file_status own = fs::symlink_status(path, ec);
+  if (ec) return Fail(path.string() + ": " + ec.message());
+  if (fs::is_symlink(own)) return RefuseLink(path);
   const fs::file_status status = fs::status(path, ec);
   if (ec) return Fail(path.string() + ": " + ec.message());
   if (fs::is_directory(status)) return Fail(path.string() + ": sub-folders can't be packed, the package is flat");
@@ -117,13 +127,34 @@ bool SortAndCheck(std::vector<Input>& inputs) {
   return true;
 }
 
+// The file's bytes, opened without following a link: one put in place of the file since it was listed is
+// refused too.
+bool ReadRegularFile(const fs::path& path, std::vector<uint8_t>& data) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return errno == ELOOP ? RefuseLink(path) : Fail(path.string() + ": " + std::strerror(errno));
+  struct stat info {};
+  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  if (!ok) Fail(path.string() + ": not a regular file");
+  char buffer[1 << 16];
+  while (ok) {
+    const ssize_t got = ::read(fd, buffer, sizeof(buffer));
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      ok = Fail(path.string() + ": read error");
+      break;
+    }
+    data.insert(data.end(), buffer, buffer + got);
+  }
+  ::close(fd);
+  return ok;
+}
+
 bool BuildContainer(const std::vector<Input>& inputs, std::vector<uint8_t>& container) {
   AppendPackageHeader(container, static_cast<uint32_t>(inputs.size()));
   for (const Input& input : inputs) {
-    std::ifstream in(input.path, std::ios::binary);
-    if (!in) return Fail(input.path.string() + ": " + std::strerror(errno));
-    const std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return Fail(input.path.string() + ": read error");
+    std::vector<uint8_t> data;
+    if (!ReadRegularFile(input.path, data)) return false;
     // Checked as we go so a huge folder fails before it is all in memory.
     if (container.size() + 8 + input.name.size() + data.size() > kMaxPackageBytes) {
       return Fail("the files exceed the " + std::to_string(kMaxPackageBytes >> 20) +

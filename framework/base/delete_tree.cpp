@@ -3,6 +3,7 @@
 #include <cwctype>
 #include <vector>
 
+#include "framework/base/final_path.h"
 #include "framework/base/handles.h"
 
 namespace {
@@ -15,28 +16,6 @@ bool IsDotEntry(const wchar_t* name) { return name[0] == L'.' && (name[1] == 0 |
 std::wstring WithoutTrailingBackslash(std::wstring path) {
   if (!path.empty() && path.back() == L'\\') path.pop_back();
   return path;
-}
-
-// GetFinalPathNameByHandleW came with Vista; the systems before it have no symbolic links to tell apart.
-using FinalPathFunction = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
-
-FinalPathFunction FinalPathLookup() {
-  static const FinalPathFunction function = reinterpret_cast<FinalPathFunction>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW")));
-  return function;
-}
-
-// The normalized path of what `entry` opened, without a trailing backslash; empty when it can't be told.
-std::wstring FinalPathOf(HANDLE entry) {
-  const FinalPathFunction finalPath = FinalPathLookup();
-  if (!finalPath) return std::wstring();
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    const DWORD length = finalPath(entry, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
-    if (length == 0) return std::wstring();
-    if (length < buffer.size()) return WithoutTrailingBackslash(std::wstring(buffer.data(), length));
-    buffer.resize(length + 1);
-  }
 }
 
 // The entry itself, a link at its end not followed; open for deletion the way DeleteFileW opens it, and a
@@ -89,15 +68,6 @@ void ListByPath(const std::wstring& folder, std::vector<Listed>& entries) {
   } while (::FindNextFileW(find.get(), &entry));
 }
 
-// The normalized path of what `path` opens, a link at its end not followed; empty when it can't be told.
-std::wstring FinalPath(const std::wstring& path) {
-  if (!FinalPathLookup()) return std::wstring();
-  const UniqueHandle entry(::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING,
-                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  return entry ? FinalPathOf(entry.get()) : std::wstring();
-}
-
 enum class EntryKind {
   File,       // a plain file
   Folder,     // a plain folder: its contents go first
@@ -106,13 +76,14 @@ enum class EntryKind {
 };
 
 // What the handle opened. Wine opens a Unix symbolic link as its target, reparse attribute and all gone, and
-// deleting that handle deletes the target; only the final path tells it from the real thing.
+// deleting that handle deletes the target; only the final path tells it from the real thing. Where either
+// path can't be told, nothing says the entry is the one meant.
 EntryKind KindOf(HANDLE entry, const std::wstring& expectedFinal) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (!::GetFileInformationByHandle(entry, &info)) return EntryKind::Elsewhere;
-  if (!expectedFinal.empty()) {
-    const std::wstring opened = FinalPathOf(entry);
-    if (!opened.empty() && ::lstrcmpiW(opened.c_str(), expectedFinal.c_str()) != 0) return EntryKind::Elsewhere;
+  const std::wstring opened = FinalPathOf(entry);
+  if (expectedFinal.empty() || opened.empty() || ::lstrcmpiW(opened.c_str(), expectedFinal.c_str()) != 0) {
+    return EntryKind::Elsewhere;
   }
   if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::Link;
   return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder : EntryKind::File;
@@ -172,9 +143,9 @@ bool MatchesLongName(const wchar_t* name, const wchar_t* pattern) {
 
 void DeleteContents(HANDLE opened, const std::wstring& folder, const std::wstring& folderFinal);
 
-// `path` as the entry `name` of a folder whose final path is `folderFinal` (empty when it can't be told):
-// opened once, judged and deleted through that handle, so an entry swapped for a link after the listing is
-// never followed. A plain folder's contents go first, listed through the same handle.
+// `path` as the entry `name` of a folder whose final path is `folderFinal` (empty when it can't be told, and then
+// nothing is deleted): opened once, judged and deleted through that handle, so an entry swapped for a link
+// after the listing is never followed. A plain folder's contents go first, listed through the same handle.
 void DeleteEntry(const std::wstring& path, const std::wstring& folderFinal, const std::wstring& name, bool folder) {
   UniqueHandle entry = OpenEntry(path, folder);
   if (!entry) return;
@@ -292,14 +263,27 @@ void deleteTree(const std::wstring& folder) {
     const UniqueHandle opened(::CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | SYNCHRONIZE,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    DeleteContents(opened.get(), path, FinalPath(folder));
+    DeleteContents(opened.get(), path, FinalPathOfPath(folder));
     ::RemoveDirectoryW(path.c_str());
     return;
   }
   find.reset();
   if (!(self.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return;
   const std::wstring parent = ParentOf(path, cut);
-  DeleteEntry(WithoutTrailingBackslash(parent) + L"\\" + self.cFileName, FinalPath(parent), self.cFileName, true);
+  DeleteEntry(WithoutTrailingBackslash(parent) + L"\\" + self.cFileName, FinalPathOfPath(parent), self.cFileName,
+              true);
+}
+
+void deleteTree(const std::wstring& folder, UniqueHandle held) {
+  if (folder.empty()) return;
+  if (held) {
+    // The path leads to the held folder and can't be made to lead elsewhere while it is held.
+    const std::wstring path = WithoutTrailingBackslash(folder);
+    DeleteContents(held.get(), path, FinalPathOfPath(path));
+    // Our own deletion needs the delete sharing that the hold denies.
+    held.reset();
+  }
+  deleteTree(folder);
 }
 
 void deleteMatching(const std::wstring& pattern) {
@@ -308,7 +292,7 @@ void deleteMatching(const std::wstring& pattern) {
   if (cut == std::wstring::npos || cut == 0) return;
   const std::wstring folder = WithoutTrailingBackslash(ParentOf(path, cut));
   const std::wstring spec = path.substr(cut + 1);
-  const std::wstring folderFinal = FinalPath(ParentOf(path, cut));
+  const std::wstring folderFinal = FinalPathOfPath(ParentOf(path, cut));
   WIN32_FIND_DATAW entry;
   UniqueFind find(::FindFirstFileW(path.c_str(), &entry));
   if (!find) return;

@@ -3,14 +3,22 @@
 // registry key with all its sub-keys and values. Nothing is reported: whatever can't be deleted stays.
 // Junctions, symbolic links and other reparse points are never followed: a link is removed as a link, and one
 // that can't be removed without touching its target stays. Each entry is judged and deleted through the one
-// handle it was opened with, so an entry swapped for a link meanwhile is not followed either.
+// handle it was opened with, so an entry swapped for a link meanwhile is not followed either. An entry whose
+// final path can't be told is left alone.
 #include <windows.h>
 
 #include <string>
 
+#include "framework/base/handles.h"
+
 // An empty folder deletes nothing. A trailing backslash is allowed. Read-only files are not touched, so they
 // and the folders holding them stay.
 void deleteTree(const std::wstring& folder);
+
+// The same for a folder held open without delete sharing since it was made (the extraction folder): its
+// contents go while it is still held, so nobody can swap it meanwhile; then the hold ends and the emptied
+// folder goes. Without a hold, as above.
+void deleteTree(const std::wstring& folder, UniqueHandle held);
 
 // A path whose last part is a wildcard pattern ("...\*.lnk", "...\*.*"): matching files are deleted and
 // matching folders deleted whole. The folder holding them stays. A pattern without a folder part (nothing

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -147,20 +148,30 @@ TEST_F(PackTool, EmptyFolderGivesEmptyPackage) {
 }
 
 TEST_F(PackTool, RefusesWhatTheSetupCouldNotExtract) {
+  // A file outside the product folder that a link could carry into the published setup.
+  const fs::path secret = root_ / "signing-key.pem";
+  Spit(secret, "PRIVATE KEY");
   struct Case {
     const char* what;
     std::function<void(const fs::path&)> make;
+    std::string says;  // in its one line of error, when given
   };
   const Case cases[] = {
-      {"sub-folder", [](const fs::path& d) { fs::create_directory(d / "nested"); }},
-      {"trailing dot", [](const fs::path& d) { Spit(d / "name.", "x"); }},
-      {"device name", [](const fs::path& d) { Spit(d / "aux.txt", "x"); }},
-      {"backslash", [](const fs::path& d) { Spit(d / "a\\b", "x"); }},
-      {"colon", [](const fs::path& d) { Spit(d / "a:b", "x"); }},
+      {"sub-folder", [](const fs::path& d) { fs::create_directory(d / "nested"); }, ""},
+      {"trailing dot", [](const fs::path& d) { Spit(d / "name.", "x"); }, ""},
+      {"device name", [](const fs::path& d) { Spit(d / "aux.txt", "x"); }, ""},
+      {"backslash", [](const fs::path& d) { Spit(d / "a\\b", "x"); }, ""},
+      {"colon", [](const fs::path& d) { Spit(d / "a:b", "x"); }, ""},
       {"names equal but for case", [](const fs::path& d) {
          Spit(d / "Setup.ini", "x");
          Spit(d / "setup.INI", "y");
-       }},
+       }, ""},
+      {"link to a file", [&](const fs::path& d) { fs::create_symlink(secret, d / "key.pem"); },
+       "key.pem: symbolic links can't be packed"},
+      {"link to a folder", [&](const fs::path& d) { fs::create_directory_symlink(root_, d / "more"); },
+       "more: symbolic links can't be packed"},
+      {"dangling link", [](const fs::path& d) { fs::create_symlink("nowhere.dll", d / "gone.dll"); },
+       "gone.dll: symbolic links can't be packed"},
   };
   for (const Case& c : cases) {
     fs::remove_all(in_);
@@ -169,6 +180,11 @@ TEST_F(PackTool, RefusesWhatTheSetupCouldNotExtract) {
     c.make(in_);
     EXPECT_EQ(Pack(Quote(in_.string()) + " -o " + Quote(out_.string())), 1) << c.what;
     EXPECT_FALSE(fs::exists(out_)) << c.what;
+    if (!c.says.empty()) {
+      const std::string error = Stderr();
+      EXPECT_NE(error.find(c.says), std::string::npos) << c.what << ": " << error;
+      EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << c.what << ": " << error;
+    }
   }
 }
 
@@ -180,6 +196,12 @@ TEST_F(PackTool, RefusesBadListsAndUsage) {
   Spit(in_ / "one.txt", "2");
   Spit(list, "one.txt\nin/one.txt\n");
   EXPECT_EQ(Pack("-l " + Quote(list.string()) + " -o " + Quote(out_.string())), 1);
+  EXPECT_FALSE(fs::exists(out_));
+  // A listed link is refused as in a folder.
+  fs::create_symlink(root_ / "one.txt", root_ / "link.txt");
+  Spit(list, "in/one.txt\nlink.txt\n");
+  EXPECT_EQ(Pack("-l " + Quote(list.string()) + " -o " + Quote(out_.string())), 1);
+  EXPECT_NE(Stderr().find("link.txt: symbolic links can't be packed"), std::string::npos) << Stderr();
   EXPECT_FALSE(fs::exists(out_));
 
   EXPECT_EQ(Pack(Quote(in_.string())), 2);

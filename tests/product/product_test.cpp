@@ -104,9 +104,16 @@ std::wstring DefaultFolder() {
 std::wstring StartMenuFolder() { return sys::SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"\\Kelto Quorbel"; }
 std::wstring DesktopLink() { return sys::SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Kelto Quorbel.lnk"; }
 
+// The user's temporary folder and the machine's, where the extraction folder is made: SystemTemp where the
+// system has one, else Temp.
 std::set<std::wstring> TempEntries() {
+  wchar_t windows[MAX_PATH] = L"";
+  ::GetSystemWindowsDirectoryW(windows, MAX_PATH);
   std::set<std::wstring> names;
-  for (const std::wstring& name : gui::FolderEntries(sys::TempFolder())) names.insert(sys::Lower(name));
+  for (const std::wstring& folder : {sys::TempFolder(), std::wstring(windows) + L"\\SystemTemp",
+                                     std::wstring(windows) + L"\\Temp"}) {
+    for (const std::wstring& name : gui::FolderEntries(folder)) names.insert(sys::Lower(folder + L"\\" + name));
+  }
   return names;
 }
 
@@ -569,7 +576,19 @@ TEST_F(Product, KilledDuringProgressThenRunAgainEndsComplete) {
   ASSERT_TRUE(sys::Exists(lastCopied)) << "the kill came before the files were copied";
   ASSERT_FALSE(sys::Exists(DesktopLink())) << "the install ended before it was killed";
 
-  // The killed run's extraction folder stays behind; the second run must leave nothing more.
+  // The killed run's extraction folder stays behind, in the machine's temporary folder, not the user's; the
+  // second run must leave nothing more.
+  std::vector<std::wstring> left;
+  for (const std::wstring& name : TempEntries()) {
+    if (!tempBefore_.count(name)) left.push_back(name);
+  }
+  ASSERT_EQ(left.size(), 1u) << Narrow(left.empty() ? L"nothing" : left.back());
+  wchar_t windows[MAX_PATH] = L"";
+  ::GetSystemWindowsDirectoryW(windows, MAX_PATH);
+  const std::wstring machineTemp = std::wstring(windows) + (sys::IsFolder(std::wstring(windows) + L"\\SystemTemp")
+                                                                ? L"\\SystemTemp\\kel"
+                                                                : L"\\Temp\\kel");
+  EXPECT_EQ(left[0].rfind(sys::Lower(machineTemp), 0), 0u) << Narrow(left[0]);
   tempBefore_ = TempEntries();
   InstallDefault();
   ExpectComplete(Expected{});

@@ -124,6 +124,9 @@ case $case in
       bad-subfolder) mkdir "$product/Docs"; touch "$product/Docs/a.txt"; expect="Docs: sub-folders can't be packed" ;;
       bad-refused-name) touch "$product/NUL.txt"; expect='"NUL.txt" is not a name the setup can extract' ;;
       bad-trailing-dot) touch "$product/notes."; expect='"notes." is not a name the setup can extract' ;;
+      bad-symlink)
+        echo 'PRIVATE KEY' >"$W/signing-key.pem"; ln -s "$W/signing-key.pem" "$product/key.pem"
+        expect="key.pem: symbolic links can't be packed" ;;
       bad-empty) rm -f "$product"/*; expect="the folder is empty" ;;
       bad-missing) product=$W/no-such-folder; expect="no-such-folder: no such folder" ;;
       bad-wrong-password)

@@ -5,6 +5,7 @@
 #include <sddl.h>
 
 #include "component_test_helpers.h"
+#include "framework/base/final_path.h"
 
 namespace {
 
@@ -118,10 +119,13 @@ TEST(DeleteMatching, AllPatternEmptiesTheFolderButKeepsIt) {
 }
 
 // A link inside a tree is never followed: what it points at keeps every file. Under Wine the links are made on
-// the Unix side, since its CreateSymbolicLinkW makes nothing.
-class DeleteThroughLinks : public ::testing::Test {
+// the Unix side, since its CreateSymbolicLinkW makes nothing. Each case runs as the running system tells final
+// paths, as a system before Vista does (the object manager's names), and as one that can't tell them, where
+// nothing at all may be deleted: an entry that can't be told from a link is left alone.
+class DeleteThroughLinks : public ::testing::TestWithParam<FinalPathSource> {
  protected:
   void SetUp() override {
+    SetFinalPathSourceForTests(GetParam());
     Make(base_);
     Make(base_ + L"\\outside");
     Make(base_ + L"\\outside\\sub");
@@ -150,8 +154,10 @@ class DeleteThroughLinks : public ::testing::Test {
     }
   }
   void TearDown() override {
+    SetFinalPathSourceForTests(FinalPathSource::Automatic);
     if (RunningUnderWine()) RemoveOnUnixSide(base_);
   }
+  bool PathsTold() const { return GetParam() != FinalPathSource::None; }
   void ExpectTargetsUntouched() {
     EXPECT_EQ(ReadText(base_ + L"\\outside\\keep.txt"), "keep");
     EXPECT_EQ(ReadText(base_ + L"\\outside\\sub\\deep.txt"), "deep");
@@ -164,7 +170,7 @@ class DeleteThroughLinks : public ::testing::Test {
   std::wstring tree_ = base_ + L"\\tree";
 };
 
-TEST_F(DeleteThroughLinks, DeleteTreeLeavesTheTargetsAndTakesEverythingElse) {
+TEST_P(DeleteThroughLinks, DeleteTreeLeavesTheTargetsAndTakesEverythingElse) {
   // The Wine view the code has to cope with: a linked folder carries the reparse attribute, a linked file
   // looks like a plain file.
   if (RunningUnderWine()) {
@@ -174,26 +180,38 @@ TEST_F(DeleteThroughLinks, DeleteTreeLeavesTheTargetsAndTakesEverythingElse) {
   }
   deleteTree(tree_);
   ExpectTargetsUntouched();
-  EXPECT_FALSE(Exists(tree_ + L"\\plain.txt"));
-  EXPECT_FALSE(Exists(tree_ + L"\\dir\\x.txt"));
-  if (!RunningUnderWine()) {
+  EXPECT_EQ(Exists(tree_ + L"\\plain.txt"), !PathsTold());
+  EXPECT_EQ(Exists(tree_ + L"\\dir\\x.txt"), !PathsTold());
+  if (!RunningUnderWine() && PathsTold()) {
     EXPECT_FALSE(Exists(tree_ + L"\\dir"));
     EXPECT_FALSE(Exists(tree_));  // the links went as links
   }
 }
 
-TEST_F(DeleteThroughLinks, DeleteMatchingLeavesTheTargetsToo) {
+TEST_P(DeleteThroughLinks, DeleteMatchingLeavesTheTargetsToo) {
   deleteMatching(tree_ + L"\\*.*");
   ExpectTargetsUntouched();
-  EXPECT_FALSE(Exists(tree_ + L"\\plain.txt"));
-  EXPECT_FALSE(Exists(tree_ + L"\\dir\\x.txt"));
+  EXPECT_EQ(Exists(tree_ + L"\\plain.txt"), !PathsTold());
+  EXPECT_EQ(Exists(tree_ + L"\\dir\\x.txt"), !PathsTold());
 }
 
-TEST_F(DeleteThroughLinks, ALinkHandedOverAsTheFolderIsNotFollowed) {
+TEST_P(DeleteThroughLinks, ALinkHandedOverAsTheFolderIsNotFollowed) {
   deleteTree(tree_ + L"\\dirlink");
   deleteTree(tree_ + L"\\emptylink\\");
   ExpectTargetsUntouched();
 }
+
+INSTANTIATE_TEST_SUITE_P(FinalPaths, DeleteThroughLinks,
+                         ::testing::Values(FinalPathSource::Automatic, FinalPathSource::ObjectName,
+                                           FinalPathSource::None),
+                         [](const ::testing::TestParamInfo<FinalPathSource>& info) {
+                           switch (info.param) {
+                             case FinalPathSource::Automatic: return std::string("AsThisSystemTellsThem");
+                             case FinalPathSource::ObjectName: return std::string("AsASystemBeforeVista");
+                             case FinalPathSource::None: return std::string("WhereTheyCantBeTold");
+                           }
+                           return std::string();
+                         });
 
 // --- registry ---
 

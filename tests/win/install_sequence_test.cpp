@@ -76,6 +76,7 @@ class InstallSequenceTest : public ::testing::Test {
     options_.installFolder = installFolder_;
   }
   void TearDown() override {
+    hold_.reset();
     RemoveTree(options_.extractionFolder);
     RemoveProductRecords();
     RemoveProductLinks(folders_, {L"Kelto Quorbel"});
@@ -84,8 +85,8 @@ class InstallSequenceTest : public ::testing::Test {
   void Run(const PackageFiles& files) {
     const std::vector<uint8_t> stream = BuildPackage(files);
     ASSERT_FALSE(stream.empty());
-    RunInstallSequence(context_, progress_, [&](std::wstring& folder) {
-      return ExtractPackage(folder, ByteView{stream.data(), stream.size()});
+    RunInstallSequence(context_, progress_, hold_, [&](std::wstring& folder, UniqueHandle& hold) {
+      return ExtractPackage(folder, hold, ByteView{stream.data(), stream.size()});
     });
   }
   std::wstring Installed(const wchar_t* name) const { return installFolder_ + L"\\" + name; }
@@ -98,13 +99,14 @@ class InstallSequenceTest : public ::testing::Test {
   RecordingPrompter prompts_;
   InstallContext context_{options_, BuiltinTexts(), prompts_};
   RecordingProgress progress_;
+  UniqueHandle hold_;
 };
 
 // A package that can't be unpacked (damaged, or no room in the temporary folder) stops the sequence before
 // anything is installed: every later step would read an empty folder or the drive's root.
 TEST_F(InstallSequenceTest, APackageThatCannotBeUnpackedStopsBeforeAnythingIsInstalled) {
   std::wstring partial;
-  RunInstallSequence(context_, progress_, [&](std::wstring& folder) {
+  RunInstallSequence(context_, progress_, hold_, [&](std::wstring& folder, UniqueHandle&) {
     folder = sandbox_.path() + L"\\kel1.tmp\\";
     MakeFolders(folder);
     WriteText(folder + L"Kelto Quorbel.exe", "half");
@@ -131,8 +133,8 @@ TEST_F(InstallSequenceTest, AProductFileThatCannotBeCopiedStopsBeforeAnythingEls
   std::wstring extracted;
   const std::vector<uint8_t> stream = BuildPackage(files);
   ASSERT_FALSE(stream.empty());
-  RunInstallSequence(context_, progress_, [&](std::wstring& folder) {
-    const int result = ExtractPackage(folder, ByteView{stream.data(), stream.size()});
+  RunInstallSequence(context_, progress_, hold_, [&](std::wstring& folder, UniqueHandle& hold) {
+    const int result = ExtractPackage(folder, hold, ByteView{stream.data(), stream.size()});
     extracted = folder;
     return result;
   });
@@ -146,8 +148,10 @@ TEST_F(InstallSequenceTest, AProductFileThatCannotBeCopiedStopsBeforeAnythingEls
   // The main program came before it; nothing after it, no component, no link, no record.
   EXPECT_EQ(List(installFolder_), std::vector<std::wstring>{L"Kelto Quorbel.exe"});
   EXPECT_FALSE(extracted.empty());
+  // Deleted although the sequence held it open against renaming.
   EXPECT_FALSE(Exists(extracted)) << "the extraction folder stays behind";
   EXPECT_TRUE(options_.extractionFolder.empty());
+  EXPECT_FALSE(hold_);
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey, kSetupView));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, kSetupView));
   EXPECT_FALSE(Exists(folders_.commonPrograms + L"\\Kelto Quorbel"));
@@ -183,6 +187,7 @@ TEST_F(InstallSequenceTest, DefaultInstallFillsTheFolderWritesTheRecordsAndMakes
   ASSERT_FALSE(options_.extractionFolder.empty());
   EXPECT_EQ(options_.extractionFolder.back(), L'\\');
   EXPECT_EQ(ReadText(options_.extractionFolder + L"kpdfcjk.bin"), "font data");
+  EXPECT_TRUE(hold_) << "the extraction folder must stay held until it is deleted";
 
   const std::wstring folder = options_.installFolder;
   EXPECT_EQ(RecordText(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"), L"Kelto Quorbel");

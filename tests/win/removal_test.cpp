@@ -107,10 +107,9 @@ TEST(RemovalCommandLines, AreExact) {
 }
 
 
-TEST(RemovalPipeSecurity, OnlySystemTheAdministratorsAndTheUserAndNoNetworkLogons) {
-  EXPECT_EQ(RemovalPipeSecurity(L"S-1-5-21-1-2-3-1001"),
-            L"D:P(D;;GA;;;NU)(A;;GA;;;SY)(A;;GA;;;BA)(A;;GA;;;S-1-5-21-1-2-3-1001)");
-  EXPECT_EQ(RemovalPipeSecurity(L""), L"D:P(D;;GA;;;NU)(A;;GA;;;SY)(A;;GA;;;BA)");
+TEST(RemovalPipeSecurity, OnlySystemAndTheAdministratorsAndNoNetworkLogons) {
+  // Not the user: the uninstaller has the setup's elevated rights, the user's own programs don't.
+  EXPECT_EQ(RemovalPipeSecurity(), L"D:P(D;;GA;;;NU)(A;;GA;;;SY)(A;;GA;;;BA)");
 }
 
 TEST(PipeReportValue, ReadsTheNumberAtTheStartOfTheMessage) {
@@ -163,26 +162,33 @@ class PipeRemoval : public ::testing::Test {
   void SetUp() override {
     RemoveProductRecords();
     folder_ = sandbox_.path() + L"\\Old Quorbel";
-    ::CreateDirectoryW(folder_.c_str(), nullptr);
-    TakeStaged(folder_, {L"Uninstall.exe", L"Kelto Quorbel.exe", L"Readme.txt"});
-    WriteRecord(L"InstallPath", folder_);
-    WriteRecord(L"Version", L"2.1.0.0100");
+    Install();
     options_.installFolder = folder_ + L"\\";
   }
   void TearDown() override { RemoveProductRecords(); }
 
-  // The windows' calls of this run go to `windows_`.
-  PipeRemovalResult Remove(const wchar_t* mode) {
+  // The old version as its uninstaller finds it, again after a removal.
+  void Install() {
+    ::CreateDirectoryW(folder_.c_str(), nullptr);
+    TakeStaged(folder_, {L"Uninstall.exe", L"Kelto Quorbel.exe", L"Readme.txt"});
+    WriteRecord(L"InstallPath", folder_);
+    WriteRecord(L"Version", L"2.1.0.0100");
+  }
+
+  // The windows' calls of this run go to `windows_`. `ownJob` false: as where the uninstaller can't be given a
+  // job of its own.
+  PipeRemovalResult Remove(const wchar_t* mode, bool ownJob = true) {
     ScopedEnvironment environmentMode(L"KELTO_UNINSTALL_MODE", mode);
     ScopedEnvironment delay(L"KELTO_UNINSTALL_DELAY_MS", L"50");
     windows_ = {};
-    return PreviousVersionRemover(options_, prompts_, windows_).RemoveViaPipe();
+    return PreviousVersionRemover(options_, prompts_, windows_).RemoveViaPipe(ownJob);
   }
   // The removal on a thread of its own, so that a reader that never gives up fails the test instead of
   // hanging it; the time it took goes to `seconds`.
-  PipeRemovalResult RemoveWithin(const wchar_t* mode, int limitSeconds, double& seconds) {
+  PipeRemovalResult RemoveWithin(const wchar_t* mode, int limitSeconds, double& seconds, bool ownJob = true) {
     const auto start = std::chrono::steady_clock::now();
-    return Finish(std::async(std::launch::async, [this, mode] { return Remove(mode); }), start, limitSeconds, seconds);
+    return Finish(std::async(std::launch::async, [this, mode, ownJob] { return Remove(mode, ownJob); }), start,
+                  limitSeconds, seconds);
   }
   PipeRemovalResult Finish(std::future<PipeRemovalResult> done, std::chrono::steady_clock::time_point start,
                            int limitSeconds, double& seconds) {
@@ -251,15 +257,23 @@ TEST_F(PipeRemoval, AMissingUninstallerFailsAtOnce) {
   EXPECT_LT(seconds, 5.0);
 }
 
+// In a job of its own, and where there is none (a setup already in a job that allows no other): then the
+// process that reports is found to descend from the uninstaller by the processes' parents.
 TEST_F(PipeRemoval, AnUninstallerThatHandsOverToAnotherProcessIsFollowedToItsEnd) {
-  // This test program as "Uninstall.exe" starts the stand-in and ends before the stand-in connects.
-  const std::wstring stage = StageFolder();
-  const std::wstring self = stage.substr(0, stage.size() - std::wstring(L"payload-stage\\").size()) + L"win_tests.exe";
-  ASSERT_TRUE(::CopyFileW(self.c_str(), (folder_ + L"\\Uninstall.exe").c_str(), FALSE));
-  ASSERT_TRUE(::CopyFileW((StageFolder() + L"Uninstall.exe").c_str(), (folder_ + L"\\Uninstall-child.exe").c_str(),
-                          FALSE));
-  double seconds = 0;
-  EXPECT_EQ(RemoveWithin(L"report", 60, seconds), PipeRemovalResult::Completed);
+  for (const bool ownJob : {true, false}) {
+    // This test program as "Uninstall.exe" starts the stand-in and ends before the stand-in connects.
+    Install();
+    const std::wstring stage = StageFolder();
+    const std::wstring self =
+        stage.substr(0, stage.size() - std::wstring(L"payload-stage\\").size()) + L"win_tests.exe";
+    ASSERT_TRUE(::CopyFileW(self.c_str(), (folder_ + L"\\Uninstall.exe").c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW((StageFolder() + L"Uninstall.exe").c_str(),
+                            (folder_ + L"\\Uninstall-child.exe").c_str(), FALSE));
+    double seconds = 0;
+    EXPECT_EQ(RemoveWithin(L"report", 60, seconds, ownJob), PipeRemovalResult::Completed) << "own job " << ownJob;
+    EXPECT_EQ(windows_.calls, (std::vector<std::wstring>{L"open", L"pos 30", L"pos 60", L"pos 100", L"close"}))
+        << "own job " << ownJob;
+  }
 }
 
 TEST_F(PipeRemoval, APipeNameInUseEndsBeforeAnythingStarts) {
@@ -274,7 +288,7 @@ TEST_F(PipeRemoval, APipeNameInUseEndsBeforeAnythingStarts) {
   }
 }
 
-TEST_F(PipeRemoval, ThePipeIsTheFirstOfItsNameForLocalClientsOfTheAdministratorsAndThisUser) {
+TEST_F(PipeRemoval, ThePipeIsTheFirstOfItsNameForLocalClientsOfTheAdministratorsOnly) {
   UniqueHandle pipe(CreateRemovalPipe());
   ASSERT_TRUE(pipe);
   DWORD flags = 0, out = 0, in = 0;
@@ -285,7 +299,7 @@ TEST_F(PipeRemoval, ThePipeIsTheFirstOfItsNameForLocalClientsOfTheAdministrators
   // A second instance is refused while the first exists.
   EXPECT_FALSE(UniqueHandle(CreateRemovalPipe()));
 
-  // The descriptor the pipe got: network logons refused, SYSTEM, the administrators and this user allowed.
+  // The descriptor the pipe got: network logons refused, SYSTEM and the administrators allowed, not this user.
   PACL dacl = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   ASSERT_EQ(::GetSecurityInfo(pipe.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
@@ -305,25 +319,39 @@ TEST_F(PipeRemoval, ThePipeIsTheFirstOfItsNameForLocalClientsOfTheAdministrators
     aces.push_back((ace->AceType == ACCESS_DENIED_ACE_TYPE ? L"deny " : L"allow ") + std::wstring(sid));
     ::LocalFree(sid);
   }
-  EXPECT_EQ(aces, (std::vector<std::wstring>{L"deny S-1-5-2", L"allow S-1-5-18", L"allow S-1-5-32-544",
-                                             L"allow " + sys::UserSid()}));
+  EXPECT_EQ(aces, (std::vector<std::wstring>{L"deny S-1-5-2", L"allow S-1-5-18", L"allow S-1-5-32-544"}));
+
+  // A descriptor that can't be built makes no pipe at all, rather than one with the default descriptor.
+  freeDescriptor.dismiss();
+  ::LocalFree(descriptor);
+  pipe.reset();
+  EXPECT_FALSE(UniqueHandle(CreateRemovalPipe(L"D:P(A;;GA;;;no such trustee)")));
+  EXPECT_FALSE(UniqueHandle(::CreateFileW(kRemovalPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                          0, nullptr)))
+      << "a pipe was made";
+  EXPECT_TRUE(UniqueHandle(CreateRemovalPipe()));
 }
 
+// This program started the uninstaller: its parent, not one it started, with or without the job.
 TEST_F(PipeRemoval, AFinalReportFromAnotherProgramIsNotBelievedAndTheUninstallerIsWaitedFor) {
   ScopedEnvironment late(L"KELTO_UNINSTALL_WAIT_MS", L"1500");  // the other program comes first
-  const auto start = std::chrono::steady_clock::now();
-  auto done = std::async(std::launch::async, [this] { return Remove(L"report"); });
-  UniqueHandle other = ConnectAsAnotherProgram();
-  ASSERT_TRUE(other);
-  DWORD written = 0;
-  EXPECT_TRUE(::WriteFile(other.get(), "10", 3, &written, nullptr));
-  double seconds = 0;
-  EXPECT_EQ(Finish(std::move(done), start, 60, seconds), PipeRemovalResult::Completed);
-  // The uninstaller's own reports ended the removal, after it had done its work.
-  EXPECT_EQ(List(folder_), std::vector<std::wstring>{L"Uninstall.exe"});
-  EXPECT_EQ(windows_.calls, (std::vector<std::wstring>{L"open", L"pos 30", L"pos 60", L"pos 100", L"close"}));
-  // The other program was sent away.
-  EXPECT_FALSE(::WriteFile(other.get(), "10", 3, &written, nullptr));
+  for (const bool ownJob : {true, false}) {
+    Install();
+    const auto start = std::chrono::steady_clock::now();
+    auto done = std::async(std::launch::async, [this, ownJob] { return Remove(L"report", ownJob); });
+    UniqueHandle other = ConnectAsAnotherProgram();
+    ASSERT_TRUE(other);
+    DWORD written = 0;
+    EXPECT_TRUE(::WriteFile(other.get(), "10", 3, &written, nullptr));
+    double seconds = 0;
+    EXPECT_EQ(Finish(std::move(done), start, 60, seconds), PipeRemovalResult::Completed) << "own job " << ownJob;
+    // The uninstaller's own reports ended the removal, after it had done its work.
+    EXPECT_EQ(List(folder_), std::vector<std::wstring>{L"Uninstall.exe"}) << "own job " << ownJob;
+    EXPECT_EQ(windows_.calls, (std::vector<std::wstring>{L"open", L"pos 30", L"pos 60", L"pos 100", L"close"}))
+        << "own job " << ownJob;
+    // The other program was sent away.
+    EXPECT_FALSE(::WriteFile(other.get(), "10", 3, &written, nullptr)) << "own job " << ownJob;
+  }
 }
 
 TEST_F(PipeRemoval, ASilentClientOfAnotherProgramDoesNotKeepTheRemovalWaitingOnceTheUninstallerHasEnded) {
