@@ -2,9 +2,8 @@
 
 #include <sddl.h>
 
-AdminOnlySecurity::AdminOnlySecurity() {
-  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kAdminOnlySddl, SDDL_REVISION_1, &descriptor_,
-                                                              nullptr)) {
+FolderSecurity::FolderSecurity(const wchar_t* sddl) {
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor_, nullptr)) {
     descriptor_ = nullptr;
     return;
   }
@@ -13,6 +12,6 @@ AdminOnlySecurity::AdminOnlySecurity() {
   attributes_.bInheritHandle = FALSE;
 }
 
-AdminOnlySecurity::~AdminOnlySecurity() {
+FolderSecurity::~FolderSecurity() {
   if (descriptor_) ::LocalFree(descriptor_);
 }

@@ -286,13 +286,17 @@ void deleteTree(const std::wstring& folder, UniqueHandle held) {
   deleteTree(folder);
 }
 
-void deleteMatching(const std::wstring& pattern) {
+namespace {
+
+// `expectedFinal` null: the folder is taken as whatever it opens as.
+void DeleteMatchingWith(const std::wstring& pattern, const std::wstring* expectedFinal) {
   const std::wstring path = WithoutTrailingBackslash(pattern);
   const size_t cut = path.find_last_of(L'\\');
   if (cut == std::wstring::npos || cut == 0) return;
   const std::wstring folder = WithoutTrailingBackslash(ParentOf(path, cut));
   const std::wstring spec = path.substr(cut + 1);
   const std::wstring folderFinal = FinalPathOfPath(ParentOf(path, cut));
+  if (expectedFinal && (folderFinal.empty() || ::lstrcmpiW(folderFinal.c_str(), expectedFinal->c_str()) != 0)) return;
   WIN32_FIND_DATAW entry;
   UniqueFind find(::FindFirstFileW(path.c_str(), &entry));
   if (!find) return;
@@ -303,6 +307,14 @@ void deleteMatching(const std::wstring& pattern) {
     }
   } while (::FindNextFileW(find.get(), &entry));
   // A folder named exactly like a pattern without wildcards was found above and went with its contents.
+}
+
+}  // namespace
+
+void deleteMatching(const std::wstring& pattern) { DeleteMatchingWith(pattern, nullptr); }
+
+void deleteMatchingIn(const std::wstring& pattern, const std::wstring& folderFinal) {
+  DeleteMatchingWith(pattern, &folderFinal);
 }
 
 void deleteKeyTree(HKEY root, const std::wstring& path) {

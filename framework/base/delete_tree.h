@@ -25,6 +25,10 @@ void deleteTree(const std::wstring& folder, UniqueHandle held);
 // before a backslash) deletes nothing.
 void deleteMatching(const std::wstring& pattern);
 
+// deleteMatching, but only when the pattern's folder opens as `folderFinal` (a final path, as FinalPathOf gives
+// it): through a link it opens as something else, and nothing is deleted.
+void deleteMatchingIn(const std::wstring& pattern, const std::wstring& folderFinal);
+
 // root\path with every sub-key and value. An empty path deletes nothing. A sub-key that can't be deleted
 // stops the walk, and the keys above it stay. A registry link goes as the link; the key it names stays.
 void deleteKeyTree(HKEY root, const std::wstring& path);
