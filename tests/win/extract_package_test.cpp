@@ -33,39 +33,9 @@ std::wstring WindowsFolder() {
   return folder;
 }
 
-// The DACL of a file or folder in SDDL form, or "<unreadable>".
-std::wstring SecurityOf(const std::wstring& path) {
-  DWORD needed = 0;
-  ::GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
-  std::vector<BYTE> descriptor(needed ? needed : 1);
-  LPWSTR text = nullptr;
-  if (!::GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed, &needed) ||
-      !::ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor.data(), SDDL_REVISION_1,
-                                                              DACL_SECURITY_INFORMATION, &text, nullptr)) {
-    return L"<unreadable>";
-  }
-  const std::wstring sddl = text;
-  ::LocalFree(text);
-  return sddl;
-}
-
-// Whom the allowing entries of an SDDL DACL name ("SY", "BA", ...).
-bool RunsOnWine() {
-  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-  return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
-}
-
-
-std::set<std::wstring> TrusteesOf(const std::wstring& sddl) {
-  std::set<std::wstring> trustees;
-  for (size_t open = sddl.find(L"(A;"); open != std::wstring::npos; open = sddl.find(L"(A;", open + 1)) {
-    const size_t close = sddl.find(L')', open);
-    const size_t lastSemicolon = sddl.rfind(L';', close);
-    trustees.insert(sddl.substr(lastSemicolon + 1, close - lastSemicolon - 1));
-  }
-  return trustees;
-}
-
+using install_test::RunsOnWine;
+using install_test::SecurityOf;
+using install_test::TrusteesOf;
 using sys::List;
 using sys::RemoveTree;
 

@@ -4,11 +4,13 @@
 // tests clean up.
 #include <windows.h>
 #include <objbase.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
@@ -310,5 +312,48 @@ class MessageBoxAnswerer {
   std::vector<Box> boxes_;
   std::thread worker_;
 };
+
+// --- security descriptors ---------------------------------------------------------------------------------
+
+// The DACL of a descriptor in SDDL form, or "<unreadable>".
+inline std::wstring SddlOf(PSECURITY_DESCRIPTOR descriptor) {
+  LPWSTR text = nullptr;
+  if (!descriptor || !::ConvertSecurityDescriptorToStringSecurityDescriptorW(
+                         descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+    return L"<unreadable>";
+  }
+  const std::wstring sddl = text;
+  ::LocalFree(text);
+  return sddl;
+}
+
+// The DACL of a file or folder in SDDL form, or "<unreadable>".
+inline std::wstring SecurityOf(const std::wstring& path) {
+  DWORD needed = 0;
+  ::GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+  std::vector<BYTE> descriptor(needed ? needed : 1);
+  if (!::GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed, &needed)) {
+    return L"<unreadable>";
+  }
+  return SddlOf(descriptor.data());
+}
+
+// Whom the allowing entries of an SDDL DACL name ("SY", "BA", ...).
+inline std::set<std::wstring> TrusteesOf(const std::wstring& sddl) {
+  std::set<std::wstring> trustees;
+  for (size_t open = sddl.find(L"(A;"); open != std::wstring::npos; open = sddl.find(L"(A;", open + 1)) {
+    const size_t close = sddl.find(L')', open);
+    const size_t lastSemicolon = sddl.rfind(L';', close);
+    trustees.insert(sddl.substr(lastSemicolon + 1, close - lastSemicolon - 1));
+  }
+  return trustees;
+}
+
+// Wine keeps a descriptor only as Unix permissions: what it reads back is the owner, SYSTEM and, for a folder
+// made without a descriptor, everyone ("WD") with read and execute.
+inline bool RunsOnWine() {
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
+}
 
 }  // namespace install_test
