@@ -43,7 +43,8 @@ enum TextId : unsigned {
   kTextLicenceStandIn = 97,
   kTextProgramInUse = 98,
   kTextDeletingFiles = 100,
-  kTextFirstLanguageName = 101,  // 101 + SkinIndex
+  kTextFirstLanguageName = 101,   // 101 + SkinIndex
   kTextPackageNotUnpacked = 118,  // with the extraction's result code
   kTextFileNotCopied = 119,       // with the destination's path
+  kTextInstallIncomplete = 120,   // the Interrupted page's text 71 after a stop that replaced files
 };

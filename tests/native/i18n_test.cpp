@@ -465,7 +465,7 @@ TEST(BuiltinTable, ResourceScriptHoldsExactlyTheEnglishTexts) {
   ASSERT_FALSE(rc.empty());
   EXPECT_NE(rc.find("#pragma code_page(65001)"), std::string::npos);
   EXPECT_EQ(ReadStringTable(rc), BuiltinEnglishStrings());
-  EXPECT_EQ(BuiltinEnglishStrings().size(), 94u);
+  EXPECT_EQ(BuiltinEnglishStrings().size(), 95u);
   EXPECT_EQ(BuiltinEnglishString(10), u"  I &don't agree");
   EXPECT_EQ(BuiltinEnglishString(52), u"   %s\r\n\r\n");
   EXPECT_EQ(BuiltinEnglishString(75), u"View \"Readme.txt\"");

@@ -120,6 +120,9 @@ const std::map<unsigned, std::u16string>& BuiltinEnglishStrings() {
       {119,
        u"Setup could not copy %s. The installation has been stopped: make sure the destination folder can be written "
        u"and has enough free space, then run Setup again."},
+      {120,
+       u"Setup had already replaced files of an earlier installation: Kelto Quorbel is incomplete now. Please run the "
+       u"installation again."},
   };
   return table;
 }
