@@ -2,6 +2,7 @@
 
 #include <cwctype>
 
+#include "core/install_paths.h"
 #include "core/page_result.h"
 #include "core/text_ids.h"
 #include "engine/extract_package.h"
@@ -70,10 +71,10 @@ bool IsFixedDriveDesignator(const std::wstring& folder) {
   return ::GetDriveTypeW(root) == DRIVE_FIXED;
 }
 
-void PrepareInstallFolder(std::wstring& installFolder) {
+std::wstring PrepareInstallFolder(std::wstring& installFolder) {
   const bool bareDrive = IsFixedDriveDesignator(installFolder);
   AppendBackslash(installFolder);
-  if (!bareDrive) EnsureFolder(installFolder);
+  return bareDrive ? std::wstring() : EnsureFolder(installFolder);
 }
 
 void RunInstallSequence(InstallContext& context, InstallProgress& progress, UniqueHandle& extractionHold,
@@ -88,17 +89,20 @@ void RunInstallSequence(InstallContext& context, InstallProgress& progress, Uniq
   if (unpacked != kPackageOk) {
     // Every later step would take its files from an empty or partial folder, or from the drive's root.
     context.prompt.Ask(kTextPackageNotUnpacked, MB_OK | MB_ICONERROR, PromptCaption::Wizard, std::to_wstring(unpacked));
+    // Folders the destination page made for this run go again.
+    TakeBackInstallFolders(options);
     StopBeforeAnythingElse(options, extractionHold, progress);
     return;
   }
   stages.SetProgress(15);
 
-  PrepareInstallFolder(options.installFolder);
+  NoteCreatedFolder(options.createdFolder, PrepareInstallFolder(options.installFolder));
   RemoveTrailingBackslash(options.extractionFolder);
   RemoveTrailingBackslash(options.installFolder);
   stages.ShowStage(L"Copying Files");
   if (!CopyProductFiles(context)) {
-    // The copy has said which file; a product without its own files must not be recorded as installed.
+    // The copy has said which file and taken back what it made; a product without its own files must not be
+    // recorded as installed.
     StopBeforeAnythingElse(options, extractionHold, progress);
     return;
   }

@@ -16,7 +16,8 @@ using ExtractStep = std::function<int(std::wstring& extractionFolder, UniqueHand
 // registry records, in that order; ends the progress display with 1032. A package that can't be unpacked stops
 // it before anything is installed: text 118 with the result code, what was unpacked deleted, and the display
 // ended with Cancel, which leads to the Interrupted page. A product file that can't be copied whole stops it
-// the same way after the copy's own text 119: no printer, components, links or records. Without an extract
+// the same way after the copy's own text 119: no printer, components, links or records. Either way the
+// folders this run made for the install folder (and the files it created there) go again. Without an extract
 // step the package resource of the running program is unpacked. `extractionHold` keeps the extraction folder
 // from being swapped: the caller keeps it until it deletes the folder (a stopped sequence deletes it itself).
 void RunInstallSequence(InstallContext& context, InstallProgress& progress, UniqueHandle& extractionHold,
@@ -25,5 +26,6 @@ void RunInstallSequence(InstallContext& context, InstallProgress& progress, Uniq
 // True when the folder is one fixed drive's designator ("d:"), in any letter case.
 bool IsFixedDriveDesignator(const std::wstring& folder);
 
-// Appends the trailing backslash and creates the folder, unless it names a bare fixed drive.
-void PrepareInstallFolder(std::wstring& installFolder);
+// Appends the trailing backslash and creates the folder, unless it names a bare fixed drive. Returns the
+// outermost folder it made (see EnsureFolder).
+std::wstring PrepareInstallFolder(std::wstring& installFolder);

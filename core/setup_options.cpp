@@ -9,6 +9,8 @@ void ResetOptions(SetupOptions& o, int skinIndex, int languageMode, const std::w
   o.viewReadme = 0;
   o.setDefaultPrinter = o.setDefaultPdfHandler = 1;
   o.existPath.clear();
+  o.createdFolder.clear();
+  o.incompleteInstall = 0;
   o.extractionFolder.clear();
   o.defaultInstallFolder = programFilesFolder + kProductSubfolder;
   o.installFolder = o.defaultInstallFolder;

@@ -21,6 +21,8 @@ struct SetupOptions {
   int isWow64 = 0;
   int isAdmin = 0;
   std::wstring existPath;
+  std::wstring createdFolder;  // the outermost folder of the install path this run made; empty when none
+  int incompleteInstall = 0;   // a stopped install had replaced files of an earlier one
   std::wstring installFolder;
   std::wstring extractionFolder;
   std::wstring defaultInstallFolder;

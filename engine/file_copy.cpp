@@ -1,6 +1,11 @@
 #include "engine/file_copy.h"
 
+#include <shlobj.h>
+
+#include "core/install_paths.h"
 #include "core/text_ids.h"
+#include "framework/base/admin_only.h"
+#include "framework/base/confined_folder.h"
 #include "framework/base/handles.h"
 
 namespace {
@@ -31,18 +36,41 @@ bool DestinationInUse(const std::wstring& destination) {
   return !probe.valid() && InUse(::GetLastError());
 }
 
-// After a failed copy: when the source could be read, the copy reached the destination and whatever it wrote
-// there goes (the system may leave a file cut short). An unreadable source never touched the destination, so
-// a file installed before stays.
-void DiscardPartialCopy(const std::wstring& source, const std::wstring& destination) {
-  UniqueHandle readable(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
-  if (!readable.valid()) return;
-  ::SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
-  ::DeleteFileW(destination.c_str());
+std::wstring WithoutTrailingBackslash(std::wstring path) {
+  if (!path.empty() && path.back() == L'\\') path.pop_back();
+  return path;
+}
+
+// What the copy did to the install folder so far, so that a stop can take back what this run created.
+struct CopyRecord {
+  std::vector<std::wstring> created;  // names of files that were not there before
+  bool replaced = false;              // a file that was there before has been written
+};
+
+void TakeBackFiles(const ConfinedFolder& folder, const CopyRecord& record) {
+  for (const std::wstring& name : record.created) folder.RemoveFile(name);
 }
 
 }  // namespace
+
+std::vector<std::wstring> ProgramFilesFolders() {
+  std::vector<std::wstring> folders;
+  for (const int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86}) {
+    wchar_t path[MAX_PATH] = L"";
+    if (SUCCEEDED(::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) && path[0]) {
+      folders.push_back(path);
+    }
+  }
+  return folders;
+}
+
+bool MakeInstallPathFolder(const std::wstring& path, bool outermost) {
+  if (!outermost || !NeedsOwnProtection(path, ProgramFilesFolders())) {
+    return ::CreateDirectoryW(path.c_str(), nullptr) != FALSE;
+  }
+  ProgramFilesSecurity security;
+  return security.attributes() && ::CreateDirectoryW(path.c_str(), security.attributes());
+}
 
 void AppendBackslash(std::wstring& path) {
   if (path.empty() || path.back() != L'\\') path += L'\\';
@@ -62,15 +90,23 @@ std::vector<ProductFile> ProductFileTable(int languageMode, int skinIndex) {
   return table;
 }
 
-void EnsureFolder(const std::wstring& path) {
-  if (path.empty() || AnyEntryIn(path)) return;
+std::wstring EnsureFolder(const std::wstring& path) {
+  if (path.empty() || AnyEntryIn(path)) return std::wstring();
   // The parent ends at the last backslash before the final character; without one there is nothing to make
   // (a bare drive, or a name the search could not see).
-  if (path.size() < 2) return;
+  if (path.size() < 2) return std::wstring();
   const size_t cut = path.rfind(L'\\', path.size() - 2);
-  if (cut == std::wstring::npos) return;
-  EnsureFolder(path.substr(0, cut + 1));
-  ::CreateDirectoryW(path.c_str(), nullptr);
+  if (cut == std::wstring::npos) return std::wstring();
+  const std::wstring outer = EnsureFolder(path.substr(0, cut + 1));
+  const bool outermost = outer.empty();
+  if (!MakeInstallPathFolder(path, outermost)) return outer;
+  return outermost ? WithoutTrailingBackslash(path) : outer;
+}
+
+void TakeBackInstallFolders(const SetupOptions& options) {
+  for (const std::wstring& folder : FoldersToTakeBack(options.installFolder, options.createdFolder)) {
+    ::RemoveDirectoryW(folder.c_str());  // only an empty one goes
+  }
 }
 
 bool CopyProductFiles(InstallContext& context) {
@@ -80,12 +116,17 @@ bool CopyProductFiles(InstallContext& context) {
   const auto prepareFolders = [&] {
     if (haveSources) UseShortForm(options.extractionFolder);
     AppendBackslash(options.installFolder);
-    EnsureFolder(options.installFolder);
+    NoteCreatedFolder(options.createdFolder, EnsureFolder(options.installFolder));
   };
   prepareFolders();
+  const ConfinedFolder folder(options.installFolder);
 
   const std::vector<ProductFile> table = ProductFileTable(options.languageMode, options.SkinIndex);
+  CopyRecord record;
   const auto fail = [&](const std::wstring& destination) {
+    TakeBackFiles(folder, record);
+    TakeBackInstallFolders(options);
+    options.incompleteInstall = record.replaced ? 1 : 0;
     context.prompt.Ask(kTextFileNotCopied, MB_ICONERROR | MB_OK, PromptCaption::Wizard, destination);
     return false;
   };
@@ -95,13 +136,13 @@ bool CopyProductFiles(InstallContext& context) {
     for (;;) {
       const std::wstring source = options.extractionFolder + table[row].source;
       const std::wstring destination = options.installFolder + table[row].destination;
-      ::SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (::CopyFileW(source.c_str(), destination.c_str(), FALSE)) break;
-      if (!InUse(::GetLastError()) || !DestinationInUse(destination)) {
-        // A full drive or a failed write leaves a truncated file behind; a missing source leaves nothing.
-        DiscardPartialCopy(source, destination);
-        return fail(destination);
-      }
+      FileChange change = FileChange::None;
+      const bool copied = folder.CopyOver(source, table[row].destination, &change);
+      if (change == FileChange::Created && copied) record.created.push_back(table[row].destination);
+      record.replaced = record.replaced || change == FileChange::Replaced;
+      if (copied) break;
+      // A full drive or a failed write took what it left of the file with it; a missing source left nothing.
+      if (!InUse(::GetLastError()) || !DestinationInUse(destination)) return fail(destination);
       // A file held by another program keeps its installed copy whole. Only the main program is worth waiting
       // for; a box that can't be shown must not spin forever.
       if (row != 0) break;

@@ -63,7 +63,10 @@ ComponentRegistry::ComponentRegistry() { SetSetupFolder(Wide(RunningProgramFolde
 
 void ComponentRegistry::SetProgress(InstallProgress* progress, int start, int end) { range_ = {progress, start, end}; }
 void ComponentRegistry::SetSourceFolder(const std::wstring& path) { sourceFolder_ = WithoutTrailingBackslash(path); }
-void ComponentRegistry::SetInstallFolder(const std::wstring& path) { installFolder_ = WithoutTrailingBackslash(path); }
+void ComponentRegistry::SetInstallFolder(const std::wstring& path) {
+  installFolder_ = WithoutTrailingBackslash(path);
+  installed_ = ConfinedFolder(installFolder_);
+}
 void ComponentRegistry::SetAllUsers(int allUsers) { allUsers_ = allUsers; }
 void ComponentRegistry::SetSkinIndex(int skinIndex) { skinIndex_ = skinIndex; }
 void ComponentRegistry::SetSetupFolder(const std::wstring& path) {
@@ -100,26 +103,25 @@ void ComponentRegistry::Record(const wchar_t* component, const std::wstring& val
 }
 
 bool ComponentRegistry::EnsureFolder(const wchar_t* relative, const wchar_t* failure, const wchar_t* component) {
-  const std::wstring folder = Installed(relative);
-  if (EntryExists(folder) || ::CreateDirectoryW(folder.c_str(), nullptr)) return true;
+  if (installed_.HaveFolder(relative)) return true;
   if (failure) ReportFailure(failure, component);
   return false;
 }
 
 bool ComponentRegistry::CopyIn(const std::wstring& from, const std::wstring& relative, const std::wstring& failure,
                                const wchar_t* component) {
-  if (::CopyFileW(from.c_str(), Installed(relative).c_str(), FALSE)) return true;
+  if (installed_.CopyOver(from, relative)) return true;
   if (!failure.empty()) ReportFailure(failure, component);
   return false;
 }
 
 void ComponentRegistry::DeleteIn(const std::wstring& relative, const std::wstring& failure, const wchar_t* component) {
-  if (!::DeleteFileW(Installed(relative).c_str())) ReportFailure(failure, component);
+  if (!installed_.RemoveFile(relative)) ReportFailure(failure, component);
 }
 
 void ComponentRegistry::RemoveFolderIn(const std::wstring& relative, const std::wstring& failure,
                                        const wchar_t* component) {
-  if (!::RemoveDirectoryW(Installed(relative).c_str())) ReportFailure(failure, component);
+  if (!installed_.RemoveFolder(relative)) ReportFailure(failure, component);
 }
 
 // --- components 1 and 2 ---

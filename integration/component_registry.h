@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/install_context.h"
+#include "framework/base/confined_folder.h"
 
 // The English name of an installer language (built-in text 101 + skinIndex); empty out of range.
 std::wstring InstallerLanguageName(int skinIndex);
@@ -74,7 +75,9 @@ class ComponentRegistry {
   // Writes one value of a component's record, reporting `failure` when it can't.
   void Record(const wchar_t* component, const std::wstring& valueName, const std::wstring& text,
               const std::wstring& failure);
-  // Folder under the install folder, created when missing; false (after reporting) when it can't be.
+  // Folder under the install folder, created when missing; false (after reporting, when `failure` is given) when
+  // it can't be or is a link. Every entry below the install folder is reached through installed_, never through
+  // a link.
   bool EnsureFolder(const wchar_t* relative, const wchar_t* failure, const wchar_t* component);
   // Copies a source file over install folder + relative, reporting `failure` when it can't.
   bool CopyIn(const std::wstring& from, const std::wstring& relative, const std::wstring& failure,
@@ -90,6 +93,7 @@ class ComponentRegistry {
 
   std::wstring sourceFolder_;
   std::wstring installFolder_;
+  ConfinedFolder installed_;
   std::wstring setupFolder_;
   int allUsers_ = 0;
   int skinIndex_ = 0;

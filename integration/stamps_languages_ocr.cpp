@@ -54,16 +54,6 @@ std::wstring LanguageOfId(const std::u16string& id) {
   return Wide(LanguageCatalogue::NameOfPosition(DecimalOf(id) - LanguageCatalogue::kFirstId));
 }
 
-bool EntryExists(const std::wstring& path) {
-  WIN32_FIND_DATAW data;
-  UniqueFind find(::FindFirstFileW(path.c_str(), &data));
-  return find.valid();
-}
-
-bool HaveFolder(const std::wstring& path) { return EntryExists(path) || ::CreateDirectoryW(path.c_str(), nullptr); }
-
-bool Copy(const std::wstring& from, const std::wstring& to) { return ::CopyFileW(from.c_str(), to.c_str(), FALSE); }
-
 }  // namespace
 
 std::vector<std::wstring> LanguagesOfConfig(const std::string& bytes) {
@@ -93,18 +83,19 @@ std::vector<std::wstring> LanguagesOfConfig(const std::string& bytes) {
 // --- stamps ---
 
 int ComponentRegistry::InstallStamps() {
-  if (!HaveFolder(Installed(L"\\Stamps"))) {
+  if (!EnsureFolder(L"\\Stamps", nullptr, kStamps)) {
     ReportFailure(L"Create Stamps directory failed!", kStamps);
     return 0;
   }
-  if (!HaveFolder(Installed(L"\\Stamps\\Standard Stamps")) || !HaveFolder(Installed(L"\\Stamps\\Sign Here"))) {
+  if (!EnsureFolder(L"\\Stamps\\Standard Stamps", nullptr, kStamps) ||
+      !EnsureFolder(L"\\Stamps\\Sign Here", nullptr, kStamps)) {
     ReportFailure(L"Create Stamps default directory failed!", kStamps);
     return 0;
   }
   const bool japanese = skinIndex_ == kJapanese;
   const auto copyAll = [&](const auto& list, const wchar_t* folder) {
     for (const wchar_t* name : list) {
-      if (!Copy(Source(name), Installed(folder) + name)) ReportFailure(L"Copy stamps files failed!", kStamps);
+      CopyIn(Source(name), folder + std::wstring(name), L"Copy stamps files failed!", kStamps);
     }
   };
   if (japanese) {
@@ -120,8 +111,8 @@ int ComponentRegistry::InstallStamps() {
 
 // Only the stamp documents go: a folder that still holds the user's own files stays.
 int ComponentRegistry::RemoveStamps() {
-  deleteMatching(Installed(L"\\Stamps\\Standard Stamps\\*.pdf"));
-  deleteMatching(Installed(L"\\Stamps\\Sign Here\\*.pdf"));
+  installed_.DeleteMatching(L"\\Stamps\\Standard Stamps\\*.pdf");
+  installed_.DeleteMatching(L"\\Stamps\\Sign Here\\*.pdf");
   RemoveFolderIn(L"\\Stamps\\Standard Stamps", L"Delete stamps default directory failed!", kStamps);
   RemoveFolderIn(L"\\Stamps\\Sign Here", L"Delete stamps default directory failed!", kStamps);
   RemoveFolderIn(L"\\Stamps", L"Delete stamps directory failed!", kStamps);
@@ -132,7 +123,7 @@ int ComponentRegistry::RemoveStamps() {
 
 int ComponentRegistry::InstallLanguageFiles() {
   if (skinIndex_ == 0) return 1;  // English needs none
-  if (!HaveFolder(Installed(L"\\lang"))) {
+  if (!EnsureFolder(L"\\lang", nullptr, kLanguage)) {
     ReportFailure(L"Create language directory failed!", kLanguage);
     return 0;
   }
@@ -148,7 +139,7 @@ int ComponentRegistry::InstallLanguageFiles() {
                                                              {suffix, L"\\lang\\"},
                                                              {L"OnDemandPlugin" + suffix, L"\\plugins\\RiRovozeVA\\"}};
     for (const auto& [file, folder] : files) {
-      if (!Copy(Source(file), Installed(folder) + file)) ReportFailure(L"Copy language files failed!", kLanguage);
+      CopyIn(Source(file), folder + file, L"Copy language files failed!", kLanguage);
     }
   }
   Step(7, kSteps);
@@ -156,8 +147,8 @@ int ComponentRegistry::InstallLanguageFiles() {
 }
 
 int ComponentRegistry::RemoveLanguageFiles() {
-  deleteMatching(Installed(L"\\lang\\*.xml"));
-  deleteMatching(Installed(L"\\plugins\\RiRovozeVA\\*.xml"));
+  installed_.DeleteMatching(L"\\lang\\*.xml");
+  installed_.DeleteMatching(L"\\plugins\\RiRovozeVA\\*.xml");
   RemoveFolderIn(L"\\lang", L"Delete language directory failed!", kLanguage);
   return 1;
 }
@@ -165,13 +156,13 @@ int ComponentRegistry::RemoveLanguageFiles() {
 // --- OCR add-on: not in the package but in a folder beside the setup ---
 
 int ComponentRegistry::InstallOcrAddon() {
-  if (!HaveFolder(Installed(L"\\plugins")) || !HaveFolder(Installed(L"\\plugins\\OCR")) ||
-      !HaveFolder(Installed(L"\\plugins\\OCR\\KT_Abbyy_OCR"))) {
+  if (!EnsureFolder(L"\\plugins", nullptr, kOcr) || !EnsureFolder(L"\\plugins\\OCR", nullptr, kOcr) ||
+      !EnsureFolder(L"\\plugins\\OCR\\KT_Abbyy_OCR", nullptr, kOcr)) {
     return 0;
   }
   const std::wstring addon = setupFolder_ + kOcrFolder;
-  if (!Copy(addon + kOcrModule, Installed(L"\\plugins\\OCR\\") + kOcrModule)) return 0;
-  if (!Copy(addon + kUpdaterInfo, Installed(L"\\") + kUpdaterInfo)) return 0;
+  if (!CopyIn(addon + kOcrModule, std::wstring(L"\\plugins\\OCR\\") + kOcrModule, L"", kOcr)) return 0;
+  if (!CopyIn(addon + kUpdaterInfo, std::wstring(L"\\") + kUpdaterInfo, L"", kOcr)) return 0;
   WIN32_FIND_DATAW entry;
   UniqueFind find(::FindFirstFileW((addon + L"*.*").c_str(), &entry));
   if (!find) return 1;
@@ -181,13 +172,13 @@ int ComponentRegistry::InstallOcrAddon() {
         ::lstrcmpiW(name.c_str(), kUpdaterInfo) == 0) {
       continue;
     }
-    if (!Copy(addon + name, Installed(L"\\plugins\\OCR\\KT_Abbyy_OCR\\") + name)) return 0;
+    if (!CopyIn(addon + name, L"\\plugins\\OCR\\KT_Abbyy_OCR\\" + name, L"", kOcr)) return 0;
   } while (::FindNextFileW(find.get(), &entry));
   return 1;
 }
 
 int ComponentRegistry::RemoveOcrAddon() {
-  deleteMatching(Installed(L"\\plugins\\OCR\\KT_Abbyy_OCR\\*.*"));
+  installed_.DeleteMatching(L"\\plugins\\OCR\\KT_Abbyy_OCR\\*.*");
   RemoveFolderIn(L"\\plugins\\OCR\\KT_Abbyy_OCR", L"Delete OCR directory failed!", kOcr);
   DeleteIn(L"\\plugins\\OCR\\KT_Abbyy_OCR.Dll", L"Delete KT_Abbyy_OCR.Dll directory failed!", kOcr);
   DeleteIn(L"\\UpdaterInfo.xml", L"Delete UpdaterInfo.xml failed!", kOcr);

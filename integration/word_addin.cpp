@@ -4,6 +4,7 @@
 #include <ole2.h>
 
 #include "core/text_ids.h"
+#include "framework/base/confined_folder.h"
 #include "framework/base/handles.h"
 #include "framework/base/system_library.h"
 
@@ -34,8 +35,9 @@ int CallRegistrationEntry(const std::wstring& libraryPath, int registering) {
 
 int InstallWordAddin(const std::wstring& sourceFolder, const std::wstring& installFolder, Prompter* prompt) {
   const std::wstring source = sourceFolder + L"\\kpc_wordaddin.dll";
-  const std::wstring destination = installFolder + L"\\kpc_wordaddin.dll";
-  while (!::CopyFileW(source.c_str(), destination.c_str(), FALSE)) {
+  const ConfinedFolder installed(installFolder);
+  const std::wstring destination = installed.PathOf(L"kpc_wordaddin.dll");
+  while (!installed.CopyOver(source, L"kpc_wordaddin.dll")) {
     if (!CopyMayWorkLater(::GetLastError())) return 0;
     if (!prompt || prompt->Ask(kTextCloseWordProcessor, MB_OK, PromptCaption::Printer) != IDOK) return 0;
   }
@@ -43,7 +45,7 @@ int InstallWordAddin(const std::wstring& sourceFolder, const std::wstring& insta
 }
 
 int RemoveWordAddin(const std::wstring& folder) {
-  const std::wstring path = folder + L"\\KPC_WordAddin.dll";
-  CallRegistrationEntry(path, 0);
-  return ::DeleteFileW(path.c_str()) ? 1 : 0;
+  const ConfinedFolder installed(folder);
+  CallRegistrationEntry(installed.PathOf(L"KPC_WordAddin.dll"), 0);
+  return installed.RemoveFile(L"KPC_WordAddin.dll") ? 1 : 0;
 }

@@ -492,7 +492,7 @@ bool PreviousVersionRemover::PrepareBuiltIn() {
   options_.installFolder = previous_.folder;
 
   const std::wstring mainProgram = previous_.folder + kMainProgram;
-  ::SetFileAttributesW(mainProgram.c_str(), FILE_ATTRIBUTE_NORMAL);
+  installed_.ClearAttributes(kMainProgram);
   // Both are asked about, so the user learns of both at once.
   const bool mainInUse = InUse(mainProgram);
   const bool betaInUse = InUse(previous_.folder + kBetaProgram);
@@ -538,6 +538,7 @@ void PreviousVersionRemover::RemoveMenuFolders() {
 
 void PreviousVersionRemover::RemoveComponents(InstallProgress& bar) {
   ComponentRegistry components;
+  installed_ = ConfinedFolder(previous_.folder);
   components.SetProgress(&bar, 40, 60);
   components.SetInstallFolder(previous_.folder);
   components.RemoveCjkSupport();
@@ -558,7 +559,7 @@ void PreviousVersionRemover::RemovePrinter(InstallProgress& bar) {
 }
 
 void PreviousVersionRemover::RemoveProgramFiles() {
-  for (const wchar_t* name : kProgramFiles) ::DeleteFileW((previous_.folder + name).c_str());
+  for (const wchar_t* name : kProgramFiles) installed_.RemoveFile(name);
   for (const std::wstring& folder : EmptiedFolderCandidates(previous_.folder, previous_.existPath)) {
     ::RemoveDirectoryW(folder.c_str());  // only an empty folder goes
   }

@@ -11,6 +11,7 @@
 #include "core/page_flow.h"
 #include "core/setup_options.h"
 #include "core/install_context.h"
+#include "framework/base/confined_folder.h"
 
 // "<systemFolder>\msiexec.exe" /x <product code> /quiet /norestart; empty without a system folder, so nothing
 // is started from the root of the current drive.
@@ -101,4 +102,5 @@ class PreviousVersionRemover {
   Prompter& prompt_;
   RemovalWindows& windows_;
   PreviousInstallation previous_;
+  ConfinedFolder installed_;  // previous_.folder: nothing below it is deleted through a link
 };

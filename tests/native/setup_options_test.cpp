@@ -11,6 +11,8 @@ TEST(SetupOptions, ResetGivesTheDefaultInstallChoices) {
   o.viewReadme = 1;
   o.setDefaultPrinter = o.setDefaultPdfHandler = 0;
   o.existPath = L"c:\\old";
+  o.createdFolder = L"c:\\old";
+  o.incompleteInstall = 1;
   o.extractionFolder = L"C:\\TEMP\\KEL1.TMP\\";
   o.installFolder = L"D:\\Elsewhere\\";
   o.isWow64 = 1;
@@ -32,6 +34,8 @@ TEST(SetupOptions, ResetGivesTheDefaultInstallChoices) {
   EXPECT_EQ(o.setDefaultPrinter, 1);
   EXPECT_EQ(o.setDefaultPdfHandler, 1);
   EXPECT_TRUE(o.existPath.empty());
+  EXPECT_TRUE(o.createdFolder.empty());
+  EXPECT_EQ(o.incompleteInstall, 0);
   EXPECT_TRUE(o.extractionFolder.empty());
   EXPECT_EQ(o.defaultInstallFolder, L"C:\\Program Files\\Kelto Software\\Kelto Quorbel");
   EXPECT_EQ(o.installFolder, o.defaultInstallFolder);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/install_paths.h"
 #include "core/outside_text.h"
 #include "ui/pages/destination_checks.h"
 #include "ui/pages/summary_text.h"
@@ -81,11 +82,13 @@ TEST(DestinationParts, PrefixesAreLowerCaseAndInOrder) {
 struct FakeDirectories : DirectoryOps {
   std::set<std::wstring> existing;
   std::vector<std::wstring> created, removed;
+  std::vector<bool> outermost;  // as each creation was told
   std::wstring failOn;
   bool Exists(const std::wstring& d) override { return existing.count(d) > 0; }
-  bool Create(const std::wstring& d) override {
+  bool Create(const std::wstring& d, bool first) override {
     if (d == failOn) return false;
     created.push_back(d);
+    outermost.push_back(first);
     existing.insert(d);
     return true;
   }
@@ -103,6 +106,8 @@ TEST(DestinationCreate, NewFolderTwoLevelsDeepIsCreatedOutermostFirstAndUndone) 
   EXPECT_EQ(CheckAndCreateFolder(folder, L"c:d:", fs, existPath), DestinationCheck::CreatedAskUser);
   EXPECT_EQ(existPath, L"c:\\program files");
   EXPECT_EQ(fs.created, (std::vector<std::wstring>{L"c:\\program files\\new folder", L"c:\\program files\\new folder\\sub"}));
+  // Only the first one made is the outermost: it alone may need a protection of its own.
+  EXPECT_EQ(fs.outermost, (std::vector<bool>{true, false}));
   RemoveCreatedFolders(folder, existPath, fs);
   EXPECT_EQ(fs.removed, (std::vector<std::wstring>{L"c:\\program files\\new folder\\sub", L"c:\\program files\\new folder"}));
   EXPECT_EQ(fs.existing, (std::set<std::wstring>{L"c:", L"c:\\program files"}));
@@ -122,6 +127,7 @@ TEST(DestinationCreate, NothingBelowTheDriveExisted) {
   std::wstring existPath;
   EXPECT_EQ(CheckAndCreateFolder(L"D:\\New\\", L"C:D:", fs, existPath), DestinationCheck::CreatedAskUser);
   EXPECT_EQ(existPath, L"");
+  EXPECT_EQ(fs.outermost, std::vector<bool>{true});
   RemoveCreatedFolders(L"D:\\New\\", existPath, fs);
   EXPECT_EQ(fs.removed, (std::vector<std::wstring>{L"d:\\new"}));
 }
@@ -146,6 +152,58 @@ TEST(DestinationCreate, CreationFailureRejectsAndKeepsWhatWasMade) {
   std::wstring existPath;
   EXPECT_EQ(CheckAndCreateFolder(L"C:\\A\\B\\C\\", L"c:", fs, existPath), DestinationCheck::Rejected);
   EXPECT_EQ(fs.created, (std::vector<std::wstring>{L"c:\\a"}));
+}
+
+// The outermost new folder outside the program-files folders inherits the drive root's rights unless it gets a
+// protection of its own; inside one it inherits the program-files folder's.
+TEST(DestinationCreate, OnlyANewFolderOutsideTheProgramFilesFoldersNeedsItsOwnProtection) {
+  const std::vector<std::wstring> programFiles = {L"C:\\Program Files", L"C:\\Program Files (x86)\\"};
+  const struct {
+    const wchar_t* outermostNew;
+    bool own;
+  } rows[] = {
+      {L"C:\\Quorbel", true},
+      {L"d:\\apps", true},
+      {L"c:\\program files\\kelto software", false},
+      {L"C:\\PROGRAM FILES (X86)\\Kelto Software\\", false},
+      {L"C:\\Program Files (x86)\\Kelto Software", false},
+      {L"C:\\Program Files2", true},  // a name that only starts like it
+      {L"C:\\Program Files Extra\\New", true},
+      {L"C:\\Program Files", true},         // the folder itself was missing: nothing to inherit from
+      {L"D:\\Program Files\\Kelto", true},  // another drive's folder of the same name
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(NeedsOwnProtection(row.outermostNew, programFiles), row.own)
+        << std::string(row.outermostNew, row.outermostNew + wcslen(row.outermostNew));
+  }
+  EXPECT_TRUE(NeedsOwnProtection(L"C:\\Program Files\\Kelto", {}));
+  EXPECT_TRUE(NeedsOwnProtection(L"C:\\Kelto", {L""}));
+}
+
+// A stopped install removes what this run made for the install folder, deepest first, and nothing above it.
+TEST(DestinationCreate, AStoppedInstallTakesBackTheFoldersThisRunMade) {
+  const std::wstring folder = L"D:\\Apps\\PDF Tools\\Quorbel\\";
+  EXPECT_EQ(FoldersToTakeBack(folder, L"d:\\apps\\pdf tools"),
+            (std::vector<std::wstring>{L"D:\\Apps\\PDF Tools\\Quorbel", L"D:\\Apps\\PDF Tools"}));
+  EXPECT_EQ(FoldersToTakeBack(folder, L"D:\\Apps\\PDF Tools\\Quorbel"),
+            std::vector<std::wstring>{L"D:\\Apps\\PDF Tools\\Quorbel"});
+  EXPECT_EQ(FoldersToTakeBack(L"D:\\Apps", L"d:\\apps\\"), std::vector<std::wstring>{L"D:\\Apps"});
+  // Nothing made, or made for a folder given up later: nothing goes.
+  EXPECT_TRUE(FoldersToTakeBack(folder, L"").empty());
+  EXPECT_TRUE(FoldersToTakeBack(folder, L"D:\\Other").empty());
+  EXPECT_TRUE(FoldersToTakeBack(folder, L"D:\\Ap").empty());
+  EXPECT_TRUE(FoldersToTakeBack(L"D:\\Apps", L"D:\\Apps\\PDF Tools").empty());
+
+  // The outermost folder made in the whole run is what counts.
+  std::wstring created;
+  NoteCreatedFolder(created, L"");
+  EXPECT_EQ(created, L"");
+  NoteCreatedFolder(created, L"d:\\apps");
+  EXPECT_EQ(created, L"d:\\apps");
+  NoteCreatedFolder(created, L"D:\\Apps\\PDF Tools\\");
+  EXPECT_EQ(created, L"d:\\apps");
+  NoteCreatedFolder(created, L"C:\\Program Files\\Kelto Software\\");
+  EXPECT_EQ(created, L"C:\\Program Files\\Kelto Software");
 }
 
 }  // namespace

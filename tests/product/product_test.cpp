@@ -380,11 +380,14 @@ TEST_F(Product, CustomRouteInstallsIntoANewFolder) {
 }
 
 // Drive D: is a small RAM drive of this prefix's own (see the scenario's fixture), filled here until the main
-// program fits only in part: its copy fails part-way, as on a drive that fills up during the install. The
-// setup says which file, stops on the Interrupted page and leaves neither the cut-short program nor records;
-// with the room back, the same route completes.
+// program fits but the uninstaller after it only in part: its copy fails part-way, as on a drive that fills up
+// during the install. The setup says which file, takes back what this run created (the main program it had
+// copied and the folders the destination page made, not the one that was there before), stops on the
+// Interrupted page saying that nothing was modified, and leaves no records; with the room back, the same route
+// completes.
 TEST_F(Product, CustomRouteOntoAFullDriveStopsThenCompletesOnceThereIsRoom) {
-  const std::wstring folder = L"D:\\Apps\\PDF Tools\\Quorbel";
+  const std::wstring before = L"D:\\Apps";
+  const std::wstring folder = before + L"\\PDF Tools\\Quorbel";
   const std::wstring filler = L"D:\\filler.bin";
   const auto freeOnD = [] {
     ULARGE_INTEGER available{}, total{}, free{};
@@ -395,16 +398,22 @@ TEST_F(Product, CustomRouteOntoAFullDriveStopsThenCompletesOnceThereIsRoom) {
   ASSERT_GT(total, 0u) << "no drive D:";
   ASSERT_LT(total, 64ull << 20) << "drive D: (" << total << " bytes) is not the small RAM drive this scenario needs; "
                                 << "its fixture mounts it (wine-fixture.sh setup ARCH DIR SMALL_D_KB)";
-  WIN32_FILE_ATTRIBUTE_DATA program{};
-  ASSERT_TRUE(::GetFileAttributesExW(sys::StagedFile(L"Kelto Quorbel.exe").c_str(), GetFileExInfoStandard, &program));
-  const uint64_t programSize = program.nFileSizeLow;
-  ASSERT_GT(room, 2 * programSize) << "drive D: has no room for the product";
-  uint64_t fill = room - programSize / 2;
+  const auto sizeOf = [](const wchar_t* name) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    EXPECT_TRUE(::GetFileAttributesExW(sys::StagedFile(name).c_str(), GetFileExInfoStandard, &data));
+    return static_cast<uint64_t>(data.nFileSizeLow);
+  };
+  const uint64_t programSize = sizeOf(L"Kelto Quorbel.exe");
+  const uint64_t uninstallerSize = sizeOf(L"Uninstall.exe");
+  const uint64_t programBlocks = (programSize + 4095) / 4096 * 4096;
+  ASSERT_GT(room, 2 * (programSize + uninstallerSize)) << "drive D: has no room for the product";
+  uint64_t fill = room - programBlocks - uninstallerSize / 2;
   fill -= fill % 4096;
   ASSERT_TRUE(sys::WriteText(filler, std::string(fill, 'f')));
   const uint64_t left = freeOnD().second;
-  ASSERT_GT(left, 0u);
-  ASSERT_LT(left, programSize) << "the main program still fits";
+  ASSERT_GE(left, programBlocks) << "the main program does not fit";
+  ASSERT_LT(left, programBlocks + uninstallerSize) << "the uninstaller still fits";
+  ASSERT_TRUE(::CreateDirectoryW(before.c_str(), nullptr));
 
   Start();
   Walk({gui::kWelcomeNext, gui::kLicenceAgree, gui::kTypeCustom});
@@ -415,7 +424,7 @@ TEST_F(Product, CustomRouteOntoAFullDriveStopsThenCompletesOnceThereIsRoom) {
   ASSERT_NE(box, nullptr) << "no message about the copy, last page " << driver_.lastPage();
   const std::wstring message = Driver::MessageText(box);
   EXPECT_EQ(Driver::Caption(box), L"Kelto Quorbel Install Wizard");
-  EXPECT_EQ(message.rfind(L"Setup could not copy " + folder + L"\\Kelto Quorbel.exe. ", 0), 0u) << Narrow(message);
+  EXPECT_EQ(message.rfind(L"Setup could not copy " + folder + L"\\Uninstall.exe. ", 0), 0u) << Narrow(message);
   Driver::Screenshot(box, gui::JoinPath(ShotFolder(), L"CopyFailed.png"));
   Driver::Answer(box, IDOK);
   HWND interrupted = driver_.WaitForNamedPage("Interrupted");
@@ -424,19 +433,18 @@ TEST_F(Product, CustomRouteOntoAFullDriveStopsThenCompletesOnceThereIsRoom) {
     EXPECT_EQ(Driver::ItemText(interrupted, IDC_INTERRUPTED_TEXT1 + i), gui::kInterruptedTexts[i]);
   Driver::Click(interrupted, IDC_INTERRUPTED_FINISH);
   ExpectEnds();
-  EXPECT_FALSE(sys::Exists(folder + L"\\Kelto Quorbel.exe")) << "the cut-short program stays behind";
-  EXPECT_TRUE(sys::FileTree(folder).empty()) << "more was installed after the failed copy";
+  EXPECT_FALSE(sys::Exists(folder + L"\\Kelto Quorbel.exe")) << "the program this run copied stays behind";
+  EXPECT_FALSE(sys::Exists(before + L"\\PDF Tools")) << "the folders this run made stay behind";
+  EXPECT_TRUE(sys::Exists(before)) << "the folder that was there before went too";
+  EXPECT_TRUE(sys::FileTree(before).empty());
   ExpectNothingInstalled();
 
   ASSERT_TRUE(::DeleteFileW(filler.c_str()));
   Start();
   Walk({gui::kWelcomeNext, gui::kLicenceAgree, gui::kTypeCustom});
-  // The folder is there from the first run: no question whether to create it.
-  HWND destination = driver_.WaitForNamedPage("Destination");
-  ASSERT_NE(destination, nullptr) << "last " << driver_.lastPage();
-  Driver::SetText(destination, IDC_DESTINATION_FOLDER, folder);
-  Driver::Click(destination, IDC_DESTINATION_NEXT);
-  ASSERT_TRUE(Driver::WaitGone(destination)) << "the destination page stayed";
+  // The folder went with the first run: the setup asks again whether to create it.
+  const std::string again = gui::ChooseNewFolder(driver_, folder);
+  ASSERT_TRUE(again.empty()) << again;
   Walk({gui::kDesktopNext, gui::kSummaryInstall});
   PressFinish(true);
 

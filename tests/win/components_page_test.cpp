@@ -1,5 +1,5 @@
-// The components page cannot be reached with the page buttons (only the loop's fallback leads there), so it
-// is shown here in-process and driven from a second thread.
+// Pages no wizard walk reaches in the state a test needs, shown here in-process and driven from a second thread:
+// the components page (only the loop's fallback leads there) and the Interrupted page after a stopped install.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,7 +9,10 @@
 
 #include "core/page_result.h"
 #include "app/setup_session.h"
+#include "resources/ids.h"
+#include "test_support.h"
 #include "tests/driver/gui_driver.h"
+#include "tests/driver/walk.h"
 
 namespace {
 
@@ -21,11 +24,11 @@ const std::vector<std::pair<std::wstring, bool>> kAllChecked = {
 };
 
 // Shows the page on this thread while `drive` runs on another with a driver attached to this process.
-INT_PTR ShowDriven(Dialog& page, const std::function<void(Driver&, HWND)>& drive) {
+INT_PTR ShowDriven(Dialog& page, const std::function<void(Driver&, HWND)>& drive, const char* name = "Components") {
   std::thread driver([&] {
     Driver d;
     d.Attach(::GetCurrentProcessId());
-    HWND window = d.WaitForNamedPage("Components", 10000);
+    HWND window = d.WaitForNamedPage(name, 10000);
     if (window) drive(d, window);
   });
   const INT_PTR code = page.DoModal(nullptr);
@@ -81,6 +84,28 @@ TEST(ComponentsPage, CancelAsksAndYesEndsWithCancel) {
     Driver::Answer(box, IDYES);
   });
   EXPECT_EQ(code, kResultCancel);
+}
+
+// A stopped install that had replaced files of an earlier installation left the system changed: the page says
+// that the installation is incomplete (text 120) where it would say that nothing was modified (text 71).
+TEST(InterruptedPage, SaysThatTheInstallationIsIncompleteOnlyWhenFilesWereReplaced) {
+  for (const int incomplete : {0, 1}) {
+    SetupSession session;
+    session.Reset();
+    session.options.incompleteInstall = incomplete;
+    std::wstring texts[3];
+    const INT_PTR code = ShowDriven(
+        session.interruptedPage,
+        [&](Driver&, HWND page) {
+          for (int i = 0; i < 3; ++i) texts[i] = Driver::ItemText(page, IDC_INTERRUPTED_TEXT1 + i);
+          Driver::Click(page, IDC_INTERRUPTED_FINISH);
+        },
+        "Interrupted");
+    EXPECT_EQ(code, kResultFinish);
+    EXPECT_EQ(texts[0], gui::kInterruptedTexts[0]);
+    EXPECT_EQ(texts[1], incomplete ? test_support::BuiltinText(120) : std::wstring(gui::kInterruptedTexts[1]));
+    EXPECT_EQ(texts[2], gui::kInterruptedTexts[2]);
+  }
 }
 
 }  // namespace

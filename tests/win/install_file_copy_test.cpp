@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include "component_test_helpers.h"
 #include "core/text_ids.h"
 #include "engine/extract_package.h"
+#include "framework/base/admin_only.h"
 #include "install_test_helpers.h"
 
 namespace {
@@ -16,21 +20,54 @@ TEST(EnsureFolder, CreatesANewPathFromTheOutermostMissingFolderInwards) {
   const std::wstring outer = sandbox.path() + L"\\Kelto Software";
   const std::wstring middle = outer + L"\\Kelto Quorbel";
   const std::wstring inner = middle + L"\\bin";
-  EnsureFolder(inner + L"\\");
+  EXPECT_EQ(EnsureFolder(inner + L"\\"), outer) << "the outermost folder it made";
   EXPECT_TRUE(IsFolder(outer));
   EXPECT_TRUE(IsFolder(middle));
   EXPECT_TRUE(IsFolder(inner));
 
   // Without the trailing backslash the same; existing folders and their files stay as they are.
   ASSERT_TRUE(WriteText(inner + L"\\keep.txt", "keep"));
-  EnsureFolder(inner);
-  EnsureFolder(sandbox.path() + L"\\a\\b");
+  EXPECT_EQ(EnsureFolder(inner), L"");
+  EXPECT_EQ(EnsureFolder(sandbox.path() + L"\\a\\b"), sandbox.path() + L"\\a");
   EXPECT_TRUE(IsFolder(sandbox.path() + L"\\a\\b"));
   EXPECT_EQ(ReadText(inner + L"\\keep.txt"), "keep");
 
   // An empty existing folder counts as existing ("." and ".." are entries).
-  EnsureFolder(sandbox.path() + L"\\a\\b\\");
+  EXPECT_EQ(EnsureFolder(sandbox.path() + L"\\a\\b\\"), L"");
   EXPECT_TRUE(List(sandbox.path() + L"\\a\\b").empty());
+}
+
+// Outside the program-files folders the outermost folder made would inherit the drive root's rights (any user
+// may change what the product later loads): it gets the program-files folder's protection, and what is made
+// inside inherits it. Inside a program-files folder the new folder inherits that folder's own.
+TEST(EnsureFolder, TheOutermostNewFolderOutsideTheProgramFilesFoldersGetsTheirProtection) {
+  ProgramFilesSecurity security;
+  ASSERT_NE(security.attributes(), nullptr);
+  EXPECT_EQ(SddlOf(security.attributes()->lpSecurityDescriptor),
+            L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
+
+  Sandbox sandbox(L"protect");
+  const std::wstring outside = sandbox.path() + L"\\Quorbel";
+  ASSERT_EQ(EnsureFolder(outside + L"\\bin\\"), outside);
+  const std::wstring programFiles =
+      sys::SpecialFolder(CSIDL_PROGRAM_FILES) + L"\\Kelto Protection Test " + std::to_wstring(::GetCurrentProcessId());
+  ASSERT_EQ(EnsureFolder(programFiles + L"\\bin\\"), programFiles);
+  const std::wstring inside = SecurityOf(programFiles);
+  RemoveTree(programFiles);
+  if (!RunsOnWine()) {
+    EXPECT_EQ(SecurityOf(outside), L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
+    EXPECT_EQ(TrusteesOf(SecurityOf(outside + L"\\bin")), (std::set<std::wstring>{L"BA", L"BU", L"SY"}));
+    EXPECT_NE(inside.find(L"ID;"), std::wstring::npos) << Narrow(inside) << ": inherited from the program files";
+  } else {
+    // A folder made with a descriptor shows SYSTEM and its owner only; one made without it, everyone ("WD")
+    // besides. Wine neither keeps the Users' entry nor passes anything down.
+    std::set<std::wstring> trustees = TrusteesOf(SecurityOf(outside));
+    EXPECT_EQ(trustees.count(L"SY"), 1u) << Narrow(SecurityOf(outside));
+    trustees.erase(L"SY");
+    trustees.erase(sys::UserSid());
+    EXPECT_TRUE(trustees.empty()) << Narrow(SecurityOf(outside));
+    EXPECT_EQ(TrusteesOf(inside).count(L"WD"), 1u) << Narrow(inside) << ": a descriptor of its own";
+  }
 }
 
 TEST(EnsureFolder, EmptyPathsAndBareDrivesCreateNothing) {
@@ -157,31 +194,70 @@ TEST_F(CopyProductFilesTest, OtherFilesInUseKeepTheirInstalledCopySilently) {
 }
 
 // Any other failed copy stops at that file: text 119 names it, nothing of it is left that the copy wrote, the
-// files after it are not copied and the caller hears of it. (A copy cut short on a full drive is the product
-// scenario's: Wine can't be made to fail a copy part-way here.)
-TEST_F(CopyProductFilesTest, AFailedCopyStopsAtThatFileAndLeavesNothingHalfWritten) {
+// files after it are not copied and the caller hears of it. What this run created goes again, the folders it
+// made too; files it replaced stay as they are now, and the caller learns that the installation is incomplete.
+// (A copy cut short on a full drive is the product scenario's: Wine can't be made to fail a copy part-way here.)
+TEST_F(CopyProductFilesTest, AFailedCopyStopsAtThatFileAndTakesBackWhatThisRunCreated) {
+  using Files = std::map<std::wstring, std::string>;  // each destination of the table and what it holds
+  const std::wstring outside = sandbox_.path() + L"\\outside.txt";
+  const auto earlier = [&](const Files& files) {
+    EnsureFolder(Installed(L""));
+    for (const auto& [name, text] : files) WriteText(Installed(name.c_str()), text);
+  };
   const struct Case {
     const char* what;
     const wchar_t* file;  // the one that fails
     std::function<void()> arrange;
-    const char* left;  // what the install folder holds under that name afterwards
+    Files left;  // what the install folder holds afterwards
+    bool folderStays;
+    int incomplete;
   } cases[] = {
-      {"source missing from the package", L"Uninstall.exe",
-       [&] { ::DeleteFileW((extracted_ + L"Uninstall.exe").c_str()); }, "<missing>"},
+      {"source missing from the package, into a new folder",
+       L"Uninstall.exe",
+       [&] { ::DeleteFileW((extracted_ + L"Uninstall.exe").c_str()); },
+       {},
+       false,
+       0},
       // The copy never reached the destination: the program installed before stays as it was.
-      {"main program's source missing over an installed one", L"Kelto Quorbel.exe",
+      {"main program's source missing over an installed one",
+       L"Kelto Quorbel.exe",
        [&] {
          ::DeleteFileW((extracted_ + L"Kelto Quorbel.exe").c_str());
-         EnsureFolder(Installed(L""));
-         WriteText(Installed(L"Kelto Quorbel.exe"), "old program");
+         earlier({{L"Kelto Quorbel.exe", "old program"}});
        },
-       "old program"},
-      {"destination that can't be written", L"config.xml", [&] { MakeFolders(Installed(L"config.xml")); },
-       "<missing>"},
+       {{L"Kelto Quorbel.exe", "old program"}},
+       true,
+       0},
+      {"destination that can't be written", L"config.xml", [&] { MakeFolders(Installed(L"config.xml")); }, {}, true, 0},
+      {"over an earlier installation",
+       L"config.xml",
+       [&] {
+         earlier({{L"Kelto Quorbel.exe", "old program"}, {L"Readme.txt", "old readme"}});
+         MakeFolders(Installed(L"config.xml"));
+       },
+       {{L"Kelto Quorbel.exe", "new program"}, {L"Readme.txt", "old readme"}},
+       true,
+       1},
+      // A link planted in the destination's place is left alone, and nothing is written through it.
+      {"a link in the destination's place",
+       L"Uninstall.exe",
+       [&] {
+         WriteText(outside, "outside");
+         EnsureFolder(Installed(L""));
+         if (component_test::RunningUnderWine()) {
+           ASSERT_TRUE(component_test::MakeUnixLink(L"../../outside.txt", Installed(L"Uninstall.exe")));
+         } else {
+           ASSERT_TRUE(::CreateSymbolicLinkW(Installed(L"Uninstall.exe").c_str(), outside.c_str(), 0));
+         }
+       },
+       {{L"Uninstall.exe", "outside"}},
+       true,
+       0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Unpack();
+    options_.createdFolder.clear();
     c.arrange();
     EXPECT_FALSE(CopyProductFiles(context_));
 
@@ -193,24 +269,22 @@ TEST_F(CopyProductFilesTest, AFailedCopyStopsAtThatFileAndLeavesNothingHalfWritt
     EXPECT_EQ(prompt.text, L"Setup could not copy " + Installed(c.file) +
                                L". The installation has been stopped: make sure the destination folder can be "
                                L"written and has enough free space, then run Setup again.");
-    EXPECT_EQ(ReadText(Installed(c.file)), c.left);
-    // Stopped at once: no file after it.
-    const std::vector<ProductFile> table = ProductFileTable(options_.languageMode, options_.SkinIndex);
-    bool after = false;
-    for (const ProductFile& row : table) {
-      if (after) {
-        EXPECT_FALSE(Exists(Installed(row.destination))) << Narrow(row.destination);
-      }
-      after = after || std::wstring(row.destination) == c.file;
+    EXPECT_EQ(options_.incompleteInstall, c.incomplete);
+    EXPECT_EQ(IsFolder(Installed(L"")), c.folderStays);
+    EXPECT_EQ(Exists(sandbox_.path() + L"\\Kelto Software"), c.folderStays);
+    for (const ProductFile& row : ProductFileTable(options_.languageMode, options_.SkinIndex)) {
+      const auto kept = c.left.find(row.destination);
+      EXPECT_EQ(ReadText(Installed(row.destination)), kept == c.left.end() ? "<missing>" : kept->second)
+          << Narrow(row.destination);
     }
   }
+  EXPECT_EQ(ReadText(outside), "outside");
 }
 
 TEST_F(CopyProductFilesTest, WithoutAnExtractionFolderNothingIsCopied) {
   options_.extractionFolder.clear();
   EXPECT_FALSE(CopyProductFiles(context_));
-  EXPECT_TRUE(IsFolder(Installed(L"")));
-  EXPECT_TRUE(List(Installed(L"")).empty());
+  EXPECT_FALSE(Exists(sandbox_.path() + L"\\Kelto Software")) << "the folders this run made stay behind";
   EXPECT_TRUE(options_.extractionFolder.empty());
   EXPECT_EQ(prompts_.textIds(), std::vector<unsigned>{kTextFileNotCopied});
   ASSERT_EQ(prompts_.prompts().size(), 1u);

@@ -126,36 +126,58 @@ TEST_F(InstallSequenceTest, APackageThatCannotBeUnpackedStopsBeforeAnythingIsIns
 
 // A product file that can't be copied stops the sequence the same way, after the copy's own message naming it:
 // here the uninstaller is missing from the package, so the copy fails part-way through the table, after the
-// main program.
+// main program. What this run created goes again; over an earlier installation the replaced main program stays
+// and the Interrupted page is told that the installation is incomplete.
 TEST_F(InstallSequenceTest, AProductFileThatCannotBeCopiedStopsBeforeAnythingElseIsInstalled) {
-  PackageFiles files = kProduct;
-  files.erase(files.begin() + 1);
-  std::wstring extracted;
-  const std::vector<uint8_t> stream = BuildPackage(files);
-  ASSERT_FALSE(stream.empty());
-  RunInstallSequence(context_, progress_, hold_, [&](std::wstring& folder, UniqueHandle& hold) {
-    const int result = ExtractPackage(folder, hold, ByteView{stream.data(), stream.size()});
-    extracted = folder;
-    return result;
-  });
+  for (const bool earlier : {false, true}) {
+    SCOPED_TRACE(earlier ? "over an earlier installation" : "into a new folder");
+    if (earlier) {
+      options_ = SetupOptions();
+      options_.installFolder = installFolder_;
+      prompts_ = RecordingPrompter();
+      progress_ = RecordingProgress();
+      MakeFolders(installFolder_);
+      ASSERT_TRUE(WriteText(Installed(L"Kelto Quorbel.exe"), "old program"));
+      ASSERT_TRUE(WriteText(Installed(L"Readme.txt"), "old readme"));
+    }
+    PackageFiles files = kProduct;
+    files.erase(files.begin() + 1);
+    std::wstring extracted;
+    const std::vector<uint8_t> stream = BuildPackage(files);
+    ASSERT_FALSE(stream.empty());
+    RunInstallSequence(context_, progress_, hold_, [&](std::wstring& folder, UniqueHandle& hold) {
+      const int result = ExtractPackage(folder, hold, ByteView{stream.data(), stream.size()});
+      extracted = folder;
+      return result;
+    });
 
-  ASSERT_EQ(prompts_.textIds(), std::vector<unsigned>{kTextFileNotCopied});
-  EXPECT_EQ(prompts_.prompts()[0].text.rfind(L"Setup could not copy " + Installed(L"Uninstall.exe") + L". ", 0), 0u)
-      << Narrow(prompts_.prompts()[0].text);
-  EXPECT_EQ(progress_.calls.back(), L"finish 1028");
-  EXPECT_EQ(std::count(progress_.calls.begin(), progress_.calls.end(), L"finish 1028"), 1);
-  EXPECT_EQ(SequencePositions(progress_), (std::vector<std::wstring>{L"5", L"15"}));
-  // The main program came before it; nothing after it, no component, no link, no record.
-  EXPECT_EQ(List(installFolder_), std::vector<std::wstring>{L"Kelto Quorbel.exe"});
-  EXPECT_FALSE(extracted.empty());
-  // Deleted although the sequence held it open against renaming.
-  EXPECT_FALSE(Exists(extracted)) << "the extraction folder stays behind";
-  EXPECT_TRUE(options_.extractionFolder.empty());
-  EXPECT_FALSE(hold_);
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey, kSetupView));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, kSetupView));
-  EXPECT_FALSE(Exists(folders_.commonPrograms + L"\\Kelto Quorbel"));
-  EXPECT_FALSE(Exists(folders_.commonDesktop + L"\\Kelto Quorbel.lnk"));
+    ASSERT_EQ(prompts_.textIds(), std::vector<unsigned>{kTextFileNotCopied});
+    EXPECT_EQ(prompts_.prompts()[0].text.rfind(L"Setup could not copy " + Installed(L"Uninstall.exe") + L". ", 0), 0u)
+        << Narrow(prompts_.prompts()[0].text);
+    EXPECT_EQ(progress_.calls.back(), L"finish 1028");
+    EXPECT_EQ(std::count(progress_.calls.begin(), progress_.calls.end(), L"finish 1028"), 1);
+    EXPECT_EQ(SequencePositions(progress_), (std::vector<std::wstring>{L"5", L"15"}));
+    if (earlier) {
+      // The main program had been replaced: it stays as it is now, and so does what the copy never reached.
+      EXPECT_EQ(List(installFolder_), (std::vector<std::wstring>{L"Kelto Quorbel.exe", L"Readme.txt"}));
+      EXPECT_EQ(ReadText(Installed(L"Kelto Quorbel.exe")), "program");
+      EXPECT_EQ(ReadText(Installed(L"Readme.txt")), "old readme");
+      EXPECT_EQ(options_.incompleteInstall, 1);
+    } else {
+      // The main program came before it and went again, with the folders this run made; nothing after it.
+      EXPECT_FALSE(Exists(sandbox_.path() + L"\\Programs")) << "what this run created stays behind";
+      EXPECT_EQ(options_.incompleteInstall, 0);
+    }
+    EXPECT_FALSE(extracted.empty());
+    // Deleted although the sequence held it open against renaming.
+    EXPECT_FALSE(Exists(extracted)) << "the extraction folder stays behind";
+    EXPECT_TRUE(options_.extractionFolder.empty());
+    EXPECT_FALSE(hold_);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey, kSetupView));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, kSetupView));
+    EXPECT_FALSE(Exists(folders_.commonPrograms + L"\\Kelto Quorbel"));
+    EXPECT_FALSE(Exists(folders_.commonDesktop + L"\\Kelto Quorbel.lnk"));
+  }
 }
 
 TEST_F(InstallSequenceTest, DefaultInstallFillsTheFolderWritesTheRecordsAndMakesTheLinks) {

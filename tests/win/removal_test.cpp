@@ -625,6 +625,34 @@ TEST_F(BuiltInSteps, UserFilesKeepTheFolderAndOnlyOurFilesGo) {
   EXPECT_EQ(List(folder_), std::vector<std::wstring>{L"My Letter.pdf"});
 }
 
+// The old folder may have been open to every user: links planted below it are never followed, and what they
+// lead to keeps every file.
+TEST_F(BuiltInSteps, LinksBelowTheFolderAreLeftAloneWithEverythingBehindThem) {
+  LayDownProgramFiles();
+  const std::wstring outside = sandbox_.path() + L"\\outside";
+  MakeFolders(outside);
+  ASSERT_TRUE(WriteText(outside + L"\\keep.dat", "keep"));
+  ASSERT_TRUE(WriteText(outside + L"\\Readme.txt", "theirs"));
+  MakeFolders(folder_ + L"\\plugins\\OCR");
+  ASSERT_TRUE(::DeleteFileW((folder_ + L"\\Readme.txt").c_str()));
+  if (RunningUnderWine()) {
+    ASSERT_TRUE(MakeUnixLink(L"../../../../../outside", folder_ + L"\\plugins\\OCR\\KT_Abbyy_OCR"));
+    ASSERT_TRUE(MakeUnixLink(L"../../../outside/Readme.txt", folder_ + L"\\Readme.txt"));
+  } else {
+    ASSERT_TRUE(::CreateSymbolicLinkW((folder_ + L"\\plugins\\OCR\\KT_Abbyy_OCR").c_str(), outside.c_str(),
+                                      SYMBOLIC_LINK_FLAG_DIRECTORY));
+    ASSERT_TRUE(::CreateSymbolicLinkW((folder_ + L"\\Readme.txt").c_str(), (outside + L"\\Readme.txt").c_str(), 0));
+  }
+  Run();
+  EXPECT_EQ(Tree(outside), (std::vector<std::wstring>{L"Readme.txt", L"keep.dat"}));
+  EXPECT_EQ(ReadText(outside + L"\\keep.dat"), "keep");
+  EXPECT_EQ(ReadText(outside + L"\\Readme.txt"), "theirs");
+  // The old version's own files went all the same.
+  EXPECT_FALSE(Exists(folder_ + L"\\Kelto Quorbel.exe"));
+  EXPECT_FALSE(Exists(folder_ + L"\\lex"));
+  if (RunningUnderWine()) RemoveOnUnixSide(existPath_);
+}
+
 TEST_F(BuiltInSteps, WithoutASavedHandlerThePdfValuesAreClearedAndTheUsersRecordIsTheFallback) {
   // The user's hive is the user's to change: its values reach the machine-wide classes only when they name a
   // class registered there.

@@ -235,6 +235,43 @@ TEST_F(OcrTest, WithoutTheFolderTheInstallFailsAtItsFirstCopyAndTheUndoClearsAnE
   EXPECT_EQ(Tree(install_), std::vector<std::wstring>{L"plugins\\"});
 }
 
+// A link planted where the modules folder goes (the install folder outside the program-files folders may be
+// open to every user) is never followed: the folder it leads to keeps its files and gets none of the add-on's,
+// whether the add-on is there or not (then its first copy fails and the undo runs, as during every install).
+TEST_F(OcrTest, ALinkInPlaceOfTheModulesFolderIsLeftAloneWithEverythingBehindIt) {
+  const std::wstring outside = sandbox_.path() + L"\\outside";
+  for (const bool addOn : {true, false}) {
+    SCOPED_TRACE(addOn ? "with the add-on" : "without the add-on");
+    MakeFolders(outside);
+    ASSERT_TRUE(WriteText(outside + L"\\keep.dat", "keep"));
+    ASSERT_TRUE(WriteText(outside + L"\\engine.dat", "theirs"));
+    MakeFolders(install_ + L"\\plugins\\OCR");
+    const std::wstring link = install_ + L"\\plugins\\OCR\\KT_Abbyy_OCR";
+    if (RunningUnderWine()) {
+      ASSERT_TRUE(MakeUnixLink(L"../../../outside", link));
+    } else {
+      ASSERT_TRUE(::CreateSymbolicLinkW(link.c_str(), outside.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY));
+    }
+    if (addOn) AddOn({L"KT_Abbyy_OCR.Dll", L"UpdaterInfo.xml", L"engine.dat", L"fonts.bin"});
+    ComponentRegistry components;
+    Configure(components, 0);
+    if (!components.InstallOcrAddon()) components.RemoveOcrAddon();
+    components.RemoveOcrAddon();  // the built-in removal's turn
+    EXPECT_EQ(Tree(outside), (std::vector<std::wstring>{L"engine.dat", L"keep.dat"}));
+    EXPECT_EQ(ReadText(outside + L"\\keep.dat"), "keep");
+    EXPECT_EQ(ReadText(outside + L"\\engine.dat"), "theirs");
+    if (RunningUnderWine()) {
+      ASSERT_TRUE(RemoveOnUnixSide(install_));
+      ASSERT_TRUE(RemoveOnUnixSide(addOn_));
+    } else {
+      RemoveTree(install_);
+      RemoveTree(addOn_);
+    }
+    MakeFolders(install_);
+  }
+  RemoveTree(outside);
+}
+
 TEST_F(OcrTest, AFolderInsideTheAddOnFailsTheInstall) {
   AddOn({L"KT_Abbyy_OCR.Dll", L"UpdaterInfo.xml"});
   ASSERT_TRUE(::CreateDirectoryW((addOn_ + L"\\extra").c_str(), nullptr));

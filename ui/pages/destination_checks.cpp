@@ -51,12 +51,15 @@ DestinationCheck CheckAndCreateFolder(const std::wstring& folder, const std::wst
   if (HasForbiddenCharacter(DirectoryPart(folder))) return DestinationCheck::Rejected;
 
   existPath.clear();
+  bool made = false;
   for (const std::wstring& prefix : FolderPrefixes(folder)) {
     if (prefix == drive) continue;
     if (ops.Exists(prefix)) {
       existPath = prefix;
-    } else if (!ops.Create(prefix)) {
+    } else if (!ops.Create(prefix, !made)) {
       return DestinationCheck::Rejected;
+    } else {
+      made = true;
     }
   }
   std::wstring whole = Lower(folder);

@@ -20,7 +20,8 @@ class DirectoryOps {
  public:
   virtual ~DirectoryOps() = default;
   virtual bool Exists(const std::wstring& directory) = 0;
-  virtual bool Create(const std::wstring& directory) = 0;
+  // `outermost`: the first directory made for the folder, whose parent was there already.
+  virtual bool Create(const std::wstring& directory, bool outermost) = 0;
   virtual void Remove(const std::wstring& directory) = 0;
 };
 

@@ -5,7 +5,9 @@
 
 #include <cwchar>
 
+#include "core/install_paths.h"
 #include "core/page_result.h"
+#include "engine/file_copy.h"
 #include "resources/ids.h"
 #include "ui/pages/page_host.h"
 #include "framework/base/handles.h"
@@ -66,8 +68,14 @@ struct DiskDirectories : DirectoryOps {
     const DWORD attributes = ::GetFileAttributesW(d.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
-  bool Create(const std::wstring& d) override { return ::CreateDirectoryW(d.c_str(), nullptr) != FALSE; }
+  bool Create(const std::wstring& d, bool outermost) override {
+    if (!MakeInstallPathFolder(d, outermost)) return false;
+    if (outermost) outermostMade = d;
+    return true;
+  }
   void Remove(const std::wstring& d) override { ::RemoveDirectoryW(d.c_str()); }
+
+  std::wstring outermostMade;
 };
 
 int CALLBACK BrowseCallback(HWND window, UINT msg, LPARAM lp, LPARAM) {
@@ -227,7 +235,11 @@ bool DestinationPage::Validate() {
     case DestinationCheck::Existed:
       return true;
     case DestinationCheck::CreatedAskUser:
-      if (ShowMessage(hwnd(), host_.Text(90), host_.Text(1), MB_YESNO | MB_ICONQUESTION) == IDYES) return true;
+      if (ShowMessage(hwnd(), host_.Text(90), host_.Text(1), MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        // A stopped install takes them back.
+        NoteCreatedFolder(o.createdFolder, disk.outermostMade);
+        return true;
+      }
       RemoveCreatedFolders(o.installFolder, o.existPath, disk);
       return false;
     case DestinationCheck::Rejected:

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "core/page_result.h"
+#include "core/text_ids.h"
 #include "resources/ids.h"
 #include "ui/pages/page_host.h"
 #include "ui/pages/pages.h"
@@ -167,7 +168,9 @@ InterruptedPage::InterruptedPage(PageHost& host) : WizardPage(IDD_INTERRUPTED, h
 
 void InterruptedPage::InitPage() {
   SetTextAt(IDC_INTERRUPTED_TEXT1, 70, {211, 74, 302, 55});
-  SetTextAt(IDC_INTERRUPTED_TEXT2, 71, {211, 164, 302, 55});
+  // A stop after files of an earlier installation were replaced leaves the system changed.
+  SetTextAt(IDC_INTERRUPTED_TEXT2, host_.Options().incompleteInstall ? kTextInstallIncomplete : kTextNotModified,
+            {211, 164, 302, 55});
   SetTextAt(IDC_INTERRUPTED_TEXT3, 72, {211, 270, 302, 40});
 }
 
