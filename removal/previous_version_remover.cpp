@@ -9,6 +9,7 @@
 #include <cwctype>
 #include <utility>
 
+#include "core/association_class.h"
 #include "core/text_ids.h"
 #include "engine/product_records.h"
 #include "engine/shortcuts.h"
@@ -257,20 +258,67 @@ bool KeyExists(HKEY root, const wchar_t* subKey) {
   return ::RegOpenKeyExW(root, subKey, 0, KEY_QUERY_VALUE, key.receive()) == ERROR_SUCCESS;
 }
 
+// A saved value and whose record it came from.
+struct SavedText {
+  std::wstring text;
+  bool fromMachine = false;
+};
+
 // The saved value from the machine's record, else from the user's. The reader creates what it opens, and a
 // user who never had the record must not get an empty one.
-std::wstring SavedAssociation(const wchar_t* name) {
-  std::wstring value = ReadRegistryString(HKEY_LOCAL_MACHINE, kProductKey, name, L"");
-  if (value.empty() && KeyExists(HKEY_CURRENT_USER, kProductKey)) {
-    value = ReadRegistryString(HKEY_CURRENT_USER, kProductKey, name, L"");
+SavedText SavedAssociation(const wchar_t* name) {
+  SavedText value{ReadRegistryString(HKEY_LOCAL_MACHINE, kProductKey, name, L""), true};
+  if (value.text.empty() && KeyExists(HKEY_CURRENT_USER, kProductKey)) {
+    value = {ReadRegistryString(HKEY_CURRENT_USER, kProductKey, name, L""), false};
   }
   return value;
 }
 
-// `name` when HKEY_LOCAL_MACHINE\Software\Classes\<folder><name> exists, else empty.
-std::wstring MachineClassOrNothing(const std::wstring& name, const std::wstring& folder) {
-  if (name.empty() || !KeyExists(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + folder + name).c_str())) return std::wstring();
-  return name;
+bool MachineClassExists(const std::wstring& path) {
+  return KeyExists(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + path).c_str());
+}
+
+// The classes this machine names for the extensions whose files run as programs; read without creating a key.
+std::vector<std::wstring> MachineProgramClasses() {
+  std::vector<std::wstring> classes;
+  for (const std::wstring& extension : ProgramExtensions()) {
+    UniqueKey key;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\." + extension).c_str(), 0, KEY_QUERY_VALUE,
+                        key.receive()) != ERROR_SUCCESS) {
+      continue;
+    }
+    wchar_t text[256] = L"";
+    DWORD size = sizeof(text) - sizeof(wchar_t);
+    DWORD type = REG_NONE;
+    if (::RegQueryValueExW(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) == ERROR_SUCCESS &&
+        (type == REG_SZ || type == REG_EXPAND_SZ)) {
+      classes.emplace_back(text);
+    }
+  }
+  return classes;
+}
+
+enum class Saved { DocumentClass, Clsid, UserChoice };
+
+// What a saved value restores. The machine's record is the administrators' and is restored as it always was.
+// The user's hive is the user's programs' to write: its document class must be registered machine-wide and open
+// documents with a program, its CLSID be registered machine-wide, and the user's choice name no program or script
+// class either.
+std::wstring Restorable(const SavedText& value, Saved kind) {
+  if (value.fromMachine || value.text.empty()) return value.text;
+  bool usable = false;
+  switch (kind) {
+    case Saved::DocumentClass:
+      usable = MachineClassExists(value.text) && IsDocumentClass(value.text, MachineProgramClasses());
+      break;
+    case Saved::Clsid:
+      usable = MachineClassExists(L"CLSID\\" + value.text);
+      break;
+    case Saved::UserChoice:
+      usable = IsDocumentClass(value.text, MachineProgramClasses());
+      break;
+  }
+  return usable ? value.text : std::wstring();
 }
 
 // Where the steps report when their window can't be shown.
@@ -490,6 +538,7 @@ bool PreviousVersionRemover::PrepareBuiltIn() {
   // Without a folder of its own the removal would reach into a drive's root or wherever the text points.
   if (!IsRemovableInstallFolder(previous_.folder)) return false;
   options_.installFolder = previous_.folder;
+  installed_ = ConfinedFolder(previous_.folder);
 
   const std::wstring mainProgram = previous_.folder + kMainProgram;
   installed_.ClearAttributes(kMainProgram);
@@ -538,7 +587,6 @@ void PreviousVersionRemover::RemoveMenuFolders() {
 
 void PreviousVersionRemover::RemoveComponents(InstallProgress& bar) {
   ComponentRegistry components;
-  installed_ = ConfinedFolder(previous_.folder);
   components.SetProgress(&bar, 40, 60);
   components.SetInstallFolder(previous_.folder);
   components.RemoveCjkSupport();
@@ -566,11 +614,9 @@ void PreviousVersionRemover::RemoveProgramFiles() {
 }
 
 void PreviousVersionRemover::RestorePdfAssociation() {
-  // The saved names may come from the user's own hive: they go into the machine-wide classes only when they
-  // name a class registered there.
-  const std::wstring document = MachineClassOrNothing(SavedAssociation(L"strdocument"), L"");
-  const std::wstring clsid = MachineClassOrNothing(SavedAssociation(L"strCLSID"), L"CLSID\\");
-  const std::wstring progId = SavedAssociation(L"strProgid");
+  const std::wstring document = Restorable(SavedAssociation(L"strdocument"), Saved::DocumentClass);
+  const std::wstring clsid = Restorable(SavedAssociation(L"strCLSID"), Saved::Clsid);
+  const std::wstring progId = Restorable(SavedAssociation(L"strProgid"), Saved::UserChoice);
   if (!document.empty()) {
     WriteRegistryString(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.pdf", L"", document);
   } else {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/association_class.h"
 #include "core/install_paths.h"
 #include "core/outside_text.h"
 #include "ui/pages/destination_checks.h"
@@ -251,6 +252,53 @@ TEST(OutsideText, NamesAndAddresses) {
     EXPECT_EQ(IsSafeFileName(row.text), row.name) << shown;
     EXPECT_EQ(IsWebAddress(row.text), row.address) << shown;
   }
+}
+
+// A class name from the user's own hive becomes the .pdf handler again only when it opens documents with a
+// program; the executable and script classes, under any spelling, never do.
+TEST(OutsideText, SavedHandlersNameDocumentClassesNeverProgramClasses) {
+  const std::vector<std::wstring> system = {L"VBSFile", L"Custom.ScriptRunner", L""};
+  const struct {
+    const wchar_t* name;
+    bool document;
+  } rows[] = {
+      {L"OtherReader.Document", true},
+      {L"AcroExch.Document.7", true},
+      {L"Applications\\reader.exe", true},
+      {L"txtfile", true},
+      {L"exefile", false},
+      {L"EXEFILE", false},
+      {L"htafile", false},
+      {L"JSFile", false},
+      {L"jsfile", false},
+      {L"jsefile", false},
+      {L"batfile", false},
+      {L"cmdfile", false},
+      {L"comfile", false},
+      {L"piffile", false},
+      {L"scrfile", false},
+      {L"vbefile", false},
+      {L"wsffile", false},
+      {L"WSHFile", false},
+      {L"Microsoft.PowerShellScript.1", false},
+      {L"msi.package", false},
+      {L"regfile", false},
+      {L"lnkfile", false},
+      {L"InternetShortcut", false},
+      {L"exe", false},
+      {L".exe", false},
+      {L".HTA", false},
+      {L"ps1", false},
+      {L".url", false},
+      {L"vbsfile", false},              // what this system names for .vbs, and also the usual name
+      {L"custom.scriptrunner", false},  // what this system names for another program extension
+      {L"", false},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(IsDocumentClass(row.name, system), row.document)
+        << std::string(row.name, row.name + std::wcslen(row.name));
+  }
+  EXPECT_EQ(ProgramExtensions().size(), 18u);
 }
 
 }  // namespace

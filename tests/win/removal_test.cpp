@@ -653,24 +653,75 @@ TEST_F(BuiltInSteps, LinksBelowTheFolderAreLeftAloneWithEverythingBehindThem) {
   if (RunningUnderWine()) RemoveOnUnixSide(existPath_);
 }
 
-TEST_F(BuiltInSteps, WithoutASavedHandlerThePdfValuesAreClearedAndTheUsersRecordIsTheFallback) {
-  // The user's hive is the user's to change: its values reach the machine-wide classes only when they name a
-  // class registered there.
-  for (const bool registered : {true, false}) {
-    if (!registered) SetUp();  // the first removal took the old version's record with it
+// The machine's record is the administrators' and is restored as it is. The user's hive is the user's programs'
+// to write: its document class must be registered machine-wide and open documents with a program (never an
+// executable or script class, though those are registered everywhere), its CLSID be registered machine-wide,
+// and its choice name no program class either. What can't be restored is cleared.
+TEST_F(BuiltInSteps, SavedHandlersAreRestoredFromTheMachinesRecordAndFromTheUsersOnlyWhenTheyNameDocuments) {
+  ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, L"Software\\Classes\\exefile")) << "registered on every system";
+  const wchar_t kNone[] = L"<none>";
+  const wchar_t kClsid[] = L"{11111111-2222-3333-4444-555555555555}";
+  const wchar_t kOtherClsid[] = L"{22222222-3333-4444-5555-666666666666}";
+  struct Values {
+    const wchar_t* document;  // .pdf's class
+    const wchar_t* clsid;     // the MIME type's CLSID
+    const wchar_t* choice;    // the user's choice
+  };
+  const struct Row {
+    const char* what;
+    bool machine;  // saved in the machine's record, else only in the user's
+    Values saved;
+    std::vector<std::wstring> registered;  // machine-wide classes the row adds
+    Values left;                           // what the removal leaves in their places
+  } rows[] = {
+      {"user: an unregistered class, a registered CLSID",
+       false,
+       {L"Planted.Document", kClsid, L""},
+       {std::wstring(L"CLSID\\") + kClsid},
+       {kNone, kClsid, kNone}},
+      {"user: nothing registered", false, {L"Planted.Document", kClsid, L""}, {}, {kNone, L"", kNone}},
+      {"user: the program classes every system has", false, {L"exefile", L"", L"htafile"}, {}, {kNone, L"", kNone}},
+      {"user: what this system names for a script extension",
+       false,
+       {L"wsh.runner", L"", L"JSFILE"},
+       {L"Wsh.Runner", L".wsh"},
+       {kNone, L"", kNone}},
+      {"user: a registered document class",
+       false,
+       {L"OtherReader.Document", L"", L"OtherReader.Document.7"},
+       {L"OtherReader.Document"},
+       {L"OtherReader.Document", L"", L"OtherReader.Document.7"}},
+      {"machine: restored as it is, registered or not",
+       true,
+       {L"Unregistered.Document", kOtherClsid, L"Machine.Choice"},
+       {},
+       {L"Unregistered.Document", kOtherClsid, L"Machine.Choice"}},
+  };
+  bool first = true;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    if (!first) SetUp();  // the removal before took the old version's record with it
+    first = false;
     SetRaw(HKEY_LOCAL_MACHINE, kPdfKey, L"", REG_SZ, L"KeltoQuorbel.Document", sizeof(L"KeltoQuorbel.Document"));
     SetRaw(HKEY_CURRENT_USER, kFileExtsKey, L"Progid", REG_SZ, L"KeltoQuorbel.Document",
            sizeof(L"KeltoQuorbel.Document"));
-    // Only the user's record holds a CLSID, and a document class.
-    WriteRegistryString(HKEY_CURRENT_USER, kProductKey, L"strCLSID", L"{11111111-2222-3333-4444-555555555555}");
-    WriteRegistryString(HKEY_CURRENT_USER, kProductKey, L"strdocument", L"Planted.Document");
-    const MachineClasses classes(registered ? std::vector<std::wstring>{L"CLSID\\{11111111-2222-3333-4444-555555555555}"}
-                                            : std::vector<std::wstring>{});
+    const std::pair<const wchar_t*, const wchar_t*> saved[] = {
+        {L"strdocument", row.saved.document}, {L"strCLSID", row.saved.clsid}, {L"strProgid", row.saved.choice}};
+    for (const auto& [name, text] : saved) {
+      if (*text) WriteRegistryString(row.machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, kProductKey, name, text);
+    }
+    const MachineClasses classes(row.registered);
+    if (std::find(row.registered.begin(), row.registered.end(), L".wsh") != row.registered.end()) {
+      WriteRegistryString(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.wsh", L"", L"Wsh.Runner");
+    }
     Run();
-    EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kPdfKey, L"").found) << "Planted.Document is no machine-wide class";
-    EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kFileExtsKey, L"Progid").found);
-    EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMimeKey, L"CLSID").text(),
-              registered ? L"{11111111-2222-3333-4444-555555555555}" : L"");
+    const auto text = [](HKEY root, const wchar_t* key, const wchar_t* name) {
+      const RawValue value = ReadRaw(root, key, name);
+      return value.found ? value.text() : std::wstring(L"<none>");
+    };
+    EXPECT_EQ(text(HKEY_LOCAL_MACHINE, kPdfKey, L""), row.left.document);
+    EXPECT_EQ(text(HKEY_LOCAL_MACHINE, kMimeKey, L"CLSID"), row.left.clsid);
+    EXPECT_EQ(text(HKEY_CURRENT_USER, kFileExtsKey, L"Progid"), row.left.choice);
   }
 }
 
