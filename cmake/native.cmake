@@ -42,5 +42,9 @@ if(NATIVE_TESTS)
   gtest_discover_tests(native_tests TEST_PREFIX "native." DISCOVERY_TIMEOUT 60)
 endif()
 
+# The include check itself, on includes planted in a copy of the tree.
+add_test(NAME checks.includes COMMAND bash ${CMAKE_SOURCE_DIR}/tests/host/check_includes_test.sh)
+set_tests_properties(checks.includes PROPERTIES TIMEOUT 300)
+
 # Host tools (the packager) and anything else that needs the libraries to exist first.
 include(${CMAKE_SOURCE_DIR}/tools/targets.cmake OPTIONAL)

@@ -15,7 +15,7 @@ enum PackageResult : int {
   kPackageBadHeader = 21,         // shorter than the 13-byte LZMA header: no size to trust
   kPackageBadProperties = 22,     // properties byte 225 or more, or lc + lp above 4: the decoder can't honour it
   kPackageUnknownSize = 23,       // all-ones size marker: a sized stream is what the packer writes
-  kPackageTooLarge = 24,          // dictionary above its cap (or a size above the one-buffer decoder's): bounds what a header can allocate
+  kPackageTooLarge = 24,          // dictionary (or one-buffer size) above its cap: bounds what a header can allocate
   kPackageDecodeFailed = 25,      // damaged stream or fewer bytes than declared: files would come out cut short
   kPackageTruncated = 26,         // a header, name or data size runs past the end of the container
   kPackageBadName = 27,           // an entry name that could leave the extraction folder or open a device

@@ -12,7 +12,7 @@ export DEBIAN_FRONTEND=noninteractive
 PACKAGES=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools cmake make clang libclang-rt-14-dev
   wine wine32:i386 wine64 xvfb xauth imagemagick x11-utils
-  googletest libgtest-dev liblzma-dev xz-utils dpkg-dev fonts-wine osslsigncode openssl
+  googletest libgtest-dev liblzma-dev xz-utils dpkg-dev fonts-wine osslsigncode openssl clang-format
 )
 
 log() { printf '[bootstrap] %s\n' "$*"; }

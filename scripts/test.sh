@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Every test: set-up, both builds, the native tests under ASan/UBSan, bounded fuzz runs, then the Windows
-# unit and end-to-end tests under Wine (32-bit prefix, and a 64-bit one where the setup runs under WoW64).
+# Every test: the include and format checks, set-up, both builds, the native tests under ASan/UBSan, bounded fuzz
+# runs, then the Windows unit and end-to-end tests under Wine (32-bit prefix, and a 64-bit one where the setup runs
+# under WoW64).
 set -uo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 B=${BUILD_DIR:-$ROOT/build}
 start=$(date +%s)
 
 bash "$ROOT/scripts/check-includes.sh" || { echo "layering broken"; exit 1; }
+# The format check needs clang-format, which the set-up installs.
+command -v clang-format >/dev/null || BUILD_DIR=$B bash "$ROOT/scripts/bootstrap.sh" || { echo "set-up failed"; exit 1; }
+bash "$ROOT/scripts/check-format.sh" || { echo "formatting differs from the house style"; exit 1; }
 BUILD_DIR=$B bash "$ROOT/scripts/build.sh" --fuzz || { echo "build failed"; exit 1; }
 
 failed=0
