@@ -1,5 +1,5 @@
-# Handle owners, registry helpers and recursive deletion: the bottom layer, no windows.
-kelto_layer(base WIN registry.cpp delete_tree.cpp final_path.cpp system_library.cpp admin_only.cpp)
+# Handle owners, registry helpers, recursive deletion and how programs are started: the bottom layer, no windows.
+kelto_layer(base WIN registry.cpp delete_tree.cpp final_path.cpp system_library.cpp admin_only.cpp process_start.cpp)
 list(APPEND WIN_TESTS
   ${CMAKE_SOURCE_DIR}/tests/win/registry_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/win/delete_tree_test.cpp)
