@@ -103,7 +103,8 @@ LRESULT HyperlinkLabel::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       // A failed open is silent: the address is only a convenience. The address may come from a language file
       // beside the setup: only a web address is opened, never a program or a file, and by the desktop shell in
       // the user's own browser with the user's rights, not the setup's; without a desktop shell, nothing.
-      if (IsWebAddress(url)) OpenAsDesktopUser(url, L"", L"", SW_SHOWNORMAL);
+      const std::wstring address = WebAddressToOpen(url);
+      if (!address.empty()) OpenAsDesktopUser(address, L"", L"", SW_SHOWNORMAL);
       return TRUE;
     }
     case WM_MOUSEMOVE:
