@@ -1,11 +1,11 @@
 #include "app/finish_actions.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cwchar>
 
 #include "engine/associations.h"
+#include "framework/base/process_start.h"
 #include "integration/default_printer.h"
 
 void FinishSteps::ClearForeignPdfAssociations(int isWow64) { ::ClearForeignPdfAssociations(isWow64); }
@@ -14,9 +14,12 @@ void FinishSteps::RegisterMainProgram(const std::wstring& installFolder) { ::Reg
 
 void FinishSteps::SetDefaultPrinter(const std::wstring& printerName) { MakeDefaultPrinter(printerName); }
 
-void FinishSteps::Open(const std::wstring& path) {
-  ::ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOW);
+void FinishSteps::StartProgram(const std::wstring& path) {
+  if (OpenAsDesktopUser(path, L"", FolderOfPath(path), SW_SHOW)) return;
+  ::StartProgram(path, Quoted(path), SW_SHOW);
 }
+
+void FinishSteps::OpenDocument(const std::wstring& path) { OpenAsDesktopUser(path, L"", FolderOfPath(path), SW_SHOW); }
 
 std::wstring FinishPath(const std::wstring& installFolder, const wchar_t* name) {
   wchar_t buffer[MAX_PATH];
@@ -32,6 +35,6 @@ void RunFinishActions(const SetupOptions& o, FinishSteps& steps) {
     steps.RegisterMainProgram(o.installFolder);
   }
   if (o.setDefaultPrinter == 1) steps.SetDefaultPrinter(kPrinterName);
-  if (o.runProgram == 1) steps.Open(FinishPath(o.installFolder, L"Kelto Quorbel.exe"));
-  if (o.viewReadme == 1) steps.Open(FinishPath(o.installFolder, L"Readme.txt"));
+  if (o.runProgram == 1) steps.StartProgram(FinishPath(o.installFolder, L"Kelto Quorbel.exe"));
+  if (o.viewReadme == 1) steps.OpenDocument(FinishPath(o.installFolder, L"Readme.txt"));
 }

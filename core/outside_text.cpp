@@ -18,6 +18,18 @@ bool IsReservedDeviceName(const std::wstring& name) {
          base[3] >= L'1' && base[3] <= L'9';
 }
 
+bool IsAsciiLetterOrDigit(wchar_t c) {
+  return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9');
+}
+
+bool IsBareHostName(const std::wstring& text) {
+  if (text.empty() || !IsAsciiLetterOrDigit(text[0])) return false;
+  for (const wchar_t c : text) {
+    if (!IsAsciiLetterOrDigit(c) && c != L'.' && c != L'-') return false;
+  }
+  return true;
+}
+
 bool StartsWithCaseBlind(const std::wstring& text, const wchar_t* prefix) {
   const std::wstring wanted = prefix;
   return text.size() >= wanted.size() && Upper(text.substr(0, wanted.size())) == Upper(wanted);
@@ -39,4 +51,9 @@ bool IsWebAddress(const std::wstring& address) {
     if (StartsWithCaseBlind(address, scheme) && address.size() > std::wstring(scheme).size()) return true;
   }
   return false;
+}
+
+std::wstring WebAddressToOpen(const std::wstring& text) {
+  if (IsWebAddress(text)) return text;
+  return IsBareHostName(text) ? L"http://" + text : std::wstring();
 }

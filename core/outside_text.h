@@ -10,3 +10,8 @@ bool IsSafeFileName(const std::wstring& name);
 
 // An address the shell may open: "http://" or "https://" (any letter case) followed by something.
 bool IsWebAddress(const std::wstring& address);
+
+// What a link showing `text` opens: a web address as it is; a bare host name (ASCII letters, digits, dots and
+// hyphens, beginning with a letter or digit, as in "www.kelto.example") as "http://" + the name, the way the
+// system's shell qualifies it; anything else (a program, a path, another scheme) is empty: nothing.
+std::wstring WebAddressToOpen(const std::wstring& text);

@@ -1,12 +1,14 @@
 #include "engine/associations.h"
 
 #include <cwctype>
-#include <vector>
 
-#include "framework/base/registry.h"
 #include "framework/base/handles.h"
+#include "framework/base/process_start.h"
+#include "framework/base/registry.h"
 
 namespace {
+
+constexpr wchar_t kMainProgram[] = L"Kelto Quorbel.exe";
 
 bool SameText(const std::wstring& a, const std::wstring& b) {
   if (a.size() != b.size()) return false;
@@ -67,20 +69,12 @@ void ClearForeignPdfAssociations(int isWow64) {
 }
 
 std::wstring RegisterCommandLine(const std::wstring& installFolder) {
-  return L"\"" + installFolder + L"Kelto Quorbel.exe\" /register";
+  return Quoted(installFolder + kMainProgram) + L" /register";
 }
 
 void RegisterMainProgram(const std::wstring& installFolder) {
-  std::wstring commandLine = RegisterCommandLine(installFolder);
-  std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
-  buffer.push_back(L'\0');
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return;
-  UniqueHandle process(info.hProcess);
-  UniqueHandle thread(info.hThread);
-  ::WaitForSingleObject(process.get(), INFINITE);
+  // By its full path, in its own folder: the run writes machine-wide records and needs the setup's rights, so
+  // nothing may stand in for the program. Its exit code means nothing.
   DWORD exitCode = 0;
-  ::GetExitCodeProcess(process.get(), &exitCode);
+  RunProgramToEnd(installFolder + kMainProgram, RegisterCommandLine(installFolder), kShowAsItChooses, &exitCode);
 }

@@ -12,7 +12,8 @@ inline constexpr wchar_t kFdfProgId[] = L"KeltoQuorbel.FDFDoc";
 // 64-bit view when `isWow64` is set; deletions never do.
 void ClearForeignPdfAssociations(int isWow64);
 
-// Runs "<installFolder>Kelto Quorbel.exe" /register and waits for it; `installFolder` ends with a backslash.
+// Runs "<installFolder>Kelto Quorbel.exe" /register by its full path in its own folder and waits for it;
+// `installFolder` ends with a backslash.
 void RegisterMainProgram(const std::wstring& installFolder);
 
 // The command line RegisterMainProgram starts.

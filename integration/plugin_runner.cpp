@@ -1,8 +1,6 @@
 #include "integration/plugin_runner.h"
 
-#include <shellapi.h>
-
-#include "framework/base/handles.h"
+#include "framework/base/process_start.h"
 
 namespace {
 
@@ -44,6 +42,10 @@ std::wstring ChooseProgram(int install, const std::wstring& sourceFolder, const 
 
 std::wstring PluginParameters(const std::wstring& installFolder) { return L" -p " + installFolder + L"\\plugins\\"; }
 
+std::wstring PluginCommandLine(const std::wstring& program, const std::wstring& installFolder) {
+  return Quoted(program) + L" " + PluginParameters(installFolder);
+}
+
 bool PluginExitSucceeded(DWORD exitCode, const wchar_t** message) {
   for (const ExitCodeMeaning& meaning : kExitCodes) {
     if (meaning.code == exitCode) {
@@ -59,24 +61,9 @@ int RunPluginProgram(int install, const std::wstring& sourceFolder, const std::w
                      const PluginReport& report) {
   const std::wstring program = ChooseProgram(install, sourceFolder, installFolder);
   if (program.empty()) return 0;
-  const std::wstring parameters = PluginParameters(installFolder);
-
-  SHELLEXECUTEINFOW info = {};
-  static_assert(sizeof(void*) != 4 || sizeof(info) == 60, "the 32-bit record");
-  info.cbSize = sizeof(info);
-  info.fMask = SEE_MASK_NOCLOSEPROCESS;
-  info.lpFile = program.c_str();
-  info.lpParameters = parameters.c_str();
-  info.nShow = SW_SHOW;
-  // A program that could not be started has installed nothing.
-  if (!::ShellExecuteExW(&info)) return 0;
-  // Started, but through something that hands out no process: nothing to wait for or judge.
-  if (!info.hProcess) return 1;
-
-  UniqueHandle process(info.hProcess);
-  ::WaitForSingleObject(process.get(), INFINITE);
   DWORD exitCode = 0;
-  if (!::GetExitCodeProcess(process.get(), &exitCode)) return 0;
+  // A program that could not be started, or whose end can't be judged, has installed nothing.
+  if (!RunProgramToEnd(program, PluginCommandLine(program, installFolder), SW_SHOW, &exitCode)) return 0;
   const wchar_t* message = nullptr;
   const bool succeeded = PluginExitSucceeded(exitCode, &message);
   if (message && report) report(message);

@@ -32,6 +32,12 @@ const wchar_t* const kOldLinks[] = {L"\\Kelto Quorbel Beta.lnk", L"\\Kelto Quorb
 const wchar_t* const kProgramFiles[] = {L"Kelto Quorbel Beta.exe", L"Kelto Quorbel.exe", L"Readme.txt",
                                         L"Uninstall.exe", L"config.xml"};
 
+std::wstring SystemFolder() {
+  wchar_t system[MAX_PATH] = L"";
+  const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+  return length == 0 || length >= MAX_PATH ? std::wstring() : std::wstring(system, length);
+}
+
 std::wstring WithBackslash(std::wstring path) {
   if (path.empty() || path.back() != L'\\') path += L'\\';
   return path;
@@ -120,8 +126,10 @@ class Uninstaller {
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;  // and none given
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr,
-                          &startup, &info)) {
+    // It removes the folder it lives in, so it is not started there; the system folder is one it never deletes.
+    const std::wstring folder = SystemFolder();
+    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                          folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
       return false;
     }
     process_.reset(info.hProcess);
@@ -451,16 +459,14 @@ PreviousVersionRemover::PreviousVersionRemover(SetupOptions& options, Prompter& 
 // --- installer service -----------------------------------------------------------------------------------
 
 void PreviousVersionRemover::RemoveInstallerPackage() {
-  wchar_t system[MAX_PATH] = L"";
-  const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) system[0] = 0;
+  const std::wstring system = SystemFolder();
   std::wstring commandLine = InstallerServiceCommandLine(system);
   if (commandLine.empty()) return;
   STARTUPINFOW startup{};
   ::GetStartupInfoW(&startup);
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, nullptr,
-                        &startup, &info)) {
+  if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
+                        system.c_str(), &startup, &info)) {
     return;
   }
   UniqueHandle process(info.hProcess);

@@ -1,7 +1,8 @@
 #pragma once
 // Where the setup's DLLs come from. It runs elevated, usually from a downloads folder that anything can write
-// to, so no DLL is ever taken from its own folder or the current one: the search is cut down to the system
-// folder before anything else runs, and every library it loads by name is named by its full system path.
+// to, so no DLL or program is ever taken from its own folder or the current one: the search is cut down to the
+// system folder before anything else runs, the current folder moves to the system folder, and every library it
+// loads by name is named by its full system path.
 #include <windows.h>
 
 #include <string>
@@ -9,8 +10,18 @@
 // The first thing the entry point does.
 void RestrictDllSearchToSystem();
 
-// A DLL of the system folder, by its full path; null when it is not there.
+// The second: the current folder (usually the downloads folder the setup was started from) becomes the system
+// folder, and NoDefaultCurrentDirectoryInExePath is set, so that neither the setup nor any program it starts
+// looks for a program there. Whatever the setup reads from beside itself it finds through its own path.
+void LeaveStartFolder();
+
+// A DLL of the system folder, by its full path, its dependencies from the system folder too; null when it is not
+// there.
 HMODULE LoadSystemLibrary(const wchar_t* name);
+
+// What LoadSystemLibrary passes to LoadLibraryExW: LOAD_LIBRARY_SEARCH_SYSTEM32 wherever the system has
+// SetDefaultDllDirectories, else LOAD_WITH_ALTERED_SEARCH_PATH (older systems refuse the search flags).
+DWORD SystemLibraryLoadFlags();
 
 // A DLL outside the system folder (the add-in), whose own dependencies come from its folder and the system
 // folder only.

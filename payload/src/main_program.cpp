@@ -2,9 +2,13 @@
 // itself the handler of .pdf and .fdf files instead and ends without a window.
 //
 // KELTO_PRODUCT_LOG names a file for tests: every start appends its command line with the default printer and
-// the .pdf handler of that moment, so a test can tell in which order the setup's finish actions ran.
+// the .pdf handler of that moment, so a test can tell in which order the setup's finish actions ran, and with
+// what it was started: its parent process (name, "<ended>" once that is gone, and id), its current folder and
+// NoDefaultCurrentDirectoryInExePath. A program that the desktop shell starts gets the shell's environment,
+// not the setup's: there the value ProductLog of HKCU\Software\Kelto Software\Test names the file instead.
 #include <shlobj.h>
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <winspool.h>
 
@@ -55,12 +59,56 @@ std::wstring DefaultPrinter() {
   return ::GetDefaultPrinterW(name, &size) ? std::wstring(name) : L"<none>";
 }
 
+// " | parent: <name> | parent id: <id>"; the name is "<ended>" when the parent is gone.
+std::wstring Parent() {
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return L" | parent: <unknown> | parent id: 0";
+  const DWORD self = ::GetCurrentProcessId();
+  DWORD parent = 0;
+  std::wstring name = L"<ended>";
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+    if (entry.th32ProcessID == self) parent = entry.th32ParentProcessID;
+  }
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+    if (parent != 0 && entry.th32ProcessID == parent) name = entry.szExeFile;
+  }
+  ::CloseHandle(snapshot);
+  return L" | parent: " + name + L" | parent id: " + std::to_wstring(parent);
+}
+
+// Without a trailing backslash, but for a drive's root.
+std::wstring CurrentFolder() {
+  wchar_t folder[MAX_PATH * 2] = L"";
+  const DWORD length = ::GetCurrentDirectoryW(MAX_PATH * 2, folder);
+  std::wstring text(folder, length < MAX_PATH * 2 ? length : 0);
+  if (text.size() > 3 && text.back() == L'\\') text.pop_back();
+  return text;
+}
+
+std::wstring LogPath() {
+  const std::wstring fromEnvironment = standin::Environment(L"KELTO_PRODUCT_LOG");
+  if (!fromEnvironment.empty()) return fromEnvironment;
+  wchar_t path[MAX_PATH] = L"";
+  DWORD size = sizeof(path) - sizeof(wchar_t);
+  if (::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Kelto Software\\Test", L"ProductLog", RRF_RT_REG_SZ, nullptr, path,
+                     &size) != ERROR_SUCCESS) {
+    return std::wstring();
+  }
+  return path;
+}
+
 // An installed product leaves nothing behind in its folder: the log is only written where a test asks.
 void LogStart() {
-  const std::wstring log = standin::Environment(L"KELTO_PRODUCT_LOG");
+  const std::wstring log = LogPath();
   if (log.empty()) return;
+  const std::wstring noCurrentFolder = standin::Environment(L"NoDefaultCurrentDirectoryInExePath");
   standin::AppendLine(log, std::wstring(::GetCommandLineW()) + L" | printer: " + DefaultPrinter() + L" | pdf: " +
-                               PdfHandler());
+                               PdfHandler() + Parent() + L" | folder: " + CurrentFolder() +
+                               L" | NoDefaultCurrentDirectoryInExePath: " +
+                               (noCurrentFolder.empty() ? L"<none>" : noCurrentFolder));
 }
 
 int Register() {

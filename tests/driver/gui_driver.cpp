@@ -183,7 +183,16 @@ HWND Driver::FocusedWindow(HWND dialog) {
 }
 
 void Driver::Click(HWND dialog, int controlId) {
-  ::PostMessageW(::GetDlgItem(dialog, controlId), BM_CLICK, 0, 0);
+  HWND control = ::GetDlgItem(dialog, controlId);
+  wchar_t kind[16] = L"";
+  ::GetClassNameW(control, kind, 16);
+  if (_wcsicmp(kind, L"Static") != 0) {
+    ::PostMessageW(control, BM_CLICK, 0, 0);
+    return;
+  }
+  // A text (a link) knows no BM_CLICK: the mouse goes down and up on it.
+  ::PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  ::PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
 }
 
 void Driver::Answer(HWND box, int buttonId) {

@@ -45,7 +45,8 @@ class Driver {
   // The control of the dialog's thread that has the keyboard focus, or null.
   static HWND FocusedWindow(HWND dialog);
 
-  // Input is posted, never sent: a click that opens a modal box would otherwise block the driver.
+  // Input is posted, never sent: a click that opens a modal box would otherwise block the driver. A text
+  // control (a link) gets the mouse's button going down and up on it.
   static void Click(HWND dialog, int controlId);
   static void Answer(HWND box, int buttonId);  // IDOK, IDCANCEL, IDYES, IDNO
   static void PressEscape(HWND dialog);

@@ -3,7 +3,9 @@
 #include <objbase.h>
 #include <sddl.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 #include <winspool.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -167,6 +169,173 @@ std::wstring Lower(std::wstring text) {
 }
 
 bool SameText(const std::wstring& a, const std::wstring& b) { return Lower(a) == Lower(b); }
+
+// --- processes
+
+std::wstring ProductStart::operator[](const std::wstring& name) const {
+  for (const auto& field : fields) {
+    if (field.first == name) return field.second;
+  }
+  return L"<absent>";
+}
+
+std::vector<ProductStart> ProductStarts(const std::wstring& logPath) {
+  const std::string bytes = ReadText(logPath);
+  std::vector<ProductStart> starts;
+  if (bytes == "<missing>") return starts;
+  std::wstring text(bytes.size(), L'\0');
+  text.resize(::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0],
+                                    static_cast<int>(text.size())));
+  for (size_t start = 0, end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
+    const std::wstring line = text.substr(start, end - start);
+    ProductStart entry;
+    size_t at = line.find(L" | ");
+    entry.commandLine = line.substr(0, at);
+    while (at != std::wstring::npos) {
+      const size_t next = line.find(L" | ", at + 3);
+      const std::wstring field = line.substr(at + 3, next == std::wstring::npos ? std::wstring::npos : next - at - 3);
+      const size_t colon = field.find(L": ");
+      entry.fields.emplace_back(field.substr(0, colon), colon == std::wstring::npos ? L"" : field.substr(colon + 2));
+      at = next;
+    }
+    starts.push_back(entry);
+  }
+  return starts;
+}
+
+void SetProductLog(const std::wstring& path) {
+  const wchar_t key[] = L"Software\\Kelto Software\\Test";
+  if (path.empty()) {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) return;
+    ::RegDeleteValueW(opened, L"ProductLog");
+    ::RegCloseKey(opened);
+    return;
+  }
+  WriteValue(HKEY_CURRENT_USER, key, L"ProductLog", path);
+}
+
+namespace {
+
+// Every running process as the system lists it: id, parent id, program name.
+std::vector<PROCESSENTRY32W> ProcessList() {
+  std::vector<PROCESSENTRY32W> list;
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return list;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+    list.push_back(entry);
+    entry.dwSize = sizeof(entry);
+  }
+  ::CloseHandle(snapshot);
+  return list;
+}
+
+bool ReadFrom(HANDLE process, const void* address, void* buffer, size_t size) {
+  SIZE_T read = 0;
+  return ::ReadProcessMemory(process, address, buffer, size, &read) && read == size;
+}
+
+// The start of RTL_USER_PROCESS_PARAMETERS, laid out with pointer-sized slots so that it fits either width.
+struct ProcessParameters {
+  BYTE sizesAndFlags[16];
+  PVOID consoleAndStandardHandles[5];
+  UNICODE_STRING currentDirectory;
+  PVOID currentDirectoryHandle;
+  UNICODE_STRING dllPath;
+  UNICODE_STRING imagePath;
+  UNICODE_STRING commandLine;
+  PVOID environment;
+};
+
+bool ReadProcessParameters(HANDLE process, ProcessParameters& parameters) {
+  using QueryFn = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+  const auto query = reinterpret_cast<QueryFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  PROCESS_BASIC_INFORMATION basic = {};
+  if (!query || query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) != 0) return false;
+  struct {
+    BYTE flags[4];
+    PVOID mutantAndImageBase[2];
+    PVOID loaderData;
+    PVOID processParameters;
+  } peb = {};
+  return basic.PebBaseAddress && ReadFrom(process, basic.PebBaseAddress, &peb, sizeof(peb)) &&
+         ReadFrom(process, peb.processParameters, &parameters, sizeof(parameters));
+}
+
+}  // namespace
+
+std::vector<DWORD> ProcessesNamed(const std::wstring& name) {
+  std::vector<DWORD> found;
+  for (const PROCESSENTRY32W& entry : ProcessList()) {
+    if (SameText(entry.szExeFile, name)) found.push_back(entry.th32ProcessID);
+  }
+  return found;
+}
+
+DWORD ParentOf(DWORD process) {
+  for (const PROCESSENTRY32W& entry : ProcessList()) {
+    if (entry.th32ProcessID == process) return entry.th32ParentProcessID;
+  }
+  return 0;
+}
+
+std::wstring ProcessName(DWORD process) {
+  for (const PROCESSENTRY32W& entry : ProcessList()) {
+    if (entry.th32ProcessID == process) return entry.szExeFile;
+  }
+  return L"<ended>";
+}
+
+int EndProcessesNamed(const std::wstring& name) {
+  int ended = 0;
+  for (const DWORD id : ProcessesNamed(name)) {
+    HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+    if (!process) continue;
+    if (::TerminateProcess(process, 1)) ++ended;
+    ::WaitForSingleObject(process, 10000);
+    ::CloseHandle(process);
+  }
+  return ended;
+}
+
+std::wstring ProcessCurrentFolder(HANDLE process) {
+  ProcessParameters parameters = {};
+  if (!ReadProcessParameters(process, parameters)) return L"<unreadable>";
+  std::wstring folder(parameters.currentDirectory.Length / sizeof(wchar_t), L'\0');
+  if (!folder.empty() && !ReadFrom(process, parameters.currentDirectory.Buffer, &folder[0], folder.size() * 2)) {
+    return L"<unreadable>";
+  }
+  if (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
+  return folder;
+}
+
+std::wstring ProcessEnvironmentValue(HANDLE process, const std::wstring& name) {
+  ProcessParameters parameters = {};
+  if (!ReadProcessParameters(process, parameters) || !parameters.environment) return L"<unreadable>";
+  // "NAME=value" strings, one after another, ending with an empty one; read a page at a time, as the block
+  // may end just before unmapped memory.
+  std::wstring block;
+  const BYTE* at = static_cast<const BYTE*>(parameters.environment);
+  constexpr size_t kPage = 4096;
+  while (block.size() < 512 * 1024 && block.find(std::wstring(2, L'\0')) == std::wstring::npos) {
+    const size_t chunk = kPage - reinterpret_cast<uintptr_t>(at) % kPage;
+    std::wstring piece(chunk / sizeof(wchar_t), L'\0');
+    if (!ReadFrom(process, at, &piece[0], piece.size() * sizeof(wchar_t))) return L"<unreadable>";
+    block += piece;
+    at += chunk;
+  }
+  const std::wstring wanted = Lower(name) + L"=";
+  for (size_t start = 0; start < block.size() && block[start] != L'\0';) {
+    const size_t end = block.find(L'\0', start);
+    const std::wstring entry = block.substr(start, end - start);
+    if (Lower(entry.substr(0, wanted.size())) == wanted) return entry.substr(wanted.size());
+    start = end + 1;
+  }
+  return L"<none>";
+}
 
 namespace {
 

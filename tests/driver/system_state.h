@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/product.h"
@@ -62,6 +63,32 @@ bool PrinterExists(const std::wstring& name);
 // The default printer's name, or "<none>".
 std::wstring DefaultPrinter();
 bool PortExists(const std::wstring& name);
+
+// --- processes
+
+// How the stand-in product ("Kelto Quorbel.exe") was started, one start a line of its log: the command line,
+// then the fields it appends (printer, pdf, parent, parent id, folder, NoDefaultCurrentDirectoryInExePath).
+struct ProductStart {
+  std::wstring commandLine;
+  std::vector<std::pair<std::wstring, std::wstring>> fields;
+  std::wstring operator[](const std::wstring& name) const;  // "<absent>" when the line has no such field
+};
+std::vector<ProductStart> ProductStarts(const std::wstring& logPath);
+// Names the product's log for every start, also those by the desktop shell, whose programs don't get the test's
+// environment (HKCU\Software\Kelto Software\Test, value ProductLog); empty removes it.
+void SetProductLog(const std::wstring& path);
+
+// Running processes by the name of their program ("explorer.exe"), case-blind, and a process's parent.
+std::vector<DWORD> ProcessesNamed(const std::wstring& name);
+DWORD ParentOf(DWORD process);
+std::wstring ProcessName(DWORD process);  // "<ended>" when it is not running
+// Ends every process of this prefix with that program name and waits for them; how many there were.
+int EndProcessesNamed(const std::wstring& name);
+
+// Another process's current folder (without a trailing backslash but for a root) and the value of one of its
+// environment variables ("<none>" when unset), read from its process parameters; "<unreadable>" on failure.
+std::wstring ProcessCurrentFolder(HANDLE process);
+std::wstring ProcessEnvironmentValue(HANDLE process, const std::wstring& name);
 
 bool SameText(const std::wstring& a, const std::wstring& b);  // case-blind
 std::wstring Lower(std::wstring text);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/driver/system_state.h"
+#include "tests/driver/walk.h"
 #include "tests/e2e/wizard_session.h"
 
 namespace {
@@ -189,6 +190,45 @@ TEST_F(Pages, DriveRowsAreTheFixedDrivesAndAClickChoosesOne) {
   destination = On("Destination");
   ASSERT_NE(destination, nullptr);
   EXPECT_EQ(Driver::ItemText(destination, IDC_DESTINATION_FOLDER), L"C:\\Program Files\\Kelto Software\\Kelto Quorbel");
+}
+
+// Every page's footer shows text 2, the host-name form "www.kelto.example". A click opens it as a web address,
+// in the program registered for web addresses (the prefix's is bent to the stand-in product, which logs how it
+// was started), started by the desktop shell with the desktop user's rights: its parent is explorer.exe.
+TEST_F(Pages, FooterLinkOpensTheAddressThroughTheDesktopShell) {
+  const std::wstring browser = L"C:\\kelto\\browser\\Kelto Quorbel.exe";
+  const std::wstring log = L"C:\\kelto\\browser-log.txt";
+  const std::wstring command = L"Software\\Classes\\http\\shell\\open\\command";
+  gui::MakeFolders(L"C:\\kelto\\browser");
+  ASSERT_TRUE(::CopyFileW(sys::StagedFile(L"Kelto Quorbel.exe").c_str(), browser.c_str(), FALSE));
+  const std::wstring before = sys::ReadValue(HKEY_LOCAL_MACHINE, command, nullptr);
+  ASSERT_TRUE(sys::WriteValue(HKEY_LOCAL_MACHINE, command, nullptr, L"\"" + browser + L"\" \"%1\""));
+  struct Restore {
+    std::wstring key, text;
+    ~Restore() {
+      if (text == L"<none>") {
+        sys::DeleteKey(HKEY_LOCAL_MACHINE, key);
+      } else {
+        sys::WriteValue(HKEY_LOCAL_MACHINE, key, nullptr, text);
+      }
+      sys::SetProductLog(L"");
+    }
+  } restore{command, before};
+  ::DeleteFileW(log.c_str());
+  sys::SetProductLog(log);
+
+  HWND welcome = On("Welcome");
+  ASSERT_NE(welcome, nullptr);
+  EXPECT_EQ(Driver::ItemText(welcome, IDC_WELCOME_FOOTER), L"www.kelto.example");
+  Driver::Click(welcome, IDC_WELCOME_FOOTER);
+  EXPECT_TRUE(gui::WaitForProductStarted()) << "no program opened the address";
+  const std::vector<sys::ProductStart> starts = sys::ProductStarts(log);
+  ASSERT_EQ(starts.size(), 1u) << sys::ReadText(log);
+  EXPECT_EQ(starts[0].commandLine, L"\"" + browser + L"\" \"http://www.kelto.example\"");
+  EXPECT_EQ(starts[0][L"parent"], L"explorer.exe");
+  ExpectStays(welcome);
+  ::DeleteFileW(browser.c_str());
+  ::DeleteFileW(log.c_str());
 }
 
 }  // namespace

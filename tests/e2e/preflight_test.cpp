@@ -1,4 +1,5 @@
-// Start-up: refusals (the message comes alone, and no page is ever shown), and the DLLs it loads.
+// Start-up: refusals (the message comes alone, and no page is ever shown), the DLLs it loads and the folder it
+// leaves.
 #include <gtest/gtest.h>
 
 #include "tests/driver/system_state.h"
@@ -49,7 +50,7 @@ int RunAndWait(std::wstring commandLine) {
   return static_cast<int>(code);
 }
 
-// A DLL planted beside the setup under the name of one it loads at start-up. The per-program override makes
+// A DLL planted beside the setup under the name of one it loads at start-up, and the folder itself. The per-program override makes
 // Wine take a file from the program's folder first, as Windows does for a DLL that is not a known one; a plain
 // loader in the same folder shows that it does.
 TEST(PlantedDll, BesideTheSetupItIsNeverLoaded) {
@@ -76,6 +77,13 @@ TEST(PlantedDll, BesideTheSetupItIsNeverLoaded) {
   // By the first page the start-up, the installer-service query included, is over.
   EXPECT_NE(driver.WaitForNamedPage("Welcome"), nullptr) << "last page: " << driver.lastPage();
   EXPECT_FALSE(sys::Exists(mark)) << "the setup loaded the DLL planted beside it";
+  // Started in its own folder, as a double click starts it, it has left that folder for the system folder, and
+  // what it starts looks for no program in the current folder.
+  wchar_t system[MAX_PATH] = L"";
+  ASSERT_GT(::GetSystemDirectoryW(system, MAX_PATH), 0u);
+  EXPECT_TRUE(sys::SameText(sys::ProcessCurrentFolder(driver.process()), system))
+      << sys::Narrow(sys::ProcessCurrentFolder(driver.process()));
+  EXPECT_EQ(sys::ProcessEnvironmentValue(driver.process(), L"NoDefaultCurrentDirectoryInExePath"), L"1");
   driver.Kill();
   ::DeleteFileW(planted.c_str());
   ::DeleteFileW(mark.c_str());

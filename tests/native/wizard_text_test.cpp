@@ -212,17 +212,18 @@ TEST(DestinationCreate, AStoppedInstallTakesBackTheFoldersThisRunMade) {
 namespace {
 
 // Names and addresses from a language file: a hostile one must never become a path outside its folder, a
-// device, or a program to start.
+// device, or a program to start. A link opens a web address as it is and a bare host name as a web address.
 TEST(OutsideText, NamesAndAddresses) {
   struct Row {
     const wchar_t* text;
     bool name;
     bool address;
+    const wchar_t* opened = nullptr;  // what a link opens when it is not the address itself; "" nothing
   };
   const Row rows[] = {
       {L"Kelto Quorbel", true, false},
       {L"Désinstaller", true, false},
-      {L"Readme.txt", true, false},
+      {L"Readme.txt", true, false, L"http://Readme.txt"},
       {L"", false, false},
       {L".", false, false},
       {L"..", false, false},
@@ -231,26 +232,41 @@ TEST(OutsideText, NamesAndAddresses) {
       {L"C:", false, false},
       {L"what?", false, false},
       {L"tab\there", false, false},
-      {L"trailing.", false, false},
+      {L"trailing.", false, false, L"http://trailing."},
       {L"trailing ", false, false},
-      {L"CON", false, false},
-      {L"nul.txt", false, false},
-      {L"com1", false, false},
-      {L"LPT9.lnk", false, false},
-      {L"COM10", true, false},
-      {L"CONSOLE", true, false},
+      {L"CON", false, false, L"http://CON"},
+      {L"nul.txt", false, false, L"http://nul.txt"},
+      {L"com1", false, false, L"http://com1"},
+      {L"LPT9.lnk", false, false, L"http://LPT9.lnk"},
+      {L"COM10", true, false, L"http://COM10"},
+      {L"CONSOLE", true, false, L"http://CONSOLE"},
       {L"http://www.example.com/", false, true},
       {L"HTTPS://example.com", false, true},
       {L"https://", false, false},
       {L"file:///C:/Windows/System32/calc.exe", false, false},
       {L"C:\\Windows\\System32\\calc.exe", false, false},
-      {L"calc.exe", true, false},
+      {L"calc.exe", true, false, L"http://calc.exe"},
       {L" http://example.com", false, false},
+      {L"www.kelto.example", true, false, L"http://www.kelto.example"},
+      {L"WWW.Kelto-2.example", true, false, L"http://WWW.Kelto-2.example"},
+      {L"localhost", true, false, L"http://localhost"},
+      {L"www.kelto.example/quorbel", false, false},
+      {L"www.kelto.example:8080", false, false},
+      {L"www.kelto.example ", false, false},
+      {L"-www.kelto.example", true, false},
+      {L".kelto.example", true, false},
+      {L"kelto_example", true, false},
+      {L"k\u00e9lto.example", true, false},
+      {L"mailto:someone@kelto.example", false, false},
+      {L"javascript:alert(1)", false, false},
+      {L"\\\\server\\share\\setup.exe", false, false},
   };
   for (const Row& row : rows) {
     const std::string shown(row.text, row.text + std::wcslen(row.text));
     EXPECT_EQ(IsSafeFileName(row.text), row.name) << shown;
     EXPECT_EQ(IsWebAddress(row.text), row.address) << shown;
+    const std::wstring opened = row.opened ? row.opened : row.address ? row.text : L"";
+    EXPECT_TRUE(WebAddressToOpen(row.text) == opened) << shown;
   }
 }
 

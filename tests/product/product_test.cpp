@@ -125,9 +125,55 @@ struct Expected {
   std::wstring readmeSource = L"Readme.txt";
   std::wstring langid = L"40811d";
   bool finishActions = true;  // PDF handler, default printer and the program started
+  bool readme = false;        // "View Readme" checked on the Finish page as well
+  bool desktopShell = true;   // false: no desktop shell answers at Finish
   std::vector<std::wstring> moreFiles;
   std::wstring installDate = Today();
 };
+
+// Windows associates .txt with its text editor; Wine's prefix has the class but not the association.
+void AssociateTextFiles() {
+  for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_64KEY)}) {
+    ASSERT_TRUE(sys::WriteValue(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.txt", nullptr, L"txtfile", view));
+  }
+}
+
+// Where the desktop shell is gone, nothing may be opened through a class registration: the document and the
+// program classes then leave a mark instead of opening anything. (Wine's shell reads the classes from
+// HKEY_LOCAL_MACHINE only, so that is where the test bends them; Windows would take the user's first.)
+const wchar_t kClassUsedMark[] = L"C:\\kelto\\class-command-used.txt";
+
+void BendClassesToLeaveAMark() {
+  AssociateTextFiles();
+  wchar_t system[MAX_PATH] = L"";
+  ASSERT_GT(::GetSystemDirectoryW(system, MAX_PATH), 0u);
+  const std::wstring mark = std::wstring(L"\"") + system + L"\\cmd.exe\" /c echo %1 > " + kClassUsedMark;
+  for (const wchar_t* type : {L"txtfile", L"exefile"}) {
+    for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_64KEY)}) {
+      ASSERT_TRUE(sys::WriteValue(HKEY_LOCAL_MACHINE, std::wstring(L"Software\\Classes\\") + type +
+                                      L"\\shell\\open\\command", nullptr, mark, view));
+    }
+  }
+}
+
+// The text editor's windows showing the readme, with the process of each.
+BOOL CALLBACK CollectReadmeWindow(HWND window, LPARAM data) {
+  wchar_t kind[32] = L"", title[256] = L"";
+  ::GetClassNameW(window, kind, 32);
+  ::GetWindowTextW(window, title, 256);
+  if (std::wstring(kind) == L"Notepad" && sys::Lower(title).find(L"readme") != std::wstring::npos) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    reinterpret_cast<std::vector<std::pair<HWND, DWORD>>*>(data)->emplace_back(window, process);
+  }
+  return TRUE;
+}
+
+std::vector<std::pair<HWND, DWORD>> ReadmeWindows() {
+  std::vector<std::pair<HWND, DWORD>> found;
+  ::EnumWindows(&CollectReadmeWindow, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
 
 class Product : public ::testing::Test {
  protected:
@@ -138,6 +184,8 @@ class Product : public ::testing::Test {
     }
     ASSERT_TRUE(sys::WriteValue(HKEY_CURRENT_USER, kUserChoice, L"Progid", kForeignHandler));
     ::DeleteFileW(kProductLog);
+    // Read also by a product that the desktop shell starts, which does not get this program's environment.
+    sys::SetProductLog(kProductLog);
     printerBefore_ = sys::DefaultPrinter();
     tempBefore_ = TempEntries();
     setup_ = gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"));
@@ -146,6 +194,8 @@ class Product : public ::testing::Test {
   void TearDown() override {
     driver_.Kill();
     gui::ForgetInstallation();
+    for (const auto& window : ReadmeWindows()) ::PostMessageW(window.first, WM_CLOSE, 0, 0);
+    sys::SetProductLog(L"");
   }
 
   std::wstring ShotFolder() const {
@@ -154,10 +204,7 @@ class Product : public ::testing::Test {
     return gui::JoinPath(gui::ModuleFolder(), L"screenshots\\product-" + arch + L"\\" + gui::Widen(info->name()));
   }
 
-  void Start() {
-    sys::ScopedEnvironment log(L"KELTO_PRODUCT_LOG", kProductLog);
-    ASSERT_TRUE(driver_.Start(setup_)) << "error " << ::GetLastError();
-  }
+  void Start() { ASSERT_TRUE(driver_.Start(setup_)) << "error " << ::GetLastError(); }
 
   void Walk(const std::vector<gui::Step>& steps) {
     gui::WalkResult result = gui::Walk(driver_, steps, gui::JoinPath(ShotFolder(), std::to_wstring(++walks_)));
@@ -176,8 +223,9 @@ class Product : public ::testing::Test {
     ASSERT_TRUE(driver_.WaitForExit(60000, &code)) << "setup still running";
   }
 
-  // Finish as it comes, or with every follow-up choice cleared.
-  void PressFinish(bool keepChoices) {
+  // Finish as it comes, or with every follow-up choice cleared; with the readme checked as well, and without a
+  // desktop shell, as `e` says.
+  void PressFinish(bool keepChoices, const Expected& e = Expected{}) {
     HWND finish = driver_.WaitForNamedPage("Finish", 120000);
     ASSERT_NE(finish, nullptr) << "last page " << driver_.lastPage();
     if (!keepChoices) {
@@ -188,16 +236,29 @@ class Product : public ::testing::Test {
       for (int id : {IDC_FINISH_RUN, IDC_FINISH_DEFAULT_PDF, IDC_FINISH_DEFAULT_PRINTER, IDC_FINISH_README})
         ASSERT_FALSE(Driver::IsChecked(finish, id)) << id;
     }
+    if (e.readme) {
+      AssociateTextFiles();
+      if (!Driver::IsChecked(finish, IDC_FINISH_README)) Driver::Click(finish, IDC_FINISH_README);
+      ::Sleep(200);
+      ASSERT_TRUE(Driver::IsChecked(finish, IDC_FINISH_README));
+    }
     Driver::Screenshot(finish, gui::JoinPath(ShotFolder(), L"Finish.png"));
+    if (!e.desktopShell) {
+      BendClassesToLeaveAMark();
+      // Ending Wine's desktop process would take the setup's windows with it, as they live in its virtual
+      // desktop. The COM service that holds the running shell's registration is ended instead: started again on
+      // the next request, it knows no desktop shell, as on a system where none runs.
+      ASSERT_GT(sys::EndProcessesNamed(L"rpcss.exe"), 0) << "no COM service to end";
+    }
     Driver::Click(finish, IDC_FINISH_FINISH);
     ExpectEnds();
   }
 
   // The default route from Welcome to an ended setup.
-  void InstallDefault(bool keepChoices = true) {
+  void InstallDefault(bool keepChoices = true, const Expected& e = Expected{}) {
     Start();
     Walk(gui::kDefaultToInstall);
-    PressFinish(keepChoices);
+    PressFinish(keepChoices, e);
   }
 
   static void ExpectFiles(const Expected& e) {
@@ -305,14 +366,51 @@ class Product : public ::testing::Test {
     EXPECT_EQ(sys::DefaultPrinter(), ownPrinter);
     EXPECT_TRUE(gui::WaitForProductStarted()) << "Finish starts the product";
     // The order the product saw: the foreign handler gone before it registered, the printer made the default
-    // after that, the program started last.
-    const std::vector<std::string> lines = Lines(sys::ReadText(kProductLog));
-    ASSERT_EQ(lines.size(), 2u) << log;
-    EXPECT_EQ(lines[0], "\"" + Narrow(program) + "\" /register | printer: " + Narrow(printerBefore_) + " | pdf: <none>");
-    EXPECT_NE(lines[1].find("Kelto Quorbel.exe"), std::string::npos) << lines[1];
-    EXPECT_EQ(lines[1].find("/register"), std::string::npos) << lines[1];
-    EXPECT_NE(lines[1].find(" | printer: " + Narrow(ownPrinter) + " | pdf: KeltoQuorbel.Document"), std::string::npos)
-        << lines[1];
+    // after that, the program started last. The registration needs the setup's rights: the setup runs it by
+    // its full path in its own folder. What is for the user is started by the desktop shell, as a double click
+    // would, with the user's rights; without a desktop shell only the product starts, by its full path.
+    const std::vector<sys::ProductStart> starts = sys::ProductStarts(kProductLog);
+    ASSERT_EQ(starts.size(), 2u) << log;
+    const sys::ProductStart& registration = starts[0];
+    const sys::ProductStart& started = starts[1];
+    EXPECT_EQ(registration.commandLine, L"\"" + program + L"\" /register");
+    EXPECT_EQ(registration[L"printer"], printerBefore_);
+    EXPECT_EQ(registration[L"pdf"], L"<none>");
+    EXPECT_EQ(registration[L"parent id"], std::to_wstring(driver_.pid())) << log;
+    EXPECT_TRUE(sys::SameText(registration[L"folder"], e.folder)) << log;
+    EXPECT_EQ(registration[L"NoDefaultCurrentDirectoryInExePath"], L"1") << log;
+    EXPECT_NE(started.commandLine.find(L"Kelto Quorbel.exe"), std::wstring::npos) << log;
+    EXPECT_EQ(started.commandLine.find(L"/register"), std::wstring::npos) << log;
+    EXPECT_EQ(started[L"printer"], ownPrinter);
+    EXPECT_EQ(started[L"pdf"], L"KeltoQuorbel.Document");
+    EXPECT_TRUE(sys::SameText(started[L"folder"], e.folder)) << log;
+    if (e.desktopShell) {
+      EXPECT_EQ(started[L"parent"], L"explorer.exe") << log;
+    } else {
+      EXPECT_EQ(started[L"parent id"], std::to_wstring(driver_.pid())) << log;
+      EXPECT_TRUE(sys::SameText(started.commandLine, L"\"" + e.folder + L"\\\\Kelto Quorbel.exe\"")) << log;
+    }
+    ExpectReadme(e);
+  }
+
+  // The readme in the text editor, which the desktop shell started; without a desktop shell, not at all, and no
+  // class registration was used for anything.
+  static void ExpectReadme(const Expected& e) {
+    std::vector<std::pair<HWND, DWORD>> shown;
+    const DWORD wait = e.readme && e.desktopShell ? 15000 : 2000;
+    for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < wait; ::Sleep(100)) {
+      if (!(shown = ReadmeWindows()).empty()) break;
+    }
+    if (!e.desktopShell) {
+      EXPECT_TRUE(shown.empty()) << "the readme was opened without a desktop shell";
+      EXPECT_FALSE(sys::Exists(kClassUsedMark)) << "a class registration was used: " << sys::ReadText(kClassUsedMark);
+    } else if (e.readme) {
+      ASSERT_EQ(shown.size(), 1u) << "the readme was not opened";
+      EXPECT_EQ(sys::ProcessName(sys::ParentOf(shown[0].second)), L"explorer.exe");
+    } else {
+      EXPECT_TRUE(shown.empty()) << "the readme was opened unasked";
+    }
+    for (const auto& window : shown) ::PostMessageW(window.first, WM_CLOSE, 0, 0);
   }
 
   // Nothing but the extraction folder came and went.
@@ -359,22 +457,26 @@ class Product : public ::testing::Test {
   int walks_ = 0;
 };
 
+// With the readme as well: the product and the readme are opened by the desktop shell.
 TEST_F(Product, DefaultRouteInstallsTheWholeProduct) {
-  InstallDefault();
-  ExpectComplete(Expected{});
+  Expected e;
+  e.readme = true;
+  InstallDefault(true, e);
+  ExpectComplete(e);
 }
 
+// And with no desktop shell to answer at Finish: the product still starts, the readme is not opened.
 TEST_F(Product, CustomRouteInstallsIntoANewFolder) {
-  const std::wstring folder = L"D:\\Apps\\PDF Tools\\Quorbel";
+  Expected e;
+  e.folder = L"D:\\Apps\\PDF Tools\\Quorbel";
+  e.readme = true;
+  e.desktopShell = false;
   Start();
   Walk({gui::kWelcomeNext, gui::kLicenceAgree, gui::kTypeCustom});
-  const std::string chosen = gui::ChooseNewFolder(driver_, folder);
+  const std::string chosen = gui::ChooseNewFolder(driver_, e.folder);
   ASSERT_TRUE(chosen.empty()) << chosen;
   Walk({gui::kDesktopNext, gui::kSummaryInstall});
-  PressFinish(true);
-
-  Expected e;
-  e.folder = folder;
+  PressFinish(true, e);
   ExpectComplete(e);
   EXPECT_FALSE(sys::Exists(DefaultFolder())) << "nothing goes to the default folder";
 }

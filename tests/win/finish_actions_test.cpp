@@ -6,9 +6,11 @@
 
 #include "app/finish_actions.h"
 #include "engine/associations.h"
+#include "framework/base/process_start.h"
 #include "framework/base/registry.h"
 #include "integration/default_printer.h"
 #include "tests/driver/system_state.h"
+#include "tests/driver/walk.h"
 
 namespace {
 
@@ -17,7 +19,8 @@ struct Recorder : FinishSteps {
   void ClearForeignPdfAssociations(int isWow64) override { calls.push_back(L"clear " + std::to_wstring(isWow64)); }
   void RegisterMainProgram(const std::wstring& folder) override { calls.push_back(L"register " + folder); }
   void SetDefaultPrinter(const std::wstring& name) override { calls.push_back(L"printer " + name); }
-  void Open(const std::wstring& path) override { calls.push_back(L"open " + path); }
+  void StartProgram(const std::wstring& path) override { calls.push_back(L"start " + path); }
+  void OpenDocument(const std::wstring& path) override { calls.push_back(L"open " + path); }
 };
 
 SetupOptions Installed() {
@@ -33,7 +36,7 @@ TEST(FinishActions, DefaultChoicesTakeOverPdfThenPrinterThenStartTheProgram) {
   EXPECT_EQ(steps.calls,
             (std::vector<std::wstring>{L"clear 0", L"register C:\\Program Files\\Kelto Software\\Kelto Quorbel\\",
                                        L"printer Kelto Quorbel Printer",
-                                       L"open C:\\Program Files\\Kelto Software\\Kelto Quorbel\\\\Kelto Quorbel.exe"}));
+                                       L"start C:\\Program Files\\Kelto Software\\Kelto Quorbel\\\\Kelto Quorbel.exe"}));
 }
 
 TEST(FinishActions, EachChoiceAloneAndNoneAtAll) {
@@ -72,7 +75,7 @@ TEST(FinishActions, WithoutSetDefaultPrinterTheOtherStepsStillRun) {
   EXPECT_EQ(steps.calls,
             (std::vector<std::wstring>{L"clear 0", L"register C:\\Program Files\\Kelto Software\\Kelto Quorbel\\",
                                        L"printer result 0",
-                                       L"open C:\\Program Files\\Kelto Software\\Kelto Quorbel\\\\Kelto Quorbel.exe",
+                                       L"start C:\\Program Files\\Kelto Software\\Kelto Quorbel\\\\Kelto Quorbel.exe",
                                        L"open C:\\Program Files\\Kelto Software\\Kelto Quorbel\\\\Readme.txt"}));
 }
 
@@ -81,6 +84,48 @@ TEST(FinishActions, OverlongFolderIsCutNotOverrun) {
   const std::wstring path = FinishPath(folder, L"Readme.txt");
   EXPECT_EQ(path.size(), static_cast<size_t>(MAX_PATH - 1));
   EXPECT_EQ(FinishPath(L"C:\\Q", L"Readme.txt"), L"C:\\Q\\Readme.txt");
+}
+
+// The folder a started program gets as its current one: its own, whatever separator FinishPath doubled.
+TEST(FinishActions, ProgramsFolderIsItsOwn) {
+  struct Row {
+    const wchar_t* path;
+    const wchar_t* folder;
+  };
+  const Row rows[] = {
+      {L"C:\\Program Files\\Kelto Software\\Kelto Quorbel\\\\Kelto Quorbel.exe",
+       L"C:\\Program Files\\Kelto Software\\Kelto Quorbel"},
+      {L"C:\\Q\\Readme.txt", L"C:\\Q"},
+      {L"C:\\Readme.txt", L"C:\\"},
+      {L"C:\\\\Readme.txt", L"C:\\"},
+      {L"\\\\server\\share\\Kelto Quorbel.exe", L"\\\\server\\share"},
+      {L"Kelto Quorbel.exe", L""},
+  };
+  for (const Row& row : rows) EXPECT_EQ(FolderOfPath(row.path), row.folder) << sys::Narrow(row.path);
+  // A program named without a folder is never looked up anywhere.
+  EXPECT_FALSE(StartProgram(L"notepad.exe", L"notepad.exe", SW_SHOW));
+}
+
+// Finish starts the product through the desktop shell, as a double click would: the shell's child, with the
+// desktop user's rights rather than the setup's, in the product's own folder. Wine's desktop shell answers as
+// Windows' does; the start without one is the whole-product suite's.
+TEST(FinishActions, ProductStartsAsTheDesktopShellsChildInItsOwnFolder) {
+  const std::wstring folder = L"C:\\Finish Start\\Kelto Quorbel";
+  const std::wstring log = L"C:\\Finish Start\\product-log.txt";
+  gui::MakeFolders(folder);
+  const std::wstring program = folder + L"\\Kelto Quorbel.exe";
+  ASSERT_TRUE(::CopyFileW(sys::StagedFile(L"Kelto Quorbel.exe").c_str(), program.c_str(), FALSE));
+  ::DeleteFileW(log.c_str());
+  sys::SetProductLog(log);
+  FinishSteps().StartProgram(FinishPath(folder + L"\\", L"Kelto Quorbel.exe"));
+  EXPECT_TRUE(gui::WaitForProductStarted()) << "the product did not start";
+  sys::SetProductLog(L"");
+  const std::vector<sys::ProductStart> starts = sys::ProductStarts(log);
+  ASSERT_EQ(starts.size(), 1u) << sys::ReadText(log);
+  EXPECT_EQ(starts[0][L"parent"], L"explorer.exe") << sys::ReadText(log);
+  EXPECT_TRUE(sys::SameText(starts[0][L"folder"], folder)) << sys::ReadText(log);
+  EXPECT_EQ(starts[0].commandLine.find(L"/register"), std::wstring::npos);
+  sys::RemoveTree(L"C:\\Finish Start");
 }
 
 // The registry of the prefix, put back as it was after each test.

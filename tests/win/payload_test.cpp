@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/xml/xml_document.h"
+#include "framework/base/process_start.h"
 #include "tests/driver/system_state.h"
 #include "tests/driver/walk.h"
 
@@ -616,24 +617,10 @@ TEST_F(PayloadTest, PrinterConfigurationModulesExportTheSpoolerEntries) {
 }
 
 // Started the way the setup starts it; the exit code, or -2 when nothing started.
-long long ShellRun(const std::wstring& program, const std::wstring& parameters) {
-  SHELLEXECUTEINFOW info = {};
-  info.cbSize = sizeof(info);
-  info.fMask = SEE_MASK_NOCLOSEPROCESS;
-  info.lpFile = program.c_str();
-  info.lpParameters = parameters.c_str();
-  const std::wstring folder = WorkFolder();
-  info.lpDirectory = folder.c_str();
-  info.nShow = SW_SHOW;
-  if (!::ShellExecuteExW(&info) || !info.hProcess) return -2;
-  long long result = -3;
-  if (::WaitForSingleObject(info.hProcess, 30000) == WAIT_OBJECT_0) {
-    DWORD code = 0;
-    ::GetExitCodeProcess(info.hProcess, &code);
-    result = code;
-  }
-  ::CloseHandle(info.hProcess);
-  return result;
+long long RunPlugin(const std::wstring& program, const std::wstring& parameters) {
+  DWORD code = 0;
+  if (!RunProgramToEnd(program, Quoted(program) + L" " + parameters, SW_SHOW, &code)) return -2;
+  return code;
 }
 
 TEST_F(PayloadTest, PluginInstallersExitWithTheCodeTheyAreGiven) {
@@ -642,22 +629,22 @@ TEST_F(PayloadTest, PluginInstallersExitWithTheCodeTheyAreGiven) {
   const std::wstring parameters = L" -p " + sandbox_ + L"plugins\\";
   {
     sys::ScopedEnvironment code(L"KELTO_PLUGIN_EXIT", nullptr);
-    EXPECT_EQ(ShellRun(install, parameters), 0);
+    EXPECT_EQ(RunPlugin(install, parameters), 0);
   }
   {
     sys::ScopedEnvironment code(L"KELTO_PLUGIN_EXIT", L"9");
-    EXPECT_EQ(ShellRun(install, parameters), 9);
+    EXPECT_EQ(RunPlugin(install, parameters), 9);
   }
   {
     sys::ScopedEnvironment code(L"KELTO_PLUGIN_EXIT", L"-1");
-    EXPECT_EQ(ShellRun(uninstall, parameters), 0xFFFFFFFFll);
+    EXPECT_EQ(RunPlugin(uninstall, parameters), 0xFFFFFFFFll);
   }
   std::string log;
   log = sys::ReadText(sandbox_ + L"plugin-log.txt");
   ASSERT_NE(log, "<missing>");
   size_t lines = 0;
-  for (size_t at = log.find(Narrow(parameters) + "\r\n"); at != std::string::npos;
-       at = log.find(Narrow(parameters) + "\r\n", at + 1)) {
+  for (size_t at = log.find(Narrow(parameters) + " | folder: "); at != std::string::npos;
+       at = log.find(Narrow(parameters) + " | folder: ", at + 1)) {
     ++lines;
   }
   EXPECT_EQ(lines, 3u) << log;

@@ -1,5 +1,5 @@
 // The plug-in runner starting the stand-in plug-in installer and uninstaller, which end with the exit code that
-// KELTO_PLUGIN_EXIT names and log their command line to plugin-log.txt beside themselves.
+// KELTO_PLUGIN_EXIT names and log their command line and current folder to plugin-log.txt beside themselves.
 #include "integration/plugin_runner.h"
 
 #include <gtest/gtest.h>
@@ -41,17 +41,16 @@ class PluginRunnerTest : public ::testing::Test {
     return RunPluginProgram(install, source_, install_, [this](const std::wstring& m) { reports_.push_back(m); });
   }
 
-  // The program's command line as the program saw it: the quoted program, then exactly the parameters.
+  // The program's command line as the program saw it: the quoted program, a blank, then exactly the parameters
+  // (as the shell's "%1" %* built it when the shell started them); and its own folder as its current one.
   void ExpectStartedWith(const std::wstring& folder, const std::wstring& program) {
     const std::vector<std::wstring> lines = LogLines(folder);
     ASSERT_EQ(lines.size(), 1u);
     const std::wstring parameters = L" -p " + install_ + L"\\plugins\\";
-    const std::wstring& line = lines[0];
-    ASSERT_GE(line.size(), parameters.size());
-    EXPECT_EQ(line.substr(line.size() - parameters.size()), parameters) << Narrow(line);
-    std::wstring start = line.substr(0, line.size() - parameters.size());
-    while (!start.empty() && start.back() == L' ') start.pop_back();
-    EXPECT_EQ(start, L"\"" + folder + L"\\" + program + L"\"") << Narrow(line);
+    const size_t split = lines[0].rfind(L" | folder: ");
+    ASSERT_NE(split, std::wstring::npos) << Narrow(lines[0]);
+    EXPECT_EQ(Narrow(lines[0].substr(split + 11)), Narrow(folder)) << "not started in its own folder";
+    EXPECT_EQ(Narrow(lines[0].substr(0, split)), Narrow(L"\"" + folder + L"\\" + program + L"\" " + parameters));
   }
 
   ScopedEnvironment exitCode_{L"KELTO_PLUGIN_EXIT", nullptr};
@@ -124,8 +123,8 @@ TEST_F(PluginRunnerTest, WithoutEitherProgramNothingStartsAndItFails) {
   EXPECT_TRUE(LogLines(install_).empty());
 }
 
-// The plug-in is not installed when its installer can't even start. The shell shows its own error box
-// about the file (Wine: "Bad EXE format"), which the answerer closes.
+// The plug-in is not installed when its installer can't even start. The answerer closes any error box the
+// system might show about the file.
 TEST_F(PluginRunnerTest, ProgramThatCannotStartFails) {
   ASSERT_TRUE(WriteText(source_ + L"\\InPDFReaderPlugin.exe", "not a program"));
   MessageBoxAnswerer answerer;

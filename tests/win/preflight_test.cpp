@@ -4,6 +4,8 @@
 #include <string>
 
 #include "app/setup_session.h"
+#include "framework/base/handles.h"
+#include "framework/base/system_library.h"
 #include "tests/driver/system_state.h"
 
 namespace {
@@ -28,6 +30,18 @@ TEST(Preflight, ResetUsesTheProgramFilesFolder) {
   EXPECT_EQ(session.options.installFolder, expected);
   EXPECT_EQ(session.options.languageMode, 0);
   EXPECT_EQ(session.options.setupVersion, L"2.2.4.0225");
+}
+
+// The system libraries (the installer service, the spooler) are loaded by their full system paths, and wherever
+// the system has SetDefaultDllDirectories (Wine has) with LOAD_LIBRARY_SEARCH_SYSTEM32, which takes their
+// dependencies from the system folder alone; the older flag would go on to the folders of PATH. Wine loads the
+// same files either way, so what is passed to the loader is checked.
+TEST(Preflight, SystemLibrariesLoadWithTheSystemFolderSearch) {
+  constexpr DWORD kSearchSystem32 = 0x00000800;
+  ASSERT_NE(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories"), nullptr);
+  EXPECT_EQ(SystemLibraryLoadFlags(), kSearchSystem32);
+  const UniqueModule msi(LoadSystemLibrary(L"msi.dll"));
+  EXPECT_TRUE(msi.valid());
 }
 
 // Packed form of the product code, as the installer service files its products.

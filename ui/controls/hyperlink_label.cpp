@@ -1,9 +1,9 @@
 #include "ui/controls/hyperlink_label.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include "core/outside_text.h"
+#include "framework/base/process_start.h"
 #include "framework/ui/dialog.h"
 
 namespace {
@@ -98,12 +98,15 @@ LRESULT HyperlinkLabel::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       // The page's white shows through.
       return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
     }
-    case kReflectBase + WM_COMMAND:
+    case kReflectBase + WM_COMMAND: {
       if (HIWORD(wp) != STN_CLICKED) return 0;
       // A failed open is silent: the address is only a convenience. The address may come from a language file
-      // beside the setup: only a web address is opened, never a program or a file.
-      if (IsWebAddress(url)) ::ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+      // beside the setup: only a web address is opened, never a program or a file, and by the desktop shell in
+      // the user's own browser with the user's rights, not the setup's; without a desktop shell, nothing.
+      const std::wstring address = WebAddressToOpen(url);
+      if (!address.empty()) OpenAsDesktopUser(address, L"", L"", SW_SHOWNORMAL);
       return TRUE;
+    }
     case WM_MOUSEMOVE:
       hover_ = 1;
       ::InvalidateRect(hwnd(), nullptr, TRUE);

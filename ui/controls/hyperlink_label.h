@@ -1,6 +1,6 @@
 #pragma once
 // A static text that shows a web address: underlined, red under the mouse, the pointing-hand cursor, a
-// tooltip, and the address opened by the shell on a click.
+// tooltip, and the address opened by the desktop shell on a click.
 #include <windows.h>
 
 #include <string>
