@@ -45,8 +45,8 @@ int SetupSession::PreflightCheck() {
 
   HKEY key = nullptr;
   DWORD disposition = 0;
-  if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        nullptr, &key, &disposition) != ERROR_SUCCESS) {
+  if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        &key, &disposition) != ERROR_SUCCESS) {
     return fail(66);
   }
   ::RegCloseKey(key);

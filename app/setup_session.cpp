@@ -92,9 +92,9 @@ std::wstring SetupSession::Text(unsigned id) const {
 }
 
 Dialog* SetupSession::PageOf(PageState state) {
-  Dialog* const pages[] = {&welcomePage,   &existingVersionPage, &licenseAgreementPage, &installTypePage,
-                           &componentsPage, &destinationPage,    &desktopSettingsPage,  &summaryPage,
-                           &progressPage,  &finishPage,          &interruptedPage,      nullptr};
+  Dialog* const pages[] = {&welcomePage,    &existingVersionPage, &licenseAgreementPage, &installTypePage,
+                           &componentsPage, &destinationPage,     &desktopSettingsPage,  &summaryPage,
+                           &progressPage,   &finishPage,          &interruptedPage,      nullptr};
   static_assert(sizeof(pages) / sizeof(pages[0]) == kPageStateCount, "one page per state, End showing none");
   const auto index = static_cast<unsigned>(state);
   return index < kPageStateCount ? pages[index] : nullptr;

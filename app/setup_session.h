@@ -10,7 +10,6 @@
 #include "i18n/string_catalogue.h"
 #include "ui/pages/pages.h"
 
-
 class SetupSession : public FlowActions, public PageHost {
  public:
   SetupSession();

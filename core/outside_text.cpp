@@ -14,8 +14,8 @@ bool IsReservedDeviceName(const std::wstring& name) {
   // The device is reserved with any extension: "nul.txt" names the device too.
   const std::wstring base = Upper(name.substr(0, name.find(L'.')));
   if (base == L"CON" || base == L"PRN" || base == L"AUX" || base == L"NUL") return true;
-  return base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0) &&
-         base[3] >= L'1' && base[3] <= L'9';
+  return base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0) && base[3] >= L'1' &&
+         base[3] <= L'9';
 }
 
 bool IsAsciiLetterOrDigit(wchar_t c) {

@@ -5,8 +5,8 @@
 #include "core/page_result.h"
 
 const char* PageStateName(PageState state) {
-  static constexpr const char* kNames[] = {"Welcome",  "Existing", "Licence", "Type",   "Components",  "Destination",
-                                           "Desktop",  "Summary",  "Progress", "Finish", "Interrupted", "End"};
+  static constexpr const char* kNames[] = {"Welcome", "Existing", "Licence",  "Type",   "Components",  "Destination",
+                                           "Desktop", "Summary",  "Progress", "Finish", "Interrupted", "End"};
   static_assert(sizeof(kNames) / sizeof(kNames[0]) == kPageStateCount, "one name per page state");
   const auto index = static_cast<size_t>(state);
   return index < kPageStateCount ? kNames[index] : "?";
@@ -30,9 +30,7 @@ PageState LeaveExisting(FlowFields& fields, FlowActions& actions) {
   if (fields.uninstallViaPipe == 1) {
     switch (actions.RemoveViaPipe()) {
       case PipeRemovalResult::PipeFailed: return PageState::End;
-      case PipeRemovalResult::Completed:
-        ForgetPreviousInstallation(fields);
-        return PageState::Licence;
+      case PipeRemovalResult::Completed: ForgetPreviousInstallation(fields); return PageState::Licence;
       case PipeRemovalResult::Failed: return PageState::Interrupted;
     }
     return PageState::Interrupted;
@@ -98,8 +96,7 @@ PageState NextPage(PageState state, int code, FlowFields& fields, FlowActions& a
     case PageState::Interrupted:
       if (code == kResultFinish) actions.DeleteExtractionFolder();
       return PageState::End;
-    case PageState::End:
-      return PageState::End;
+    case PageState::End: return PageState::End;
   }
   return PageState::End;
 }

@@ -30,7 +30,7 @@ struct FlowFields {
 enum class PipeRemovalResult {
   PipeFailed,  // the named pipe could not be created: the setup ends at once
   Completed,
-  Failed,      // reported failure, or the uninstaller went away without completing
+  Failed,  // reported failure, or the uninstaller went away without completing
 };
 
 // What the loop runs between pages. The real implementation removes software and touches the disk;
@@ -38,9 +38,9 @@ enum class PipeRemovalResult {
 class FlowActions {
  public:
   virtual ~FlowActions() = default;
-  virtual void RemoveInstallerPackage() = 0;          // waits for the installer service
+  virtual void RemoveInstallerPackage() = 0;  // waits for the installer service
   virtual PipeRemovalResult RemoveViaPipe() = 0;
-  virtual bool RemoveBuiltIn() = 0;                   // false: preparation refused (program in use)
+  virtual bool RemoveBuiltIn() = 0;  // false: preparation refused (program in use)
   virtual void RunFinishActions() = 0;
   virtual void DeleteExtractionFolder() = 0;
 };

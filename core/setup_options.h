@@ -5,9 +5,9 @@
 
 // The choices the pages collect and the install sequence consumes. Integers are flags unless noted.
 struct SetupOptions {
-  int SkinIndex = 0;     // installer language 0..6: English, French, German, Korean, Japanese, zh-CN, zh-TW
-  int languageMode = 0;  // 0 none, 1 fixed language, 2 chosen in the language dialog
-  int existingState = 0; // 0 nothing, 1 same, 2 newer, 3 older version installed
+  int SkinIndex = 0;      // installer language 0..6: English, French, German, Korean, Japanese, zh-CN, zh-TW
+  int languageMode = 0;   // 0 none, 1 fixed language, 2 chosen in the language dialog
+  int existingState = 0;  // 0 nothing, 1 same, 2 newer, 3 older version installed
   int uninstallViaPipe = 0;
   int defaultInstall = 1;
   int desktopShortcut = 1;
@@ -28,7 +28,6 @@ struct SetupOptions {
   std::wstring defaultInstallFolder;
   std::wstring setupVersion;
 };
-
 
 // The reset that start-up runs after the language is loaded. Fields the reset does not name
 // (isWow64, isAdmin) keep their values.

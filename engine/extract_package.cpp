@@ -199,7 +199,6 @@ PackageResult CreateExtractionFolder(const std::wstring& parent, std::wstring& f
   return kPackageNoTempName;
 }
 
-
 PackageResult ExtractPackage(std::wstring& extractionFolder, UniqueHandle& hold, HMODULE module) {
   bool found = false;
   const ByteView stream = ResourceStream(module, found);

@@ -54,12 +54,12 @@ class PackageReader {
 
   PackageSink& sink_;
   Field field_ = Field::kMagic;
-  size_t have_ = 0;                       // bytes of the current field gathered so far
-  uint8_t numbers_[12] = {};              // magic, header or a size split across pieces
+  size_t have_ = 0;           // bytes of the current field gathered so far
+  uint8_t numbers_[12] = {};  // magic, header or a size split across pieces
   uint8_t nameStore_[kMaxEntryNameBytes] = {};
-  ByteView name_;                         // into the current piece, or into nameStore_
+  ByteView name_;  // into the current piece, or into nameStore_
   uint32_t nameSize_ = 0;
-  uint32_t remaining_ = 0;                // entries still to read, then the current entry's data bytes
+  uint32_t remaining_ = 0;  // entries still to read, then the current entry's data bytes
   uint32_t entriesLeft_ = 0;
   uint32_t flag_ = 0;
   int32_t index_ = -1;

@@ -61,8 +61,8 @@ PackageResult DecodeLzmaAloneStream(ByteView stream, size_t windowBytes, Decoded
   lzma_options_lzma options{};
   // Output never exceeds the declared size, so a larger window than that is never used: this keeps the
   // decoder's own allocation within the output's.
-  options.dict_size = std::max<uint32_t>(LZMA_DICT_SIZE_MIN,
-                                         std::min<uint64_t>(header.dictionarySize, header.uncompressedSize));
+  options.dict_size =
+      std::max<uint32_t>(LZMA_DICT_SIZE_MIN, std::min<uint64_t>(header.dictionarySize, header.uncompressedSize));
   options.lc = header.split.lc;
   options.lp = header.split.lp;
   options.pb = header.split.pb;

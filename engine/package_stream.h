@@ -12,5 +12,4 @@
 // readers: the header's codes, 9 for a container that does not start with "HEN", 27 for a bad name (before
 // its entry begins), 26 for a container that ends early, 25 for a damaged or short stream. The stream is
 // decoded to its end after the last entry too, so damage anywhere fails.
-[[nodiscard]] PackageResult StreamPackage(ByteView stream, PackageSink& sink,
-                                          size_t windowBytes = kPackageWindowBytes);
+[[nodiscard]] PackageResult StreamPackage(ByteView stream, PackageSink& sink, size_t windowBytes = kPackageWindowBytes);

@@ -19,7 +19,6 @@ std::wstring NameText(const InstallContext& context, unsigned id) {
   return std::wstring(builtin.begin(), builtin.end());
 }
 
-
 constexpr wchar_t kQuickLaunch[] = L"Microsoft\\Internet Explorer\\Quick Launch";
 // Links of earlier versions: their names never followed the installer language.
 constexpr const wchar_t* kOldLinkNames[] = {L"Kelto Quorbel.lnk", L"KelmoraQuorbel.lnk"};
@@ -80,7 +79,8 @@ void CreateQuickLaunchShortcut(const InstallContext& context) {
   const std::wstring appData = SpecialFolderPath(CSIDL_APPDATA);
   if (appData.empty()) return;
   // The trailing backslash doubles in the link path; the file system takes it.
-  CreateShortcut(context, L"Kelto Quorbel", appData + L"\\" + kQuickLaunch + L"\\", NameText(context, kTextProgramLink));
+  CreateShortcut(context, L"Kelto Quorbel", appData + L"\\" + kQuickLaunch + L"\\",
+                 NameText(context, kTextProgramLink));
 }
 
 bool CreateShortcut(const InstallContext& context, const std::wstring& targetBase, const std::wstring& folder,

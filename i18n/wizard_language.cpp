@@ -24,17 +24,11 @@ std::u16string WizardLanguageForLangId(uint16_t langId) {
   const uint16_t primary = langId & kPrimaryMask;
   const uint16_t sublanguage = static_cast<uint16_t>(langId >> kSublanguageShift);
   switch (primary) {
-    case kLangFrench:
-      return u"French";
-    case kLangGerman:
-      return u"German";
-    case kLangKorean:
-      return u"Korean";
-    case kLangJapanese:
-      return u"Japanese";
-    case kLangChinese:
-      return IsTraditionalChinese(sublanguage) ? u"Chinese_Traditional" : u"Chinese_Simplified";
-    default:
-      return u"English";
+    case kLangFrench: return u"French";
+    case kLangGerman: return u"German";
+    case kLangKorean: return u"Korean";
+    case kLangJapanese: return u"Japanese";
+    case kLangChinese: return IsTraditionalChinese(sublanguage) ? u"Chinese_Traditional" : u"Chinese_Simplified";
+    default: return u"English";
   }
 }

@@ -10,7 +10,6 @@
 
 namespace {
 
-
 constexpr wchar_t kPortMonitor[] = L", XcvMonitor Local Port";
 constexpr DWORD kPortNameBytes = sizeof(kPrinterPortName);  // with its terminating zero
 static_assert(kPortNameBytes == 30, "the port monitor is handed 14 characters and a zero");
@@ -130,14 +129,9 @@ int VirtualPrinterInstaller::Undo() {
     case kPrinterDriverAdded:
       if (!DeleteDriver()) return 0;
       [[fallthrough]];
-    case kPrinterDriverFilesCopied:
-      DeleteDriverCopies();
-      [[fallthrough]];
-    case kPrinterPortAdded:
-      DeletePort();
-      break;
-    case kPrinterNothing:
-      break;
+    case kPrinterDriverFilesCopied: DeleteDriverCopies(); [[fallthrough]];
+    case kPrinterPortAdded: DeletePort(); break;
+    case kPrinterNothing: break;
   }
   return 1;
 }

@@ -6,7 +6,6 @@
 
 #include "core/install_context.h"
 
-
 // Copies sourceFolder\kpc_wordaddin.dll over installFolder\kpc_wordaddin.dll (folders without a trailing
 // backslash) and calls its DllRegisterServer. While the destination is in use (sharing or lock violation,
 // typically the word processor has the add-in loaded) text 96 asks the user to close it, with OK only, and the

@@ -145,8 +145,7 @@ class Uninstaller {
   bool Gone() const {
     if (job_) {
       JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
-      if (::QueryInformationJobObject(job_.get(), JobObjectBasicAccountingInformation, &info, sizeof(info),
-                                      nullptr)) {
+      if (::QueryInformationJobObject(job_.get(), JobObjectBasicAccountingInformation, &info, sizeof(info), nullptr)) {
         return info.ActiveProcesses == 0;
       }
     }
@@ -319,12 +318,8 @@ std::wstring Restorable(const SavedText& value, Saved kind) {
     case Saved::DocumentClass:
       usable = MachineClassExists(value.text) && IsDocumentClass(value.text, MachineProgramClasses());
       break;
-    case Saved::Clsid:
-      usable = MachineClassExists(L"CLSID\\" + value.text);
-      break;
-    case Saved::UserChoice:
-      usable = IsDocumentClass(value.text, MachineProgramClasses());
-      break;
+    case Saved::Clsid: usable = MachineClassExists(L"CLSID\\" + value.text); break;
+    case Saved::UserChoice: usable = IsDocumentClass(value.text, MachineProgramClasses()); break;
   }
   return usable ? value.text : std::wstring();
 }
@@ -465,8 +460,8 @@ void PreviousVersionRemover::RemoveInstallerPackage() {
   STARTUPINFOW startup{};
   ::GetStartupInfoW(&startup);
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
-                        system.c_str(), &startup, &info)) {
+  if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, system.c_str(),
+                        &startup, &info)) {
     return;
   }
   UniqueHandle process(info.hProcess);
@@ -628,8 +623,8 @@ void PreviousVersionRemover::RestorePdfAssociation() {
   } else {
     DeleteValue(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.pdf", nullptr);
   }
-  WriteRegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\MIME\\Database\\Content Type\\application/pdf",
-                      L"CLSID", clsid);
+  WriteRegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\MIME\\Database\\Content Type\\application/pdf", L"CLSID",
+                      clsid);
   const wchar_t fileExts[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pdf";
   if (!progId.empty()) {
     WriteRegistryString(HKEY_CURRENT_USER, fileExts, L"Progid", progId);

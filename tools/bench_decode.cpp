@@ -60,9 +60,10 @@ int main(int argc, char** argv) {
   const double median = seconds[seconds.size() / 2];
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  std::printf("native one-pass read: %zu entries, %zu -> %zu bytes, median %.3f s of %d (min %.3f, max %.3f), "
-              "%.1f MB/s, peak RSS %.1f MB (the package file read into memory included)\n",
-              count.entries, stream.size(), count.decoded, median, runs, seconds.front(), seconds.back(),
-              count.decoded / median / 1e6, usage.ru_maxrss / 1024.0);
+  std::printf(
+      "native one-pass read: %zu entries, %zu -> %zu bytes, median %.3f s of %d (min %.3f, max %.3f), "
+      "%.1f MB/s, peak RSS %.1f MB (the package file read into memory included)\n",
+      count.entries, stream.size(), count.decoded, median, runs, seconds.front(), seconds.back(),
+      count.decoded / median / 1e6, usage.ru_maxrss / 1024.0);
   return 0;
 }

@@ -215,8 +215,8 @@ int main(int argc, char** argv) {
   if (!ParseArgs(argc, argv, options)) return Usage();
 
   std::vector<Input> inputs;
-  const bool gathered = options.folder.empty() ? GatherList(options.listFile, inputs)
-                                               : GatherFolder(options.folder, inputs);
+  const bool gathered =
+      options.folder.empty() ? GatherList(options.listFile, inputs) : GatherFolder(options.folder, inputs);
   if (!gathered || !SortAndCheck(inputs)) return 1;
 
   std::vector<uint8_t> container;

@@ -107,8 +107,8 @@ void DeleteOpened(UniqueHandle entry, const std::wstring& path, EntryKind kind) 
     return;
   }
   BY_HANDLE_FILE_INFORMATION info{};
-  const bool folder = ::GetFileInformationByHandle(entry.get(), &info) &&
-                      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  const bool folder =
+      ::GetFileInformationByHandle(entry.get(), &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   entry.reset();
   if (folder || kind == EntryKind::Folder) {
     ::RemoveDirectoryW(path.c_str());  // a linked folder goes as the link
@@ -270,8 +270,7 @@ void deleteTree(const std::wstring& folder) {
   find.reset();
   if (!(self.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return;
   const std::wstring parent = ParentOf(path, cut);
-  DeleteEntry(WithoutTrailingBackslash(parent) + L"\\" + self.cFileName, FinalPathOfPath(parent), self.cFileName,
-              true);
+  DeleteEntry(WithoutTrailingBackslash(parent) + L"\\" + self.cFileName, FinalPathOfPath(parent), self.cFileName, true);
 }
 
 void deleteTree(const std::wstring& folder, UniqueHandle held) {

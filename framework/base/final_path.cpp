@@ -64,12 +64,9 @@ std::wstring ObjectNamePath(HANDLE handle) {
 std::wstring FinalPathOf(HANDLE handle) {
   if (!handle || handle == INVALID_HANDLE_VALUE) return std::wstring();
   switch (g_source) {
-    case FinalPathSource::None:
-      return std::wstring();
-    case FinalPathSource::ObjectName:
-      return ObjectNamePath(handle);
-    case FinalPathSource::Automatic:
-      break;
+    case FinalPathSource::None: return std::wstring();
+    case FinalPathSource::ObjectName: return ObjectNamePath(handle);
+    case FinalPathSource::Automatic: break;
   }
   // Where the system has the call, its answer is the only one taken: a failure there means it can't be told.
   if (const FinalPathFunction finalPath = FinalPathLookup()) return SystemFinalPath(finalPath, handle);

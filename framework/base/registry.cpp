@@ -54,8 +54,8 @@ std::wstring ReadRegistryString(HKEY root, const std::wstring& subKey, const std
                                 const std::wstring& defaultText, bool use64BitView) {
   UniqueKey key;
   const REGSAM access = KEY_QUERY_VALUE | (use64BitView ? KEY_WOW64_64KEY : 0);
-  if (::RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
-                        key.receive(), nullptr) != ERROR_SUCCESS) {
+  if (::RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, key.receive(),
+                        nullptr) != ERROR_SUCCESS) {
     return defaultText;
   }
   // The value can grow between asking for its size and reading it: ask again, a few times.

@@ -32,8 +32,8 @@ INT_PTR Dialog::DoModal(HWND owner) {
     g_filterHook = ::SetWindowsHookExW(WH_MSGFILTER, &Dialog::MessageFilter, nullptr, ::GetCurrentThreadId());
   }
   outer_ = g_activeDialog;
-  INT_PTR result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner,
-                                     &Dialog::Proc, reinterpret_cast<LPARAM>(this));
+  INT_PTR result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner, &Dialog::Proc,
+                                     reinterpret_cast<LPARAM>(this));
   g_activeDialog = outer_;
   hwnd_ = nullptr;
   if (--g_modalDepth == 0 && g_filterHook) {
@@ -80,7 +80,8 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC: {
-      HWND child = msg == WM_DRAWITEM ? reinterpret_cast<const DRAWITEMSTRUCT*>(lp)->hwndItem : reinterpret_cast<HWND>(lp);
+      HWND child =
+          msg == WM_DRAWITEM ? reinterpret_cast<const DRAWITEMSTRUCT*>(lp)->hwndItem : reinterpret_cast<HWND>(lp);
       if (child && ::IsChild(hwnd_, child)) {
         if (LRESULT reflected = ::SendMessageW(child, kReflectBase + msg, wp, lp)) {
           return msg == WM_COMMAND || msg == WM_DRAWITEM ? TRUE : static_cast<INT_PTR>(reflected);
@@ -88,12 +89,10 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     }
-    default:
-      break;
+    default: break;
   }
   switch (msg) {
-    case WM_INITDIALOG:
-      return OnInitDialog() ? TRUE : FALSE;
+    case WM_INITDIALOG: return OnInitDialog() ? TRUE : FALSE;
     case WM_COMMAND: {
       const int id = LOWORD(wp);
       const int notify = HIWORD(wp);
@@ -108,9 +107,7 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return FALSE;
     }
-    case WM_TIMER:
-      OnTimer(wp);
-      return TRUE;
+    case WM_TIMER: OnTimer(wp); return TRUE;
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
@@ -119,11 +116,8 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
       ::SetBkColor(dc, g_background);
       return reinterpret_cast<INT_PTR>(BackgroundBrush());
     }
-    case WM_DESTROY:
-      OnDestroy();
-      return FALSE;
-    default:
-      return FALSE;
+    case WM_DESTROY: OnDestroy(); return FALSE;
+    default: return FALSE;
   }
 }
 

@@ -47,9 +47,7 @@ class Dialog {
 
   void End(INT_PTR code) { ::EndDialog(hwnd_, code); }
   void SetItemText(int id, const std::wstring& text) { ::SetDlgItemTextW(hwnd_, id, text.c_str()); }
-  void Place(int id, int x, int y, int width, int height) {
-    ::MoveWindow(Item(id), x, y, width, height, TRUE);
-  }
+  void Place(int id, int x, int y, int width, int height) { ::MoveWindow(Item(id), x, y, width, height, TRUE); }
 
  private:
   static INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

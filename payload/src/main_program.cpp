@@ -23,8 +23,8 @@ const wchar_t kWindowClass[] = L"KeltoQuorbelFrame";
 
 bool SetDefaultValue(const std::wstring& subKey, const std::wstring& text) {
   HKEY key = nullptr;
-  if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+  if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS) {
     return false;
   }
   const LONG status = ::RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
@@ -135,9 +135,7 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       ::EndPaint(window, &paint);
       return 0;
     }
-    case WM_DESTROY:
-      ::PostQuitMessage(0);
-      return 0;
+    case WM_DESTROY: ::PostQuitMessage(0); return 0;
   }
   return ::DefWindowProcW(window, message, wParam, lParam);
 }
@@ -155,8 +153,8 @@ int ShowWindowed(HINSTANCE instance, int show) {
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   windowClass.lpszClassName = kWindowClass;
   if (!::RegisterClassW(&windowClass)) return 1;
-  HWND window = ::CreateWindowExW(0, kWindowClass, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640,
-                                  480, nullptr, nullptr, instance, &document);
+  HWND window = ::CreateWindowExW(0, kWindowClass, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640, 480,
+                                  nullptr, nullptr, instance, &document);
   if (!window) return 1;
   ::ShowWindow(window, show);
   ::UpdateWindow(window);

@@ -23,8 +23,8 @@ __declspec(dllexport) BOOL WINAPI DrvDevicePropertySheets(void* sheetInfo, LPARA
 }
 
 /* 0: the device reports no capability of any kind. */
-__declspec(dllexport) DWORD WINAPI DrvDeviceCapabilities(HANDLE printer, PWSTR deviceName, WORD capability,
-                                                         void* output, void* devMode) {
+__declspec(dllexport) DWORD WINAPI
+    DrvDeviceCapabilities(HANDLE printer, PWSTR deviceName, WORD capability, void* output, void* devMode) {
   (void)printer;
   (void)deviceName;
   (void)capability;

@@ -43,7 +43,9 @@ bool IsDialogClass(HWND hwnd) {
   return wcscmp(name, L"#32770") == 0;
 }
 
-bool IsMessageBox(HWND hwnd) { return IsDialogClass(hwnd) && IdentifyPage(hwnd).empty() && ::GetDlgItem(hwnd, kMessageTextId); }
+bool IsMessageBox(HWND hwnd) {
+  return IsDialogClass(hwnd) && IdentifyPage(hwnd).empty() && ::GetDlgItem(hwnd, kMessageTextId);
+}
 
 }  // namespace
 
@@ -196,7 +198,8 @@ void Driver::Click(HWND dialog, int controlId) {
 }
 
 void Driver::Answer(HWND box, int buttonId) {
-  ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, buttonId)));
+  ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(box, buttonId)));
 }
 
 void Driver::PressEscape(HWND dialog) {
@@ -294,7 +297,8 @@ std::vector<std::pair<std::wstring, bool>> Driver::TreeItems(HWND tree) const {
   RemoteBlock block(pid_, kTextOffset + kTextChars * sizeof(wchar_t));
   if (!block.ok()) return items;
   for (auto item = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)); item;
-       item = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+       item = reinterpret_cast<HTREEITEM>(
+           ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
     TVITEMW query{};
     query.mask = TVIF_TEXT | TVIF_STATE | TVIF_HANDLE;
     query.hItem = item;

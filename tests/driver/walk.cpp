@@ -110,7 +110,8 @@ void ForgetInstallation() {
   }
   for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_64KEY)}) {
     HKEY key;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Kelto Software", 0, KEY_ALL_ACCESS | view, &key) == ERROR_SUCCESS) {
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Kelto Software", 0, KEY_ALL_ACCESS | view, &key) ==
+        ERROR_SUCCESS) {
       ::RegDeleteTreeW(key, L"Kelto Quorbel");
       ::RegCloseKey(key);
     }

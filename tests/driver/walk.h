@@ -25,7 +25,7 @@ inline const Step kTypeCustom{"Type", IDC_TYPE_CUSTOM};
 inline const Step kInterruptedFinish{"Interrupted", IDC_INTERRUPTED_FINISH};
 inline const Step kDestinationNext{"Destination", IDC_DESTINATION_NEXT};
 inline const std::vector<Step> kDefaultToInstall = {kWelcomeNext, kLicenceAgree, kTypeDefault, kDesktopNext,
-                                                   kSummaryInstall};
+                                                    kSummaryInstall};
 // The same with more steps after it.
 inline std::vector<Step> DefaultToInstallThen(std::initializer_list<Step> more) {
   std::vector<Step> steps = kDefaultToInstall;

@@ -18,9 +18,7 @@ const wchar_t kCustomFolder[] = L"D:\\Programs\\Kelto Quorbel";
 int InstallEarlierRelease(const std::wstring& shots) {
   gui::Driver driver;
   if (!driver.Start(gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe")))) return 2;
-  gui::WalkResult result = gui::Walk(driver,
-                                     gui::kDefaultToInstall,
-                                     gui::JoinPath(shots, L"earlier"));
+  gui::WalkResult result = gui::Walk(driver, gui::kDefaultToInstall, gui::JoinPath(shots, L"earlier"));
   HWND finish = result.ok ? driver.WaitForNamedPage("Finish", 120000) : nullptr;
   if (!finish) {
     std::printf("first install failed: %s\n", result.ok ? "no finish page" : result.error.c_str());
@@ -40,8 +38,7 @@ int InstallEarlierRelease(const std::wstring& shots) {
     std::printf("first install left no product record\n");
     return 1;
   }
-  ::RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(kEarlierRelease),
-                   sizeof(kEarlierRelease));
+  ::RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(kEarlierRelease), sizeof(kEarlierRelease));
   ::RegCloseKey(key);
   std::printf("installed, then recorded as release %ls\n", kEarlierRelease);
   return 0;
@@ -56,20 +53,13 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<gui::Step> afterDestination;
   if (route == L"custom") {
     steps = {gui::kWelcomeNext, gui::kLicenceAgree, gui::kTypeCustom};
-    afterDestination = {gui::kDesktopNext,
-                        gui::kSummaryInstall,
-                        {"Progress", 0},
-                        gui::kFinishFinish};
+    afterDestination = {gui::kDesktopNext, gui::kSummaryInstall, {"Progress", 0}, gui::kFinishFinish};
   } else if (route == L"upgrade") {
     if (int failed = InstallEarlierRelease(shots)) return failed;
-    steps = {gui::kWelcomeNext,
-             {"Existing", IDC_EXISTING_NEXT},
-             gui::kLicenceAgree,
-             gui::kTypeDefault,
-             gui::kDesktopNext,
-             gui::kSummaryInstall,
-             {"Progress", 0},
-             gui::kFinishFinish};
+    steps = {gui::kWelcomeNext,  {"Existing", IDC_EXISTING_NEXT},
+             gui::kLicenceAgree, gui::kTypeDefault,
+             gui::kDesktopNext,  gui::kSummaryInstall,
+             {"Progress", 0},    gui::kFinishFinish};
   } else if (route == L"cancel") {
     steps = {gui::kWelcomeNext};
   } else {

@@ -58,20 +58,23 @@ TEST_F(ExistingVersion, EachStateHasItsText) {
     const wchar_t* version;
     const wchar_t* text;
   } cases[] = {
-      {L"2.2.4.0225", L"The same version has been installed in your computer. To continue installing, please close "
-                      L"all related applications, and click Next to continue."},
-      {L"2.2.4.0300", L"A new version has been installed in your computer. To continue installing, please close all "
-                      L"related applications, and click Next to continue."},
-      {L"2.2.3.0100", L"An old version has been installed in your computer. To continue installing, please close all "
-                      L"related applications, and click Next to continue."},
+      {L"2.2.4.0225",
+       L"The same version has been installed in your computer. To continue installing, please close "
+       L"all related applications, and click Next to continue."},
+      {L"2.2.4.0300",
+       L"A new version has been installed in your computer. To continue installing, please close all "
+       L"related applications, and click Next to continue."},
+      {L"2.2.3.0100",
+       L"An old version has been installed in your computer. To continue installing, please close all "
+       L"related applications, and click Next to continue."},
   };
   for (const Case& c : cases) {
     Seed(c.version);
     HWND page = Start();
     ASSERT_EQ(driver_.lastPage(), "Existing");
     EXPECT_EQ(Driver::ItemText(page, IDC_EXISTING_TEXT), c.text);
-    Driver::Screenshot(page, gui::JoinPath(gui::ModuleFolder(), L"screenshots\\e2e\\ExistingVersion\\" +
-                                                                   std::wstring(c.version) + L".png"));
+    Driver::Screenshot(page, gui::JoinPath(gui::ModuleFolder(),
+                                           L"screenshots\\e2e\\ExistingVersion\\" + std::wstring(c.version) + L".png"));
     // Back returns to the welcome page, which leads here again.
     Driver::Click(page, IDC_EXISTING_BACK);
     ASSERT_TRUE(Driver::WaitGone(page));

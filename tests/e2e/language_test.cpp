@@ -32,7 +32,8 @@ class Languages : public ::testing::Test {
   }
   void TearDown() override {
     driver_.Kill();
-    for (const wchar_t* name : {L"LangConfig.xml", L"inst_lang_fr_fr.xml", L"inst_lang_de_de.xml", L"inst_lang_ru_ru.xml"}) {
+    for (const wchar_t* name :
+         {L"LangConfig.xml", L"inst_lang_fr_fr.xml", L"inst_lang_de_de.xml", L"inst_lang_ru_ru.xml"}) {
       ::DeleteFileW(gui::JoinPath(kFolder, name).c_str());
     }
   }
@@ -65,7 +66,7 @@ TEST_F(Languages, FixedLanguageSpeaksItsFileWithoutADialog) {
   ASSERT_NE(welcome, nullptr);
   EXPECT_EQ(driver_.lastPage(), "Welcome") << "no language dialog in mode 1";
   EXPECT_EQ(Driver::ItemText(welcome, IDC_WELCOME_INTRO),
-            L"Программа установит Kelto Quorbel на ваш компьютер. Чтобы продолжить, нажмите «Далее»."); 
+            L"Программа установит Kelto Quorbel на ваш компьютер. Чтобы продолжить, нажмите «Далее».");
   Driver::Screenshot(welcome, Shot(L"Welcome"));
   // Russian has no skin of its own: the licence page shows the English agreement, not text 97.
   Driver::Click(welcome, IDC_WELCOME_NEXT);

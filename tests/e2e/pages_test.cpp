@@ -99,8 +99,9 @@ TEST_F(Pages, DesktopChoicesSurviveBackAndDefaultResetsThem) {
   ASSERT_NE(summary, nullptr);
   // All users is not shown; only the Start menu icon is left.
   const std::wstring text = Driver::ItemText(summary, IDC_SUMMARY_TEXT);
-  EXPECT_EQ(text, L"Destination Location:\r\n   C:\\Program Files\\Kelto Software\\Kelto Quorbel\r\n\r\n"
-                  L"Desktop Settings:\r\n   Add an icon to the Start Menu\r\n");
+  EXPECT_EQ(text,
+            L"Destination Location:\r\n   C:\\Program Files\\Kelto Software\\Kelto Quorbel\r\n\r\n"
+            L"Desktop Settings:\r\n   Add an icon to the Start Menu\r\n");
   Press("Summary", IDC_SUMMARY_BACK);
   desktop = On("Desktop");
   ASSERT_NE(desktop, nullptr);

@@ -24,8 +24,7 @@ TEST_F(OldWindows, MajorVersionFourShowsText65AndNoPage) {
   ASSERT_TRUE(driver.Start(gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"))));
   HWND box = driver.WaitForMessageBox();
   ASSERT_NE(box, nullptr) << "no message; page seen: " << driver.lastPage();
-  EXPECT_EQ(Driver::MessageText(box),
-            L"Kelto Quorbel Printer only supports Windows 2000 or later. Setup will end.");
+  EXPECT_EQ(Driver::MessageText(box), L"Kelto Quorbel Printer only supports Windows 2000 or later. Setup will end.");
   EXPECT_EQ(Driver::Caption(box), L"Kelto Quorbel Install Wizard");
   EXPECT_EQ(driver.WaitForPage(100), nullptr);
   Driver::Screenshot(box, gui::JoinPath(gui::ModuleFolder(), L"screenshots\\e2e\\OldWindows\\text65.png"));
@@ -50,9 +49,9 @@ int RunAndWait(std::wstring commandLine) {
   return static_cast<int>(code);
 }
 
-// A DLL planted beside the setup under the name of one it loads at start-up, and the folder itself. The per-program override makes
-// Wine take a file from the program's folder first, as Windows does for a DLL that is not a known one; a plain
-// loader in the same folder shows that it does.
+// A DLL planted beside the setup under the name of one it loads at start-up, and the folder itself. The per-program
+// override makes Wine take a file from the program's folder first, as Windows does for a DLL that is not a known one; a
+// plain loader in the same folder shows that it does.
 TEST(PlantedDll, BesideTheSetupItIsNeverLoaded) {
   const std::wstring mark = L"C:\\kelto\\planted-dll-loaded.txt";
   const std::wstring planted = L"C:\\kelto\\msi.dll";
@@ -64,7 +63,8 @@ TEST(PlantedDll, BesideTheSetupItIsNeverLoaded) {
   // settings in the registry are read by every process.
   const std::wstring appDefaults = L"Software\\Wine\\AppDefaults\\";
   for (const wchar_t* program : {L"setup.exe", L"plain_loader.exe"}) {
-    ASSERT_TRUE(sys::WriteValue(HKEY_CURRENT_USER, appDefaults + program + L"\\DllOverrides", L"msi", L"native,builtin"));
+    ASSERT_TRUE(
+        sys::WriteValue(HKEY_CURRENT_USER, appDefaults + program + L"\\DllOverrides", L"msi", L"native,builtin"));
   }
 
   ::DeleteFileW(mark.c_str());
@@ -87,7 +87,8 @@ TEST(PlantedDll, BesideTheSetupItIsNeverLoaded) {
   driver.Kill();
   ::DeleteFileW(planted.c_str());
   ::DeleteFileW(mark.c_str());
-  for (const wchar_t* program : {L"setup.exe", L"plain_loader.exe"}) sys::DeleteKey(HKEY_CURRENT_USER, appDefaults + program);
+  for (const wchar_t* program : {L"setup.exe", L"plain_loader.exe"})
+    sys::DeleteKey(HKEY_CURRENT_USER, appDefaults + program);
 }
 
 }  // namespace

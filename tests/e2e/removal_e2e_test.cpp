@@ -80,8 +80,8 @@ class Removal : public ::testing::Test {
   // An earlier installation as the pipe and built-in removals find it: its record and its files.
   static void SeedInstallation(const wchar_t* version, const std::wstring& folder = kOldFolder) {
     ::CreateDirectoryW(folder.c_str(), nullptr);
-    ASSERT_TRUE(::CopyFileW(StagedFile(L"Kelto Quorbel.exe").c_str(), (folder + L"\\Kelto Quorbel.exe").c_str(),
-                            FALSE));
+    ASSERT_TRUE(
+        ::CopyFileW(StagedFile(L"Kelto Quorbel.exe").c_str(), (folder + L"\\Kelto Quorbel.exe").c_str(), FALSE));
     ASSERT_TRUE(::CopyFileW(StagedFile(L"Uninstall.exe").c_str(), (folder + L"\\Uninstall.exe").c_str(), FALSE));
     WriteValue(HKEY_LOCAL_MACHINE, kProductKey, L"InstallPath", folder);
     WriteValue(HKEY_LOCAL_MACHINE, kProductKey, L"Version", version);
@@ -92,9 +92,7 @@ class Removal : public ::testing::Test {
     return gui::JoinPath(gui::ModuleFolder(), L"screenshots\\e2e\\Removal." + gui::Widen(info->name()));
   }
 
-  void Start() {
-    ASSERT_TRUE(driver_.Start(gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"))));
-  }
+  void Start() { ASSERT_TRUE(driver_.Start(gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe")))); }
   // Presses `button` on page `name` and waits until the page has gone.
   void Press(const char* name, int button) {
     HWND page = driver_.WaitForNamedPage(name);
@@ -251,8 +249,8 @@ TEST_F(Removal, APipeThatCannotBeCreatedEndsTheSetupWithOneLineOnItsOutput) {
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = outWrite;
     PROCESS_INFORMATION info{};
-    ASSERT_TRUE(::CreateProcessW(setup.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, L"C:\\kelto", &startup,
-                                 &info));
+    ASSERT_TRUE(
+        ::CreateProcessW(setup.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, L"C:\\kelto", &startup, &info));
     ::CloseHandle(outWrite);
     ::CloseHandle(info.hThread);
     driver_.Attach(info.dwProcessId);
@@ -427,8 +425,8 @@ TEST_F(BuiltInRemoval, ARunningOldProgramStopsItWithTextNinetyEight) {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION running{};
-  ASSERT_TRUE(::CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, kOldFolder, &startup,
-                               &running));
+  ASSERT_TRUE(
+      ::CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, kOldFolder, &startup, &running));
   ::CloseHandle(running.hThread);
   ::WaitForInputIdle(running.hProcess, 5000);
   StartRemoval();

@@ -73,8 +73,9 @@ class Skins : public ::testing::TestWithParam<Skin> {
     HWND page = driver_.WaitForNamedPage(name);
     EXPECT_NE(page, nullptr) << "expected " << name << ", last " << driver_.lastPage();
     if (page) {
-      Driver::Screenshot(page, gui::JoinPath(gui::ModuleFolder(), std::wstring(L"screenshots\\skins\\") +
-                                                                      GetParam().name + L"\\" + gui::Widen(name) + L".png"));
+      Driver::Screenshot(
+          page, gui::JoinPath(gui::ModuleFolder(), std::wstring(L"screenshots\\skins\\") + GetParam().name + L"\\" +
+                                                       gui::Widen(name) + L".png"));
     }
     return page;
   }

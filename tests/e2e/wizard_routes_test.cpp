@@ -38,7 +38,7 @@ TEST_F(Wizard, BackFromDesktopFollowsTheInstallType) {
               gui::kDestinationNext,
               {"Desktop", IDC_DESKTOP_BACK},          // Back: to Destination after Custom
               {"Destination", IDC_DESTINATION_BACK},  // Back: always to Type
-              gui::kTypeDefault,             // Default
+              gui::kTypeDefault,                      // Default
               {"Desktop", IDC_DESKTOP_BACK},          // Back: to Type after Default
               {"Type", IDC_TYPE_BACK},                // Back to the licence
               {"Licence", IDC_LICENCE_BACK},          // Back to the welcome page

@@ -28,7 +28,7 @@ TEST(Detection, VersionsGiveTheirStateAndPipeChoice) {
     int state;
     int pipe;
   } cases[] = {{L"2.2.4.0225", 1, 1}, {L"2.2.4.0300", 2, 1}, {L"2.2.3.0100", 3, 1}, {L"2.0.0.0424", 3, 1},
-               {L"2.0.0.0423", 3, 0}, {L"2.10.0.0", 3, 1},  {L"1.9.9.9999", 3, 0}};
+               {L"2.0.0.0423", 3, 0}, {L"2.10.0.0", 3, 1},   {L"1.9.9.9999", 3, 0}};
   for (const Case& c : cases) {
     DetectionResult r = EvaluateInstallation({L"C:\\Old", c.version}, kSetup, files);
     EXPECT_EQ(r.existingState, c.state) << std::string(c.version, c.version + wcslen(c.version));

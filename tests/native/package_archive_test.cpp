@@ -151,11 +151,41 @@ TEST(PackageArchive, NameLengthLimits) {
 }
 
 TEST(PackageArchive, UnsafeNamesRejectTheWholePackage) {
-  const std::string bad[] = {
-      ".", "..", "..\\evil.txt", "../evil.txt", "a\\b", "a/b", "C:evil", "file.txt:stream", std::string("a\0b", 3),
-      "tab\there", "\x7F", "a*b", "a?b", "a|b", "a<b", "a>b", "a\"b", "trailing.", "trailing ", " .",
-      "NUL", "nul", "nul.txt", "CON", "con.tar.gz", "PRN", "AUX", "CONIN$", "conout$", "COM1", "com9.log", "LPT1",
-      "lpt0", "NUL .txt", "COM\xB9"};
+  const std::string bad[] = {".",
+                             "..",
+                             "..\\evil.txt",
+                             "../evil.txt",
+                             "a\\b",
+                             "a/b",
+                             "C:evil",
+                             "file.txt:stream",
+                             std::string("a\0b", 3),
+                             "tab\there",
+                             "\x7F",
+                             "a*b",
+                             "a?b",
+                             "a|b",
+                             "a<b",
+                             "a>b",
+                             "a\"b",
+                             "trailing.",
+                             "trailing ",
+                             " .",
+                             "NUL",
+                             "nul",
+                             "nul.txt",
+                             "CON",
+                             "con.tar.gz",
+                             "PRN",
+                             "AUX",
+                             "CONIN$",
+                             "conout$",
+                             "COM1",
+                             "com9.log",
+                             "LPT1",
+                             "lpt0",
+                             "NUL .txt",
+                             "COM\xB9"};
   PackageArchive archive;
   for (const std::string& name : bad) {
     EXPECT_FALSE(Safe(name)) << name;
@@ -165,9 +195,9 @@ TEST(PackageArchive, UnsafeNamesRejectTheWholePackage) {
 }
 
 TEST(PackageArchive, OrdinaryNamesAreAccepted) {
-  for (const std::string name : {"Kelto Quorbel.exe", "Uninstall.exe", "config.xml", "a", "..a", "a..b", ".hidden",
-                                  "COM10", "LPT", "CONSOLE.txt", "nul1", "AUXILIARY", "x.nul", "\xE9t\xE9.txt",
-                                  " leading space"}) {
+  for (const std::string name :
+       {"Kelto Quorbel.exe", "Uninstall.exe", "config.xml", "a", "..a", "a..b", ".hidden", "COM10", "LPT",
+        "CONSOLE.txt", "nul1", "AUXILIARY", "x.nul", "\xE9t\xE9.txt", " leading space"}) {
     EXPECT_TRUE(Safe(name)) << name;
   }
 }

@@ -64,7 +64,7 @@ TEST(LzmaProperties, SplitAndTableSize) {
     size_t table;
   };
   const Case cases[] = {
-      {0x5D, 3, 0, 2, 15980},                    // the shipped stream
+      {0x5D, 3, 0, 2, 15980},  // the shipped stream
       {0, 0, 0, 0, 2 * (1846 + 768)},
       {8, 8, 0, 0, 2 * (1846 + (768 << 8))},     // lc alone at its top
       {9, 0, 1, 0, 2 * (1846 + 768 * 2)},        // lp begins
@@ -112,7 +112,7 @@ TEST(LzmaAloneHeader, RejectsWhatCannotBeDecodedSafely) {
   EXPECT_EQ(HeaderOf(withProps(225)), kPackageBadProperties);
   EXPECT_EQ(HeaderOf(withProps(255)), kPackageBadProperties);
   EXPECT_EQ(HeaderOf(withProps(4 + 9 * 1)), kPackageBadProperties);  // lc 4 + lp 1
-  EXPECT_EQ(HeaderOf(withProps(0 + 9 * 4)), kPackageOk);              // lc 0 + lp 4 is still decodable
+  EXPECT_EQ(HeaderOf(withProps(0 + 9 * 4)), kPackageOk);             // lc 0 + lp 4 is still decodable
 
   auto withSize = [&](uint32_t low, uint32_t high) {
     std::vector<uint8_t> v = good;
@@ -246,8 +246,11 @@ std::string Stream(const std::vector<uint8_t>& stream, size_t window) {
 
 TEST(StreamPackage, GivesEveryEntryWhateverTheWindowAndEndsLikeTheWholeBufferReaders) {
   const std::vector<uint8_t> big = MixedBytes(70017);
-  const std::vector<std::pair<std::string, std::vector<uint8_t>>> files = {
-      {"Kelto Quorbel.exe", big}, {"empty.dat", {}}, {"config.xml", {'<', 'c', '/', '>'}}, {"dup", {1}}, {"dup", {2, 3}}};
+  const std::vector<std::pair<std::string, std::vector<uint8_t>>> files = {{"Kelto Quorbel.exe", big},
+                                                                           {"empty.dat", {}},
+                                                                           {"config.xml", {'<', 'c', '/', '>'}},
+                                                                           {"dup", {1}},
+                                                                           {"dup", {2, 3}}};
   const std::vector<uint8_t> container = ContainerOf(files, 5);
   const std::string expected = Stream(Encode(container), kPackageWindowBytes);
   EXPECT_EQ(expected.substr(expected.size() - 2), "#1");

@@ -90,9 +90,11 @@ std::string Binary(size_t n, uint32_t seed) {
 }  // namespace
 
 TEST_F(PackTool, FolderRoundTripsSortedWithRealSizeInHeader) {
-  const std::map<std::string, std::string> files = {
-      {"Kelto Quorbel.exe", Binary(300000, 1)}, {"Readme.txt", "read me\r\n"}, {"empty.dat", ""},
-      {"B.dll", Binary(5000, 2)}, {"a.bin", std::string(70000, 'a')}};
+  const std::map<std::string, std::string> files = {{"Kelto Quorbel.exe", Binary(300000, 1)},
+                                                    {"Readme.txt", "read me\r\n"},
+                                                    {"empty.dat", ""},
+                                                    {"B.dll", Binary(5000, 2)},
+                                                    {"a.bin", std::string(70000, 'a')}};
   for (const auto& [name, bytes] : files) Spit(in_ / name, bytes);
 
   ASSERT_EQ(Pack(Quote(in_.string()) + " -o " + Quote(out_.string())), 0) << Stderr();
@@ -162,10 +164,12 @@ TEST_F(PackTool, RefusesWhatTheSetupCouldNotExtract) {
       {"device name", [](const fs::path& d) { Spit(d / "aux.txt", "x"); }, ""},
       {"backslash", [](const fs::path& d) { Spit(d / "a\\b", "x"); }, ""},
       {"colon", [](const fs::path& d) { Spit(d / "a:b", "x"); }, ""},
-      {"names equal but for case", [](const fs::path& d) {
+      {"names equal but for case",
+       [](const fs::path& d) {
          Spit(d / "Setup.ini", "x");
          Spit(d / "setup.INI", "y");
-       }, ""},
+       },
+       ""},
       {"link to a file", [&](const fs::path& d) { fs::create_symlink(secret, d / "key.pem"); },
        "key.pem: symbolic links can't be packed"},
       {"link to a folder", [&](const fs::path& d) { fs::create_directory_symlink(root_, d / "more"); },

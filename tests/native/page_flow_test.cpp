@@ -195,14 +195,15 @@ TEST(PageFlow, InstallerFlagWithoutPreviousInstallationNeverRemoves) {
   fields.msiProductInstalled = true;
   RecordingActions actions;
   S state = S::Welcome;
-  const int codes[] = {kResultNext, kResultNext, kResultDefault, kResultNext, kResultInstall, kResultFinish, kResultFinish};
+  const int codes[] = {kResultNext,    kResultNext,   kResultDefault, kResultNext,
+                       kResultInstall, kResultFinish, kResultFinish};
   std::vector<S> route{state};
   for (int code : codes) {
     state = NextPage(state, code, fields, actions);
     route.push_back(state);
   }
-  EXPECT_EQ(route, (std::vector<S>{S::Welcome, S::Licence, S::Type, S::Desktop, S::Summary, S::Progress, S::Finish,
-                                    S::End}));
+  EXPECT_EQ(route,
+            (std::vector<S>{S::Welcome, S::Licence, S::Type, S::Desktop, S::Summary, S::Progress, S::Finish, S::End}));
   EXPECT_EQ(actions.calls, (std::vector<std::string>{"finish", "delete"}));
   EXPECT_TRUE(fields.msiProductInstalled);
 }

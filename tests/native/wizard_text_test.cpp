@@ -67,8 +67,8 @@ TEST(DestinationParts, DriveAndDirectory) {
 }
 
 TEST(DestinationParts, ForbiddenCharactersInTheDirectory) {
-  for (const wchar_t* bad : {L"\\a<b\\", L"\\a>b\\", L"\\a*\\", L"\\a?\\", L"\\\"a\\", L"\\a|b\\", L"\\c:\\x\\",
-                             L"\\a/b\\"}) {
+  for (const wchar_t* bad :
+       {L"\\a<b\\", L"\\a>b\\", L"\\a*\\", L"\\a?\\", L"\\\"a\\", L"\\a|b\\", L"\\c:\\x\\", L"\\a/b\\"}) {
     EXPECT_TRUE(HasForbiddenCharacter(bad)) << std::string(bad, bad + wcslen(bad));
   }
   EXPECT_FALSE(HasForbiddenCharacter(L"\\Program Files (x86)\\Kelto Software\\Kelto Quorbel 2.2\\"));
@@ -106,11 +106,13 @@ TEST(DestinationCreate, NewFolderTwoLevelsDeepIsCreatedOutermostFirstAndUndone) 
   const std::wstring folder = L"C:\\Program Files\\New Folder\\Sub\\";
   EXPECT_EQ(CheckAndCreateFolder(folder, L"c:d:", fs, existPath), DestinationCheck::CreatedAskUser);
   EXPECT_EQ(existPath, L"c:\\program files");
-  EXPECT_EQ(fs.created, (std::vector<std::wstring>{L"c:\\program files\\new folder", L"c:\\program files\\new folder\\sub"}));
+  EXPECT_EQ(fs.created,
+            (std::vector<std::wstring>{L"c:\\program files\\new folder", L"c:\\program files\\new folder\\sub"}));
   // Only the first one made is the outermost: it alone may need a protection of its own.
   EXPECT_EQ(fs.outermost, (std::vector<bool>{true, false}));
   RemoveCreatedFolders(folder, existPath, fs);
-  EXPECT_EQ(fs.removed, (std::vector<std::wstring>{L"c:\\program files\\new folder\\sub", L"c:\\program files\\new folder"}));
+  EXPECT_EQ(fs.removed,
+            (std::vector<std::wstring>{L"c:\\program files\\new folder\\sub", L"c:\\program files\\new folder"}));
   EXPECT_EQ(fs.existing, (std::set<std::wstring>{L"c:", L"c:\\program files"}));
 }
 

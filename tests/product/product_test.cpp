@@ -97,9 +97,7 @@ bool UnderWow64() {
 
 bool PrinterExpected() { return !UnderWow64(); }
 
-std::wstring DefaultFolder() {
-  return sys::SpecialFolder(CSIDL_PROGRAM_FILES) + L"\\Kelto Software\\Kelto Quorbel";
-}
+std::wstring DefaultFolder() { return sys::SpecialFolder(CSIDL_PROGRAM_FILES) + L"\\Kelto Software\\Kelto Quorbel"; }
 
 std::wstring StartMenuFolder() { return sys::SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"\\Kelto Quorbel"; }
 std::wstring DesktopLink() { return sys::SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Kelto Quorbel.lnk"; }
@@ -110,8 +108,8 @@ std::set<std::wstring> TempEntries() {
   wchar_t windows[MAX_PATH] = L"";
   ::GetSystemWindowsDirectoryW(windows, MAX_PATH);
   std::set<std::wstring> names;
-  for (const std::wstring& folder : {sys::TempFolder(), std::wstring(windows) + L"\\SystemTemp",
-                                     std::wstring(windows) + L"\\Temp"}) {
+  for (const std::wstring& folder :
+       {sys::TempFolder(), std::wstring(windows) + L"\\SystemTemp", std::wstring(windows) + L"\\Temp"}) {
     for (const std::wstring& name : gui::FolderEntries(folder)) names.insert(sys::Lower(folder + L"\\" + name));
   }
   return names;
@@ -150,8 +148,9 @@ void BendClassesToLeaveAMark() {
   const std::wstring mark = std::wstring(L"\"") + system + L"\\cmd.exe\" /c echo %1 > " + kClassUsedMark;
   for (const wchar_t* type : {L"txtfile", L"exefile"}) {
     for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_64KEY)}) {
-      ASSERT_TRUE(sys::WriteValue(HKEY_LOCAL_MACHINE, std::wstring(L"Software\\Classes\\") + type +
-                                      L"\\shell\\open\\command", nullptr, mark, view));
+      ASSERT_TRUE(sys::WriteValue(HKEY_LOCAL_MACHINE,
+                                  std::wstring(L"Software\\Classes\\") + type + L"\\shell\\open\\command", nullptr,
+                                  mark, view));
     }
   }
 }
@@ -565,18 +564,9 @@ TEST_F(Product, CancelOnEveryKindOfPageLeavesTheSystemAlone) {
       {{}, "Welcome", IDC_WELCOME_CANCEL},
       {{gui::kWelcomeNext}, "Licence", IDC_LICENCE_DISAGREE},
       {{gui::kWelcomeNext, gui::kLicenceAgree}, "Type", IDC_TYPE_CANCEL},
-      {{gui::kWelcomeNext, gui::kLicenceAgree, gui::kTypeCustom},
-       "Destination",
-       IDC_DESTINATION_CANCEL},
-      {{gui::kWelcomeNext, gui::kLicenceAgree, gui::kTypeDefault},
-       "Desktop",
-       IDC_DESKTOP_CANCEL},
-      {{gui::kWelcomeNext,
-        gui::kLicenceAgree,
-        gui::kTypeDefault,
-        gui::kDesktopNext},
-       "Summary",
-       IDC_SUMMARY_CANCEL},
+      {{gui::kWelcomeNext, gui::kLicenceAgree, gui::kTypeCustom}, "Destination", IDC_DESTINATION_CANCEL},
+      {{gui::kWelcomeNext, gui::kLicenceAgree, gui::kTypeDefault}, "Desktop", IDC_DESKTOP_CANCEL},
+      {{gui::kWelcomeNext, gui::kLicenceAgree, gui::kTypeDefault, gui::kDesktopNext}, "Summary", IDC_SUMMARY_CANCEL},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.page);
@@ -623,10 +613,7 @@ TEST_F(Product, ReinstallOverTheSameVersionGoesThroughTheOldUninstaller) {
   Driver::Click(existing, IDC_EXISTING_NEXT);
   // The installed Uninstall.exe takes the old installation away, reporting over the pipe; the route then goes
   // on as for a first installation.
-  Walk({gui::kLicenceAgree,
-        gui::kTypeDefault,
-        gui::kDesktopNext,
-        gui::kSummaryInstall});
+  Walk({gui::kLicenceAgree, gui::kTypeDefault, gui::kDesktopNext, gui::kSummaryInstall});
   PressFinish(true);
   ExpectComplete(Expected{});
 }
@@ -695,9 +682,9 @@ TEST_F(Product, KilledDuringProgressThenRunAgainEndsComplete) {
   ASSERT_EQ(left.size(), 1u) << Narrow(left.empty() ? L"nothing" : left.back());
   wchar_t windows[MAX_PATH] = L"";
   ::GetSystemWindowsDirectoryW(windows, MAX_PATH);
-  const std::wstring machineTemp = std::wstring(windows) + (sys::IsFolder(std::wstring(windows) + L"\\SystemTemp")
-                                                                ? L"\\SystemTemp\\kel"
-                                                                : L"\\Temp\\kel");
+  const std::wstring machineTemp =
+      std::wstring(windows) +
+      (sys::IsFolder(std::wstring(windows) + L"\\SystemTemp") ? L"\\SystemTemp\\kel" : L"\\Temp\\kel");
   EXPECT_EQ(left[0].rfind(sys::Lower(machineTemp), 0), 0u) << Narrow(left[0]);
   tempBefore_ = TempEntries();
   InstallDefault();

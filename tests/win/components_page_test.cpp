@@ -19,8 +19,12 @@ namespace {
 using gui::Driver;
 
 const std::vector<std::pair<std::wstring, bool>> kAllChecked = {
-    {L"Kelto Quorbel", true},     {L"Eastern Asian Language Support", true}, {L"JPEG2000 and JBIG2 Image Decoders", true},
-    {L"Kelto Spell Check Language", true}, {L"firefox plugin", true},        {L"RiRovozeVA", true},
+    {L"Kelto Quorbel", true},
+    {L"Eastern Asian Language Support", true},
+    {L"JPEG2000 and JBIG2 Image Decoders", true},
+    {L"Kelto Spell Check Language", true},
+    {L"firefox plugin", true},
+    {L"RiRovozeVA", true},
 };
 
 // Shows the page on this thread while `drive` runs on another with a driver attached to this process.
@@ -47,8 +51,8 @@ TEST(ComponentsPage, ShowsSixCheckedItemsEveryTimeAndRecordsNothing) {
     // The user unchecks the second item.
     TVITEMW item{};
     item.mask = TVIF_HANDLE | TVIF_STATE;
-    item.hItem = reinterpret_cast<HTREEITEM>(::SendMessageW(
-        tree, TVM_GETNEXTITEM, TVGN_NEXT, ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)));
+    item.hItem = reinterpret_cast<HTREEITEM>(
+        ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)));
     item.stateMask = TVIS_STATEIMAGEMASK;
     item.state = INDEXTOSTATEIMAGEMASK(1);
     ::SendMessageW(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));

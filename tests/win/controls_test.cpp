@@ -77,8 +77,7 @@ class ControlsDialog : public Dialog {
  protected:
   bool OnInitDialog() override {
     attached = button.Attach(hwnd(), kButton) && other.Attach(hwnd(), kOtherButton) && link.Attach(hwnd(), kLink) &&
-               image.Attach(hwnd(), kImage) && edit.Attach(hwnd(), kEdit) &&
-               readOnlyEdit.Attach(hwnd(), kReadOnlyEdit);
+               image.Attach(hwnd(), kImage) && edit.Attach(hwnd(), kEdit) && readOnlyEdit.Attach(hwnd(), kReadOnlyEdit);
     ::SetTimer(hwnd(), kRunTimer, 10, nullptr);
     return true;
   }
@@ -479,12 +478,12 @@ struct ButtonPlace {
 std::vector<ButtonPlace> NarrowestPlaces(int skin) {
   const int square = skin == 4 ? 77 : skin == 3 ? 75 : 66;
   if (skin == 4) {
-    return {{6, 98, 24},  {7, 99, 24},         {8, 99, 24},         {9, 98, 24},  {10, 98, 24},
+    return {{6, 98, 24},          {7, 99, 24},          {8, 99, 24},   {9, 98, 24},   {10, 98, 24},
             {11, square, square}, {12, square, square}, {13, 100, 22}, {14, 112, 24}, {16, 88, 24}};
   }
   const int licence = skin == 1 ? 100 : 88;
-  return {{6, 88, 24},           {7, 88, 24},           {8, 88, 24},  {9, licence, 24}, {10, licence, 24},
-          {11, square, square}, {12, square, square}, {13, 88, 22}, {14, 88, 24},      {16, 88, 24}};
+  return {{6, 88, 24},          {7, 88, 24},          {8, 88, 24},  {9, licence, 24}, {10, licence, 24},
+          {11, square, square}, {12, square, square}, {13, 88, 22}, {14, 88, 24},     {16, 88, 24}};
 }
 
 INT_PTR CALLBACK QuietDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
@@ -565,15 +564,14 @@ TEST(SkinButtonLabels, EveryLabelOfEveryShippedLanguageFitsItsButton) {
                     text.bottom < inner.bottom)
             << language.name << " text " << place.textId << " in " << place.width << " x " << place.height
             << ": drawn over (" << text.left << ", " << text.top << ") - (" << text.right << ", " << text.bottom
-            << "), inner (" << inner.left << ", " << inner.top << ") - (" << inner.right << ", " << inner.bottom
-            << ")";
+            << "), inner (" << inner.left << ", " << inner.top << ") - (" << inner.right << ", " << inner.bottom << ")";
         EXPECT_LT(text.left, text.right) << language.name << " text " << place.textId << " drew nothing";
         HDC dc = ::GetDC(button);
         const SkinButton::Label layout = d.button.LayOutLabel(dc, inner, label);
         ::ReleaseDC(button, dc);
         if (!layout.fitsAsIs) {
-          std::printf("%s text %u in %d x %d: %s\n", language.name.c_str(), place.textId, place.width,
-                      place.height, layout.twoLines ? "two lines" : "smaller font");
+          std::printf("%s text %u in %d x %d: %s\n", language.name.c_str(), place.textId, place.width, place.height,
+                      layout.twoLines ? "two lines" : "smaller font");
         }
       }
     }
@@ -693,8 +691,8 @@ TEST(HyperlinkLabelCursor, HandFromTheHelpViewerOrTheDefaultCursor) {
   ControlsDialog dialog;
   dialog.Run([](ControlsDialog& d) {
     HWND label = d.Item(kLink);
-    const LRESULT handled = ::SendMessageW(label, WM_SETCURSOR, reinterpret_cast<WPARAM>(label),
-                                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    const LRESULT handled =
+        ::SendMessageW(label, WM_SETCURSOR, reinterpret_cast<WPARAM>(label), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     if (d.link.cursor()) {
       EXPECT_TRUE(handled);
       EXPECT_EQ(::GetCursor(), d.link.cursor());
@@ -883,7 +881,7 @@ TEST(ColourEdit, BlackOnItsWhiteBrushForEditableAndReadOnlyEdits) {
     ::SetTextColor(dc, RGB(1, 2, 3));
     ::SetBkColor(dc, RGB(4, 5, 6));
     auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(d.hwnd(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
-                                                          reinterpret_cast<LPARAM>(d.Item(kEdit))));
+                                                         reinterpret_cast<LPARAM>(d.Item(kEdit))));
     EXPECT_EQ(brush, d.edit.backBrush());
     EXPECT_EQ(::GetTextColor(dc), kBlack);
     EXPECT_EQ(::GetBkColor(dc), kWhite);

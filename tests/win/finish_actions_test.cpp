@@ -33,10 +33,10 @@ SetupOptions Installed() {
 TEST(FinishActions, DefaultChoicesTakeOverPdfThenPrinterThenStartTheProgram) {
   Recorder steps;
   RunFinishActions(Installed(), steps);
-  EXPECT_EQ(steps.calls,
-            (std::vector<std::wstring>{L"clear 0", L"register C:\\Program Files\\Kelto Software\\Kelto Quorbel\\",
-                                       L"printer Kelto Quorbel Printer",
-                                       L"start C:\\Program Files\\Kelto Software\\Kelto Quorbel\\\\Kelto Quorbel.exe"}));
+  EXPECT_EQ(steps.calls, (std::vector<std::wstring>{
+                             L"clear 0", L"register C:\\Program Files\\Kelto Software\\Kelto Quorbel\\",
+                             L"printer Kelto Quorbel Printer",
+                             L"start C:\\Program Files\\Kelto Software\\Kelto Quorbel\\\\Kelto Quorbel.exe"}));
 }
 
 TEST(FinishActions, EachChoiceAloneAndNoneAtAll) {
@@ -136,8 +136,9 @@ class PdfAssociations : public ::testing::Test {
   static constexpr const wchar_t* kUserChoice =
       L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pdf\\UserChoice";
   void TearDown() override {
-    for (const wchar_t* key : {L"SOFTWARE\\Classes\\.pdf", L"SOFTWARE\\Classes\\.fdf", kMimePdf,
-                               L"SOFTWARE\\Classes\\KeltoQuorbel.Document", L"SOFTWARE\\Classes\\KeltoQuorbel.FDFDoc"}) {
+    for (const wchar_t* key :
+         {L"SOFTWARE\\Classes\\.pdf", L"SOFTWARE\\Classes\\.fdf", kMimePdf, L"SOFTWARE\\Classes\\KeltoQuorbel.Document",
+          L"SOFTWARE\\Classes\\KeltoQuorbel.FDFDoc"}) {
       ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, key);
     }
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pdf");
@@ -216,7 +217,8 @@ TEST_F(PdfAssociations, MainProgramRegistersItselfFromAFolderWithBlanks) {
   const std::wstring folder = L"C:\\Finish Test\\Kelto Quorbel\\";
   ::CreateDirectoryW(L"C:\\Finish Test", nullptr);
   ::CreateDirectoryW(folder.c_str(), nullptr);
-  ASSERT_TRUE(::CopyFileW(sys::StagedFile(L"Kelto Quorbel.exe").c_str(), (folder + L"Kelto Quorbel.exe").c_str(), FALSE));
+  ASSERT_TRUE(
+      ::CopyFileW(sys::StagedFile(L"Kelto Quorbel.exe").c_str(), (folder + L"Kelto Quorbel.exe").c_str(), FALSE));
 
   ::SetEnvironmentVariableW(L"KELTO_PRODUCT_LOG", (folder + L"register-log.txt").c_str());
   RegisterMainProgram(folder);  // returns only once the program has ended

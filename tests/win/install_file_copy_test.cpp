@@ -123,7 +123,9 @@ class CopyProductFilesTest : public ::testing::Test {
     prompts_ = RecordingPrompter();
   }
 
-  std::wstring Installed(const wchar_t* name) const { return sandbox_.path() + L"\\Kelto Software\\Kelto Quorbel\\" + name; }
+  std::wstring Installed(const wchar_t* name) const {
+    return sandbox_.path() + L"\\Kelto Software\\Kelto Quorbel\\" + name;
+  }
 
   Sandbox sandbox_{L"copy"};
   std::wstring extracted_;
@@ -155,8 +157,8 @@ TEST_F(CopyProductFilesTest, ReadmeFollowsTheChosenLanguageOnlyInTheLanguageDial
   const struct {
     int mode, skin;
     const char* readme;
-  } cases[] = {{2, 0, "readme en"}, {2, 1, "readme fr"}, {2, 3, "<missing>"}, {2, 6, "<missing>"},
-               {1, 3, "readme"},    {0, 1, "readme"}};
+  } cases[] = {{2, 0, "readme en"}, {2, 1, "readme fr"}, {2, 3, "<missing>"},
+               {2, 6, "<missing>"}, {1, 3, "readme"},    {0, 1, "readme"}};
   for (const auto& c : cases) {
     ::DeleteFileW(Installed(L"Readme.txt").c_str());
     options_.languageMode = c.mode;

@@ -101,7 +101,8 @@ TEST_F(ProductRecordsTest, TheUninstallEntryQuotesItsCommandAndDescribesTheInsta
   ASSERT_TRUE(WriteText(folder_ + L"lex\\words.tlx", std::string(2000, 'w')));
   ASSERT_TRUE(WriteText(folder_ + L"empty.txt", ""));
   const std::wstring before = Today();
-  WriteProductRecords(options_, [](unsigned id) { return id == 3 ? std::wstring(L"https://kelto.example/fr") : BuiltinText(id); });
+  WriteProductRecords(
+      options_, [](unsigned id) { return id == 3 ? std::wstring(L"https://kelto.example/fr") : BuiltinText(id); });
 
   // Exactly these values; Wine lists them sorted, Windows in the order written.
   const std::vector<std::wstring> names = ValueNames(HKEY_LOCAL_MACHINE, kUninstallKey, kProgramView);
@@ -154,8 +155,7 @@ TEST_F(ProductRecordsTest, LanguageNumbersOfAllInstallerLanguages) {
 }
 
 TEST_F(ProductRecordsTest, VersionFallsBackToTheSetupsOwnForAnyUnusableConfig) {
-  const std::string unusable[] = {"", "not xml at all", "<config_info build=\"7\"/>",
-                                  "<config_info version=\"\"/>"};
+  const std::string unusable[] = {"", "not xml at all", "<config_info build=\"7\"/>", "<config_info version=\"\"/>"};
   for (const std::string& bytes : unusable) {
     ASSERT_TRUE(WriteText(folder_ + L"config.xml", bytes));
     WriteProductRecords(options_, BuiltinTexts());

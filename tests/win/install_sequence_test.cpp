@@ -184,12 +184,15 @@ TEST_F(InstallSequenceTest, DefaultInstallFillsTheFolderWritesTheRecordsAndMakes
   quickLaunch_.Make();
   Run(kProduct);
 
-  const std::vector<std::wstring> stages = {
-      L"status Please wait while decompressing files", L"status Please wait while Copying Files",
-      L"status Please wait while Setup Creator",       L"status Please wait while Copying Files",
-      L"status Please wait while Setup OCR Add-on",    L"status Please wait while Creating StartMenuShortCut",
-      L"status Please wait while Creating DesktopShortCut", L"status Please wait while Creating QuicklaunchShortCut",
-      L"status Please wait while Writing Register"};
+  const std::vector<std::wstring> stages = {L"status Please wait while decompressing files",
+                                            L"status Please wait while Copying Files",
+                                            L"status Please wait while Setup Creator",
+                                            L"status Please wait while Copying Files",
+                                            L"status Please wait while Setup OCR Add-on",
+                                            L"status Please wait while Creating StartMenuShortCut",
+                                            L"status Please wait while Creating DesktopShortCut",
+                                            L"status Please wait while Creating QuicklaunchShortCut",
+                                            L"status Please wait while Writing Register"};
   std::vector<std::wstring> statuses;
   for (const std::wstring& call : progress_.calls) {
     if (call.compare(0, 7, L"status ") == 0) statuses.push_back(call);
@@ -296,7 +299,8 @@ class FrenchTexts {
 // The printer asks through the install's own prompter, so its questions speak the installer's language during an
 // install, as they do during a removal.
 TEST_F(InstallSequenceTest, ThePrinterStepAsksInTheInstallersLanguage) {
-  if (SpoolerRefusesThePrinter()) GTEST_SKIP() << "Wine's 32-bit spooler adds no printer on a 64-bit driver, so the add-in never comes";
+  if (SpoolerRefusesThePrinter())
+    GTEST_SKIP() << "Wine's 32-bit spooler adds no printer on a 64-bit driver, so the add-in never comes";
   FrenchTexts french;
   ASSERT_EQ(french.skin(), 1);
   const std::wstring text96 = french.lookup()(96);
@@ -311,14 +315,15 @@ TEST_F(InstallSequenceTest, ThePrinterStepAsksInTheInstallersLanguage) {
   files.push_back({"kpc_wordaddin.dll", "no library: the registration fails"});
   const std::wstring stage = gui::JoinPath(gui::ModuleFolder(), L"payload-stage\\");
   // On 64-bit Windows the 64-bit files go in under the 32-bit names.
-  for (const char* name : {"kqmvpr_drv.dll", "kqmvpr_ui.dll", "kqmvpr_pnt.txt", "KTC_ProxyProcess.exe", "kqmvpr_drv64.dll",
-                           "kqmvpr_ui64.dll", "kqmvpr_pnt64.txt", "KTC_ProxyProcess64.exe"}) {
+  for (const char* name : {"kqmvpr_drv.dll", "kqmvpr_ui.dll", "kqmvpr_pnt.txt", "KTC_ProxyProcess.exe",
+                           "kqmvpr_drv64.dll", "kqmvpr_ui64.dll", "kqmvpr_pnt64.txt", "KTC_ProxyProcess64.exe"}) {
     files.push_back({name, ReadText(stage + gui::Widen(name))});
     ASSERT_FALSE(files.back().second.empty()) << name;
   }
   MakeFolders(installFolder_);
   ASSERT_TRUE(WriteText(Installed(L"kpc_wordaddin.dll"), "the word processor's copy"));
-  HANDLE inUse = ::CreateFileW(Installed(L"kpc_wordaddin.dll").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE inUse =
+      ::CreateFileW(Installed(L"kpc_wordaddin.dll").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(inUse, INVALID_HANDLE_VALUE);
   prompts_ = RecordingPrompter(
       [&inUse](int, unsigned) {

@@ -115,8 +115,8 @@ inline RawValue ReadRaw(HKEY root, const std::wstring& key, const std::wstring& 
   DWORD size = 0;
   if (::RegQueryValueExW(opened, name.c_str(), nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
     value.bytes.resize(size);
-    value.found = ::RegQueryValueExW(opened, name.c_str(), nullptr, &value.type, value.bytes.data(), &size) ==
-                  ERROR_SUCCESS;
+    value.found =
+        ::RegQueryValueExW(opened, name.c_str(), nullptr, &value.type, value.bytes.data(), &size) == ERROR_SUCCESS;
     value.bytes.resize(size);
   }
   ::RegCloseKey(opened);
@@ -136,8 +136,7 @@ inline void SetRaw(HKEY root, const std::wstring& key, const std::wstring& name,
 // Removes key, then its parents up to (not including) `stop`, each only while it has nothing left in it.
 inline void DeleteKeyAndEmptyParents(HKEY root, std::wstring key, const std::wstring& stop, REGSAM view = 0) {
   DeleteKey(root, key, view);
-  for (size_t cut = key.rfind(L'\\'); cut != std::wstring::npos && key.substr(0, cut) != stop;
-       cut = key.rfind(L'\\')) {
+  for (size_t cut = key.rfind(L'\\'); cut != std::wstring::npos && key.substr(0, cut) != stop; cut = key.rfind(L'\\')) {
     key.resize(cut);
     if (::RegDeleteKeyExW(root, key.c_str(), view, 0) != ERROR_SUCCESS) break;  // not empty: keep it
   }

@@ -45,7 +45,8 @@ void WriteValue(HKEY root, const wchar_t* subKey, const wchar_t* name, const std
 // Restores the previous text of a default value (or its absence) when the test ends.
 class SavedDefault {
  public:
-  explicit SavedDefault(const wchar_t* subKey) : subKey_(subKey), old_(ReadValue(HKEY_LOCAL_MACHINE, subKey, nullptr)) {}
+  explicit SavedDefault(const wchar_t* subKey)
+      : subKey_(subKey), old_(ReadValue(HKEY_LOCAL_MACHINE, subKey, nullptr)) {}
   ~SavedDefault() {
     if (old_ != L"<none>") {
       WriteValue(HKEY_LOCAL_MACHINE, subKey_, nullptr, old_);
@@ -120,12 +121,32 @@ class PayloadTest : public ::testing::Test {
 // ---------------------------------------------------------------- the staged files
 
 TEST_F(PayloadTest, StageHoldsEveryPackageFileAndNoFolder) {
-  std::vector<std::wstring> expected = {
-      L"Kelto Quorbel.exe", L"Uninstall.exe", L"config.xml", L"Readme.txt", L"Readme_ENG.txt", L"Readme_FR.txt",
-      L"kpdfcjk.bin", L"ktdecod1.dll", L"InPDFReaderPlugin.exe", L"UnPDFReaderPlugin.exe", L"OnDemandPlugin.dll",
-      L"curl.exe", L"libcurl.dll", L"libeay32.dll", L"libssl32.dll", L"kqmvpr_drv.dll", L"kqmvpr_ui.dll",
-      L"kqmvpr_pnt.txt", L"KTC_ProxyProcess.exe", L"kqmvpr_drv64.dll", L"kqmvpr_ui64.dll", L"kqmvpr_pnt64.txt",
-      L"KTC_ProxyProcess64.exe", L"psapi.dll", L"framedyn.dll", L"kpc_wordaddin.dll"};
+  std::vector<std::wstring> expected = {L"Kelto Quorbel.exe",
+                                        L"Uninstall.exe",
+                                        L"config.xml",
+                                        L"Readme.txt",
+                                        L"Readme_ENG.txt",
+                                        L"Readme_FR.txt",
+                                        L"kpdfcjk.bin",
+                                        L"ktdecod1.dll",
+                                        L"InPDFReaderPlugin.exe",
+                                        L"UnPDFReaderPlugin.exe",
+                                        L"OnDemandPlugin.dll",
+                                        L"curl.exe",
+                                        L"libcurl.dll",
+                                        L"libeay32.dll",
+                                        L"libssl32.dll",
+                                        L"kqmvpr_drv.dll",
+                                        L"kqmvpr_ui.dll",
+                                        L"kqmvpr_pnt.txt",
+                                        L"KTC_ProxyProcess.exe",
+                                        L"kqmvpr_drv64.dll",
+                                        L"kqmvpr_ui64.dll",
+                                        L"kqmvpr_pnt64.txt",
+                                        L"KTC_ProxyProcess64.exe",
+                                        L"psapi.dll",
+                                        L"framedyn.dll",
+                                        L"kpc_wordaddin.dll"};
   for (const wchar_t* dictionary : {L"accent.tlx", L"correct.tlx", L"ssceam.tlx", L"ssceam2.clx", L"sscebr.tlx",
                                     L"sscebr2.clx", L"ssceca.tlx", L"ssceca2.clx", L"tech.tlx", L"userdic.tlx"}) {
     expected.push_back(dictionary);
@@ -205,7 +226,8 @@ std::vector<std::string> ImportedDlls(const std::string& image, uint32_t pe) {
   return names;
 }
 
-// Executables and libraries are 32-bit x86 images (x64 ones in the 64-bit test build) that need no compiler runtime beside them.
+// Executables and libraries are 32-bit x86 images (x64 ones in the 64-bit test build) that need no compiler runtime
+// beside them.
 TEST_F(PayloadTest, ProgramsAndLibrariesAreSelfContainedX86Images) {
   for (const std::wstring& name : List(stage_)) {
     std::wstring lower = name;
@@ -231,9 +253,8 @@ TEST_F(PayloadTest, ProgramsAndLibrariesAreSelfContainedX86Images) {
     EXPECT_FALSE(imports.empty()) << Narrow(name);
     for (std::string dll : imports) {
       for (char& c : dll) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      const bool system = dll == "kernel32.dll" || dll == "user32.dll" || dll == "gdi32.dll" ||
-                          dll == "advapi32.dll" || dll == "shell32.dll" || dll == "msvcrt.dll" ||
-                          dll == "winspool.drv";
+      const bool system = dll == "kernel32.dll" || dll == "user32.dll" || dll == "gdi32.dll" || dll == "advapi32.dll" ||
+                          dll == "shell32.dll" || dll == "msvcrt.dll" || dll == "winspool.drv";
       EXPECT_TRUE(system) << Narrow(name) << " needs " << dll;
     }
   }
@@ -305,8 +326,7 @@ TEST_F(PayloadTest, RegisterSwitchMakesTheProductThePdfHandler) {
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, classes + L".fdf", nullptr), L"KeltoQuorbel.FDFDoc");
   for (const wchar_t* progId : {L"KeltoQuorbel.Document", L"KeltoQuorbel.FDFDoc"}) {
     const std::wstring key = classes + progId;
-    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, key + L"\\shell\\open\\command", nullptr),
-              L"\"" + program + L"\" \"%1\"");
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, key + L"\\shell\\open\\command", nullptr), L"\"" + program + L"\" \"%1\"");
     EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, key + L"\\DefaultIcon", nullptr), program + L",0");
   }
   std::string log;
@@ -344,7 +364,7 @@ TEST_F(PayloadTest, WithoutSwitchItShowsAWindowThatCloses) {
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
   ASSERT_TRUE(::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, WorkFolder().c_str(), &startup,
-                        &process));
+                               &process));
   ::CloseHandle(process.hThread);
   WindowSearch search = {process.dwProcessId, nullptr};
   for (int i = 0; i < 200 && !search.found; ++i) {
@@ -389,8 +409,8 @@ PipeRun RunUninstaller(const std::wstring& folder, const wchar_t* arguments = L"
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
   PROCESS_INFORMATION process = {};
-  run.started = ::CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, WorkFolder().c_str(),
-                                 &startup, &process);
+  run.started =
+      ::CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, WorkFolder().c_str(), &startup, &process);
   if (!run.started) {
     ::CloseHandle(pipe);
     return run;

@@ -145,7 +145,8 @@ TEST_F(Registry64Test, FindsAValueWrittenOnlyInThe64BitViewAndRestoresRedirectio
 }
 
 TEST_F(Registry64Test, LeavesRedirectionOffWhenTheCallerHadSwitchedItOff) {
-  if (!PrefixIs64Bit() || sizeof(void*) == 8) GTEST_SKIP() << "redirection exists only for a 32-bit process in a 64-bit prefix";
+  if (!PrefixIs64Bit() || sizeof(void*) == 8)
+    GTEST_SKIP() << "redirection exists only for a 32-bit process in a 64-bit prefix";
   PVOID callerState = nullptr;
   ASSERT_TRUE(::Wow64DisableWow64FsRedirection(&callerState));
   ASSERT_EQ(SystemKernelMachine(), IMAGE_FILE_MACHINE_AMD64);

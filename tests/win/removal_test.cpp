@@ -106,7 +106,6 @@ TEST(RemovalCommandLines, AreExact) {
             L"\"C:\\Program Files\\Kelto Software\\Kelto Quorbel\\Uninstall.exe\"UninstForInst");
 }
 
-
 TEST(RemovalPipeSecurity, OnlySystemAndTheAdministratorsAndNoNetworkLogons) {
   // Not the user: the uninstaller has the setup's elevated rights, the user's own programs don't.
   EXPECT_EQ(RemovalPipeSecurity(), L"D:P(D;;GA;;;NU)(A;;GA;;;SY)(A;;GA;;;BA)");
@@ -117,7 +116,10 @@ TEST(PipeReportValue, ReadsTheNumberAtTheStartOfTheMessage) {
   EXPECT_EQ(value(std::string("3\0", 2)), 3);
   EXPECT_EQ(value("10"), 10);  // without its NUL
   EXPECT_EQ(value(std::string("-1\0", 3)), -1);
-  EXPECT_EQ(value(std::string("6\0" "99", 4)), 6);  // a NUL ends the text
+  EXPECT_EQ(value(std::string("6\0"
+                              "99",
+                              4)),
+            6);  // a NUL ends the text
   EXPECT_EQ(value("7abc"), 7);
   EXPECT_EQ(value("abc"), 0);
   EXPECT_EQ(value(""), 0);
@@ -148,9 +150,8 @@ TEST(EmptiedFolderCandidates, StopAtTheExistingFolderAndNeverTakeARoot) {
             (List{L"C:\\Program Files\\Kelto Software\\Kelto Quorbel", L"C:\\Program Files\\Kelto Software"}));
   EXPECT_EQ(EmptiedFolderCandidates(folder, L"c:\\program files\\kelto software\\kelto quorbel\\"), List{});
   // An empty ExistPath stops nowhere: everything up to, not including, the drive's root.
-  EXPECT_EQ(EmptiedFolderCandidates(folder, L"\\"),
-            (List{L"C:\\Program Files\\Kelto Software\\Kelto Quorbel", L"C:\\Program Files\\Kelto Software",
-                  L"C:\\Program Files"}));
+  EXPECT_EQ(EmptiedFolderCandidates(folder, L"\\"), (List{L"C:\\Program Files\\Kelto Software\\Kelto Quorbel",
+                                                          L"C:\\Program Files\\Kelto Software", L"C:\\Program Files"}));
   EXPECT_EQ(EmptiedFolderCandidates(L"\\\\server\\share\\Apps\\Quorbel\\", L"\\"),
             (List{L"\\\\server\\share\\Apps\\Quorbel", L"\\\\server\\share\\Apps"}));
 }
@@ -203,8 +204,8 @@ class PipeRemoval : public ::testing::Test {
   // pipe did not come within ten seconds.
   static UniqueHandle ConnectAsAnotherProgram() {
     for (int attempt = 0; attempt < 2000; ++attempt) {
-      UniqueHandle client(::CreateFileW(kRemovalPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                                        nullptr));
+      UniqueHandle client(
+          ::CreateFileW(kRemovalPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
       if (client) return client;
       ::Sleep(5);
     }
@@ -267,8 +268,8 @@ TEST_F(PipeRemoval, AnUninstallerThatHandsOverToAnotherProcessIsFollowedToItsEnd
     const std::wstring self =
         stage.substr(0, stage.size() - std::wstring(L"payload-stage\\").size()) + L"win_tests.exe";
     ASSERT_TRUE(::CopyFileW(self.c_str(), (folder_ + L"\\Uninstall.exe").c_str(), FALSE));
-    ASSERT_TRUE(::CopyFileW((StageFolder() + L"Uninstall.exe").c_str(),
-                            (folder_ + L"\\Uninstall-child.exe").c_str(), FALSE));
+    ASSERT_TRUE(
+        ::CopyFileW((StageFolder() + L"Uninstall.exe").c_str(), (folder_ + L"\\Uninstall-child.exe").c_str(), FALSE));
     double seconds = 0;
     EXPECT_EQ(RemoveWithin(L"report", 60, seconds, ownJob), PipeRemovalResult::Completed) << "own job " << ownJob;
     EXPECT_EQ(windows_.calls, (std::vector<std::wstring>{L"open", L"pos 30", L"pos 60", L"pos 100", L"close"}))
@@ -279,8 +280,8 @@ TEST_F(PipeRemoval, AnUninstallerThatHandsOverToAnotherProcessIsFollowedToItsEnd
 TEST_F(PipeRemoval, APipeNameInUseEndsBeforeAnythingStarts) {
   // Taken for one instance, or for as many as anyone likes: the setup's pipe must be the first of its name.
   for (const DWORD instances : {DWORD{1}, DWORD{PIPE_UNLIMITED_INSTANCES}}) {
-    UniqueHandle taken(::CreateNamedPipeW(kRemovalPipeName, PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE, instances, 100,
-                                          100, 0, nullptr));
+    UniqueHandle taken(
+        ::CreateNamedPipeW(kRemovalPipeName, PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE, instances, 100, 100, 0, nullptr));
     ASSERT_TRUE(taken);
     EXPECT_EQ(Remove(L"report"), PipeRemovalResult::PipeFailed) << instances;
     ::Sleep(500);
@@ -302,8 +303,8 @@ TEST_F(PipeRemoval, ThePipeIsTheFirstOfItsNameForLocalClientsOfTheAdministrators
   // The descriptor the pipe got: network logons refused, SYSTEM and the administrators allowed, not this user.
   PACL dacl = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  ASSERT_EQ(::GetSecurityInfo(pipe.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
-                              nullptr, &descriptor),
+  ASSERT_EQ(::GetSecurityInfo(pipe.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                              &descriptor),
             DWORD{ERROR_SUCCESS});
   ScopeExit freeDescriptor([descriptor] { ::LocalFree(descriptor); });
   ASSERT_NE(dacl, nullptr);
@@ -326,8 +327,8 @@ TEST_F(PipeRemoval, ThePipeIsTheFirstOfItsNameForLocalClientsOfTheAdministrators
   ::LocalFree(descriptor);
   pipe.reset();
   EXPECT_FALSE(UniqueHandle(CreateRemovalPipe(L"D:P(A;;GA;;;no such trustee)")));
-  EXPECT_FALSE(UniqueHandle(::CreateFileW(kRemovalPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                          0, nullptr)))
+  EXPECT_FALSE(UniqueHandle(
+      ::CreateFileW(kRemovalPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)))
       << "a pipe was made";
   EXPECT_TRUE(UniqueHandle(CreateRemovalPipe()));
 }
@@ -567,9 +568,8 @@ TEST_F(BuiltInSteps, RemoveWhatTheOldVersionLeftAndMoveTheBarAfterEachStep) {
       ASSERT_TRUE(WriteText(folder + link, "link"));
     }
   }
-  for (const std::wstring& menu :
-       {links_.programs + L"\\Kelto Quorbel SE", links_.programs + L"\\Kelto Quorbel",
-        links_.commonPrograms + L"\\Kelto Quorbel"}) {
+  for (const std::wstring& menu : {links_.programs + L"\\Kelto Quorbel SE", links_.programs + L"\\Kelto Quorbel",
+                                   links_.commonPrograms + L"\\Kelto Quorbel"}) {
     MakeFolders(menu);
     ASSERT_TRUE(WriteText(menu + L"\\Kelto Quorbel.lnk", "link"));
   }

@@ -19,8 +19,8 @@ std::map<unsigned, std::wstring> FrenchNames() {
 class ShortcutsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const std::wstring& folder : {folders_.commonDesktop, folders_.desktop, folders_.commonPrograms,
-                                       folders_.programs}) {
+    for (const std::wstring& folder :
+         {folders_.commonDesktop, folders_.desktop, folders_.commonPrograms, folders_.programs}) {
       ASSERT_FALSE(folder.empty());
     }
     installFolder_ = sandbox_.path() + L"\\Kelto Quorbel\\";
@@ -28,9 +28,7 @@ class ShortcutsTest : public ::testing::Test {
     Clean();
   }
   void TearDown() override { Clean(); }
-  void Clean() {
-    RemoveProductLinks(folders_, {L"Kelto Quorbel", FrenchNames()[60], L"KelmoraQuorbel", L"Other"});
-  }
+  void Clean() { RemoveProductLinks(folders_, {L"Kelto Quorbel", FrenchNames()[60], L"KelmoraQuorbel", L"Other"}); }
   void MakeQuickLaunch() { quickLaunch_.Make(); }
   void UseTexts(std::map<unsigned, std::wstring> texts) {
     context_.text = [texts](unsigned id) {
@@ -102,8 +100,7 @@ TEST_F(ShortcutsTest, MissingQuickLaunchFolderIsNotCreatedAndNothingIsShown) {
 
 TEST_F(ShortcutsTest, OldLinksGoFromAllFivePlacesByTheirFixedNamesOnly) {
   MakeQuickLaunch();
-  const std::wstring places[] = {folders_.commonDesktop, folders_.desktop,
-                                 folders_.commonPrograms + L"\\Kelto Quorbel",
+  const std::wstring places[] = {folders_.commonDesktop, folders_.desktop, folders_.commonPrograms + L"\\Kelto Quorbel",
                                  folders_.programs + L"\\Kelto Quorbel", folders_.quickLaunch};
   for (const std::wstring& place : places) {
     MakeFolders(place);

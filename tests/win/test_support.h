@@ -20,7 +20,9 @@ inline std::wstring BuiltinText(unsigned id) {
   return std::wstring(text.begin(), text.end());
 }
 
-inline TextLookup BuiltinTexts() { return [](unsigned id) { return BuiltinText(id); }; }
+inline TextLookup BuiltinTexts() {
+  return [](unsigned id) { return BuiltinText(id); };
+}
 
 // One question as a step asked it, with the text and caption the setup's message box shows for it.
 struct Prompt {

@@ -14,7 +14,6 @@ LRESULT ColourEdit::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       ::SetBkColor(dc, backColour);
       return reinterpret_cast<LRESULT>(backBrush_.get());
     }
-    default:
-      return Default(msg, wp, lp);
+    default: return Default(msg, wp, lp);
   }
 }

@@ -86,7 +86,11 @@ LRESULT HyperlinkLabel::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   // tooltip here (rather than letting the tooltip subclass a window we already subclass).
   if (tooltip_ && msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) {
     const DWORD position = ::GetMessagePos();
-    MSG relayed = {hwnd(), msg, wp, lp, static_cast<DWORD>(::GetMessageTime()),
+    MSG relayed = {hwnd(),
+                   msg,
+                   wp,
+                   lp,
+                   static_cast<DWORD>(::GetMessageTime()),
                    {static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))}};
     ::SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
   }
@@ -125,8 +129,7 @@ LRESULT HyperlinkLabel::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       ::KillTimer(hwnd(), kLeaveTimer);
       Release();
       break;
-    default:
-      break;
+    default: break;
   }
   return Default(msg, wp, lp);
 }

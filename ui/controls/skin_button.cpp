@@ -80,8 +80,7 @@ LRESULT SkinButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       tracking_ = 0;
       ::InvalidateRect(hwnd(), nullptr, FALSE);
       return 0;
-    default:
-      break;
+    default: break;
   }
   return Default(msg, wp, lp);
 }

@@ -30,7 +30,7 @@ class SkinButton : public Control {
     HFONT font = nullptr;   // the font the text is drawn with
     bool fitsAsIs = true;   // drawn the usual way: one line, the button's own font
     bool twoLines = false;
-    RECT rect{};            // where the text's pixels go
+    RECT rect{};  // where the text's pixels go
   };
   Label LayOutLabel(HDC dc, const RECT& inner, const std::wstring& text) const;
   // The inner rectangle of a button drawn over `rect`.

@@ -3,8 +3,8 @@
 bool SkinImage::SetBitmap(int resourceId) {
   resourceId_ = resourceId;
   bitmap_.reset();
-  bitmap_.reset(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0, 0,
-                             LR_CREATEDIBSECTION));
+  bitmap_.reset(
+      ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   return bitmap_.valid();
 }
 

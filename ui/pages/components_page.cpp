@@ -10,8 +10,12 @@
 namespace {
 constexpr UINT_PTR kCheckTimer = 678;
 const wchar_t* const kComponents[] = {
-    L"Kelto Quorbel",     L"Eastern Asian Language Support", L"JPEG2000 and JBIG2 Image Decoders",
-    L"Kelto Spell Check Language", L"firefox plugin",        L"RiRovozeVA",
+    L"Kelto Quorbel",
+    L"Eastern Asian Language Support",
+    L"JPEG2000 and JBIG2 Image Decoders",
+    L"Kelto Spell Check Language",
+    L"firefox plugin",
+    L"RiRovozeVA",
 };
 
 void SetChecked(HWND tree, HTREEITEM item) {
@@ -50,7 +54,8 @@ void ComponentsPage::InitPage() {
     insert.hInsertAfter = last;
     insert.item.mask = TVIF_TEXT;
     insert.item.pszText = const_cast<wchar_t*>(name);
-    HTREEITEM item = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    HTREEITEM item =
+        reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     if (item) SetChecked(tree, item);
   }
   SetTextAt(IDC_COMPONENTS_SPACE, 37, {16, 305, 170, 20});

@@ -232,8 +232,7 @@ bool DestinationPage::Validate() {
   for (const std::wstring& root : roots) fixed.push_back(IsFixed(root));
   DiskDirectories disk;
   switch (CheckAndCreateFolder(o.installFolder, FixedDriveString(roots, fixed), disk, o.existPath)) {
-    case DestinationCheck::Existed:
-      return true;
+    case DestinationCheck::Existed: return true;
     case DestinationCheck::CreatedAskUser:
       if (ShowMessage(hwnd(), host_.Text(90), host_.Text(1), MB_YESNO | MB_ICONQUESTION) == IDYES) {
         // A stopped install takes them back.
@@ -242,8 +241,7 @@ bool DestinationPage::Validate() {
       }
       RemoveCreatedFolders(o.installFolder, o.existPath, disk);
       return false;
-    case DestinationCheck::Rejected:
-      break;
+    case DestinationCheck::Rejected: break;
   }
   ShowMessage(hwnd(), host_.Text(89), host_.Text(1), MB_OK | MB_ICONEXCLAMATION);
   ::SetFocus(edit);

@@ -34,7 +34,9 @@ const FlagBox kFinishBoxes[] = {
     {IDC_FINISH_README, 75, &SetupOptions::viewReadme},
 };
 
-void ShowFlag(HWND dialog, int id, int value) { ::CheckDlgButton(dialog, id, value == 1 ? BST_CHECKED : BST_UNCHECKED); }
+void ShowFlag(HWND dialog, int id, int value) {
+  ::CheckDlgButton(dialog, id, value == 1 ? BST_CHECKED : BST_UNCHECKED);
+}
 
 // A check box flips its flag, then shows the flag.
 template <size_t N>

@@ -67,8 +67,7 @@ void PipeRemovalWindow::Close() {
 
 INT_PTR CALLBACK PipeRemovalWindow::Proc(HWND, UINT msg, WPARAM wp, LPARAM) {
   switch (msg) {
-    case WM_INITDIALOG:
-      return FALSE;  // nothing here takes the focus
+    case WM_INITDIALOG: return FALSE;  // nothing here takes the focus
     case WM_COMMAND:
       return TRUE;  // the close box: the uninstaller decides when this ends
     // The white and black of every dialog of the setup.
@@ -79,8 +78,7 @@ INT_PTR CALLBACK PipeRemovalWindow::Proc(HWND, UINT msg, WPARAM wp, LPARAM) {
       ::SetBkColor(dc, RGB(255, 255, 255));
       return reinterpret_cast<INT_PTR>(::GetStockObject(WHITE_BRUSH));
     }
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }
 
