@@ -30,7 +30,17 @@ void RestrictDllSearchToSystem() {
   if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) ::SetDllDirectoryW(L"");
 }
 
+std::wstring& StartFolderStore() {
+  static std::wstring folder;
+  return folder;
+}
+
+const std::wstring& StartFolder() { return StartFolderStore(); }
+
 void LeaveStartFolder() {
+  wchar_t start[MAX_PATH] = L"";
+  const DWORD length = ::GetCurrentDirectoryW(MAX_PATH, start);
+  if (length > 0 && length < MAX_PATH) StartFolderStore() = start;
   const std::wstring system = SystemFolder();
   if (!system.empty()) ::SetCurrentDirectoryW(system.c_str());
   // Inherited by every program the setup starts; the setup's own starts name full paths anyway.

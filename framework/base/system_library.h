@@ -15,6 +15,10 @@ void RestrictDllSearchToSystem();
 // looks for a program there. Whatever the setup reads from beside itself it finds through its own path.
 void LeaveStartFolder();
 
+// The folder the setup was started in, as it was before LeaveStartFolder; only shown (the folder browser starts
+// there), never searched.
+const std::wstring& StartFolder();
+
 // A DLL of the system folder, by its full path, its dependencies from the system folder too; null when it is not
 // there.
 HMODULE LoadSystemLibrary(const wchar_t* name);

@@ -44,6 +44,21 @@ TEST(Preflight, SystemLibrariesLoadWithTheSystemFolderSearch) {
   EXPECT_TRUE(msi.valid());
 }
 
+// The setup leaves the folder it was started in for the system folder, but the folder browser still opens where
+// the user started it.
+TEST(Preflight, LeavingTheStartFolderKeepsItForTheFolderBrowser) {
+  wchar_t before[MAX_PATH], after[MAX_PATH], system[MAX_PATH];
+  ASSERT_TRUE(::GetCurrentDirectoryW(MAX_PATH, before));
+  ASSERT_TRUE(::GetSystemDirectoryW(system, MAX_PATH));
+  LeaveStartFolder();
+  ASSERT_TRUE(::GetCurrentDirectoryW(MAX_PATH, after));
+  ::SetCurrentDirectoryW(before);
+  EXPECT_EQ(StartFolder(), before);
+  std::wstring now = after;
+  if (now.size() > 3 && now.back() == L'\\') now.pop_back();
+  EXPECT_EQ(_wcsicmp(now.c_str(), system), 0) << "now in " << std::string(now.begin(), now.end());
+}
+
 // Packed form of the product code, as the installer service files its products.
 const wchar_t kPackedCode[] = L"17B2F0A685C391E4D9A2B5E7041C8F3A";
 

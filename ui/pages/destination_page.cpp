@@ -11,6 +11,7 @@
 #include "resources/ids.h"
 #include "ui/pages/page_host.h"
 #include "framework/base/handles.h"
+#include "framework/base/system_library.h"
 #include "ui/pages/destination_checks.h"
 #include "ui/pages/pages.h"
 
@@ -80,10 +81,9 @@ struct DiskDirectories : DirectoryOps {
 
 int CALLBACK BrowseCallback(HWND window, UINT msg, LPARAM lp, LPARAM) {
   if (msg == BFFM_INITIALIZED) {
-    wchar_t current[MAX_PATH] = L"";
-    if (::GetCurrentDirectoryW(MAX_PATH, current)) {
-      ::SendMessageW(window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(current));
-    }
+    // Where the setup was started, not the system folder it works in since.
+    const std::wstring& start = StartFolder();
+    if (!start.empty()) ::SendMessageW(window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(start.c_str()));
   } else if (msg == BFFM_SELCHANGED) {
     wchar_t path[MAX_PATH] = L"";
     const bool hasPath = ::SHGetPathFromIDListW(reinterpret_cast<LPCITEMIDLIST>(lp), path) != FALSE;
