@@ -2,6 +2,8 @@
 
 #include <cwctype>
 
+#include "core/product.h"
+
 int CompareVersionText(const std::wstring& a, const std::wstring& b) {
   const size_t n = a.size() < b.size() ? a.size() : b.size();
   for (size_t i = 0; i < n; ++i) {
@@ -19,7 +21,7 @@ DetectionResult EvaluateInstallation(const DetectionInput& input, const std::wst
   if (input.installPath.empty()) return result;
   std::wstring folder = input.installPath;
   if (folder.back() != L'\\') folder += L'\\';
-  if (!fileExists(folder + L"Kelto Quorbel.exe") && !fileExists(folder + L"Kelto Quorbel Beta.exe")) return result;
+  if (!fileExists(folder + kMainProgram) && !fileExists(folder + kBetaProgram)) return result;
   if (input.version.empty()) return result;
   result.uninstallViaPipe = CompareVersionText(input.version, kPipeUninstallerVersion) >= 0 ? 1 : 0;
   const int order = CompareVersionText(setupVersion, input.version);

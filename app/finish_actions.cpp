@@ -35,6 +35,6 @@ void RunFinishActions(const SetupOptions& o, FinishSteps& steps) {
     steps.RegisterMainProgram(o.installFolder);
   }
   if (o.setDefaultPrinter == 1) steps.SetDefaultPrinter(kPrinterName);
-  if (o.runProgram == 1) steps.StartProgram(FinishPath(o.installFolder, L"Kelto Quorbel.exe"));
+  if (o.runProgram == 1) steps.StartProgram(FinishPath(o.installFolder, kMainProgram));
   if (o.viewReadme == 1) steps.OpenDocument(FinishPath(o.installFolder, L"Readme.txt"));
 }

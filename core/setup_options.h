@@ -3,6 +3,11 @@
 
 #include "core/product.h"
 
+// SkinIndex values whose pages are laid out differently.
+inline constexpr int kKorean = 3;
+inline constexpr int kJapanese = 4;
+inline constexpr int kInstallerLanguages = 7;
+
 // The choices the pages collect and the install sequence consumes. Integers are flags unless noted.
 struct SetupOptions {
   int SkinIndex = 0;      // installer language 0..6: English, French, German, Korean, Japanese, zh-CN, zh-TW

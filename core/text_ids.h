@@ -4,7 +4,7 @@
 enum TextId : unsigned {
   kTextCaption = 1,
   kTextVendorAddress = 2,
-  kTextVendorTooltip = 3,
+  kTextVendorFullAddress = 3,  // the footer link's tooltip and the uninstall entry's URLInfoAbout
   kTextMoreInformation = 4,
   kTextOk = 5,
   kTextBack = 6,

@@ -2,13 +2,12 @@
 
 #include <cwctype>
 
+#include "core/product.h"
 #include "framework/base/handles.h"
 #include "framework/base/process_start.h"
 #include "framework/base/registry.h"
 
 namespace {
-
-constexpr wchar_t kMainProgram[] = L"Kelto Quorbel.exe";
 
 bool SameText(const std::wstring& a, const std::wstring& b) {
   if (a.size() != b.size()) return false;

@@ -77,9 +77,8 @@ void AppendBackslash(std::wstring& path) {
 }
 
 std::vector<ProductFile> ProductFileTable(int languageMode, int skinIndex) {
-  std::vector<ProductFile> table = {{L"Kelto Quorbel.exe", L"Kelto Quorbel.exe"},
-                                    {L"Uninstall.exe", L"Uninstall.exe"},
-                                    {L"config.xml", L"config.xml"}};
+  std::vector<ProductFile> table = {
+      {kMainProgram, kMainProgram}, {kUninstaller, kUninstaller}, {L"config.xml", L"config.xml"}};
   if (languageMode != 2) {
     table.push_back({L"Readme.txt", L"Readme.txt"});
   } else if (skinIndex == 0) {

@@ -7,17 +7,13 @@
 #include "framework/base/registry.h"
 #include "engine/xml/xml_document.h"
 #include "i18n/language_catalogue.h"
+#include "core/text_ids.h"
 #include "i18n/win_string_sources.h"
 
 namespace {
 
-constexpr unsigned kFirstLanguageName = 101;  // "English" .. "Chinese_Traditional" in the built-in table
-constexpr int kInstallerLanguages = 7;
-
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 std::u16string Utf16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
-
-constexpr unsigned kTextVendorAddress = 3;
 
 uint64_t FileBytes(const std::wstring& folder, bool recurse) {
   uint64_t total = 0;
@@ -73,14 +69,14 @@ uint32_t InstalledSizeKb(const std::wstring& folder) {
 uint16_t LanguageNumber(int skinIndex) {
   if (skinIndex < 0 || skinIndex >= kInstallerLanguages) skinIndex = 0;
   // The English name, whatever language the texts are shown in.
-  return LanguageCatalogue::IdOfName(LoadBuiltinString(kFirstLanguageName + skinIndex));
+  return LanguageCatalogue::IdOfName(LoadBuiltinString(kTextFirstLanguageName + skinIndex));
 }
 
 void WriteProductRecords(const SetupOptions& options, const TextLookup& text) {
   std::wstring folder = options.installFolder;
   if (folder.empty() || folder.back() != L'\\') folder += L'\\';
-  const std::wstring program = folder + L"Kelto Quorbel.exe";
-  const std::wstring uninstaller = folder + L"Uninstall.exe";
+  const std::wstring program = folder + kMainProgram;
+  const std::wstring uninstaller = folder + kUninstaller;
   const std::wstring publisher = L"Kelto Software Company";
   const std::wstring version = ProductVersion(folder);
 
@@ -97,7 +93,7 @@ void WriteProductRecords(const SetupOptions& options, const TextLookup& text) {
   WriteRegistryDword(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize", InstalledSizeKb(folder));
   WriteRegistryDword(HKEY_LOCAL_MACHINE, kUninstallKey, L"NoModify", 1);
   WriteRegistryDword(HKEY_LOCAL_MACHINE, kUninstallKey, L"NoRepair", 1);
-  WriteRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"URLInfoAbout", text(kTextVendorAddress));
+  WriteRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"URLInfoAbout", text(kTextVendorFullAddress));
 
   WriteRegistryString(HKEY_LOCAL_MACHINE, kProductKey, L"InstallPath", folder);
   WriteRegistryString(HKEY_LOCAL_MACHINE, kProductKey, L"ExistPath", options.existPath);

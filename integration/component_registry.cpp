@@ -2,13 +2,12 @@
 
 #include "framework/base/handles.h"
 #include "i18n/language_catalogue.h"
+#include "core/text_ids.h"
 #include "i18n/win_string_sources.h"
 #include "integration/plugin_runner.h"
 
 namespace {
 
-constexpr unsigned kFirstLanguageName = 101;  // "English" .. "Chinese_Traditional" in the built-in table
-constexpr int kInstallerLanguages = 7;
 constexpr int kSteps = 7;  // components 1-5, stamps, language files
 
 constexpr wchar_t kSpellCheck[] = L"Kelto Spell Check Language";
@@ -45,7 +44,7 @@ bool EntryExists(const std::wstring& path) {
 std::wstring InstallerLanguageName(int skinIndex) {
   if (skinIndex < 0 || skinIndex >= kInstallerLanguages) return std::wstring();
   // Always the English name, whatever language the texts are shown in.
-  return Wide(LoadBuiltinString(kFirstLanguageName + skinIndex));
+  return Wide(LoadBuiltinString(kTextFirstLanguageName + skinIndex));
 }
 
 std::wstring LanguageSuffix(const std::wstring& languageName) {

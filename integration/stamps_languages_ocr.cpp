@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr int kJapanese = 4;  // SkinIndex
 constexpr int kSteps = 7;
 
 constexpr const wchar_t* kStandardStamps[] = {L"Approved.pdf",  L"Completed.pdf", L"Confidential.pdf", L"Draft.pdf",

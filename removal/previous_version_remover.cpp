@@ -29,8 +29,7 @@ constexpr int kReportFailed = -1;
 constexpr int kReportFinished = 10;
 
 const wchar_t* const kOldLinks[] = {L"\\Kelto Quorbel Beta.lnk", L"\\Kelto Quorbel.lnk", L"\\KelmoraQuorbel.lnk"};
-const wchar_t* const kProgramFiles[] = {L"Kelto Quorbel Beta.exe", L"Kelto Quorbel.exe", L"Readme.txt",
-                                        L"Uninstall.exe", L"config.xml"};
+const wchar_t* const kProgramFiles[] = {kBetaProgram, kMainProgram, L"Readme.txt", kUninstaller, L"config.xml"};
 
 std::wstring SystemFolder() {
   wchar_t system[MAX_PATH] = L"";
@@ -343,7 +342,7 @@ std::wstring InstallerServiceCommandLine(const std::wstring& systemFolder) {
 }
 
 std::wstring UninstallerCommandLine(const std::wstring& installFolder) {
-  return L"\"" + installFolder + L"Uninstall.exe\"UninstForInst";
+  return L"\"" + installFolder + kUninstaller + L"\"UninstForInst";
 }
 
 int PipeReportValue(const char* bytes, size_t size) {

@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr int kJapanese = 4;
-
 std::vector<std::wstring> DriveRoots(DWORD bufferChars) {
   std::vector<wchar_t> buffer(bufferChars + 1, L'\0');
   const DWORD length = ::GetLogicalDriveStringsW(bufferChars, buffer.data());

@@ -5,8 +5,6 @@
 #include "ui/pages/pages.h"
 
 namespace {
-constexpr int kJapanese = 4;
-constexpr int kKorean = 3;
 constexpr int kFrench = 1;
 }  // namespace
 

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int kJapanese = 4;
 constexpr UINT_PTR kInstallTimer = 135;
 
 struct FlagBox {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "core/page_result.h"
+#include "core/text_ids.h"
 #include "resources/ids.h"
 #include "ui/pages/page_host.h"
 #include "ui/pages/pages.h"
@@ -17,11 +18,10 @@ struct SkinArt {
 };
 
 // Bitmap resources by SkinIndex: English, French, German, Korean, Japanese, Simplified and Traditional Chinese.
-const SkinArt kSkins[7] = {
+const SkinArt kSkins[kInstallerLanguages] = {
     {402, 403, 401, 404, 405}, {155, 156, 157, 154, 153}, {160, 161, 162, 159, 158}, {170, 171, 172, 169, 168},
     {165, 166, 167, 164, 163}, {407, 408, 406, 409, 410}, {175, 176, 177, 174, 173},
 };
-constexpr int kKorean = 3;
 
 bool ClosesWithReset(int code) {
   return code == kResultBack || code == kResultNext || code == kResultDefault || code == kResultCustom ||
@@ -114,9 +114,9 @@ bool WizardPage::OnInitDialog() {
   // Placed before it is attached, so the tooltip covers the label's final size.
   PlaceItem(frame_.footerId, {9, 357, 160, 24});
   footer_.Attach(hwnd(), frame_.footerId);
-  footer_.url = host_.Text(2);
+  footer_.url = host_.Text(kTextVendorAddress);
   SetItemText(frame_.footerId, footer_.url);
-  footer_.SetTooltipText(host_.Text(3));
+  footer_.SetTooltipText(host_.Text(kTextVendorFullAddress));
   const std::vector<Rect> places = ButtonPlaces();
   for (size_t i = 0; i < buttons_.size(); ++i) {
     SetText(buttons_[i].id, buttons_[i].textId);
