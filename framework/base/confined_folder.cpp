@@ -177,22 +177,17 @@ bool ConfinedFolder::CopyOver(const std::wstring& source, const std::wstring& re
   return false;
 }
 
-bool ConfinedFolder::RemoveFile(const std::wstring& relative) const {
-  const std::wstring path = PathOf(relative);
-  UniqueHandle entry = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll, OPEN_EXISTING);
-  if (!entry) return false;
-  const Entry kind = Judge(entry.get(), relative);
-  if (kind != Entry::File && kind != Entry::Link) return Refuse();
-  return DeleteOpened(std::move(entry), path, false);
-}
+bool ConfinedFolder::RemoveFile(const std::wstring& relative) const { return Remove(relative, Entry::File); }
 
-bool ConfinedFolder::RemoveFolder(const std::wstring& relative) const {
+bool ConfinedFolder::RemoveFolder(const std::wstring& relative) const { return Remove(relative, Entry::Folder); }
+
+bool ConfinedFolder::Remove(const std::wstring& relative, Entry expected) const {
   const std::wstring path = PathOf(relative);
   UniqueHandle entry = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll, OPEN_EXISTING);
   if (!entry) return false;
   const Entry kind = Judge(entry.get(), relative);
-  if (kind != Entry::Folder && kind != Entry::Link) return Refuse();
-  return DeleteOpened(std::move(entry), path, true);
+  if (kind != expected && kind != Entry::Link) return Refuse();
+  return DeleteOpened(std::move(entry), path, expected == Entry::Folder);
 }
 
 void ConfinedFolder::DeleteMatching(const std::wstring& relativePattern) const {

@@ -51,6 +51,8 @@ class ConfinedFolder {
   const std::wstring& Base() const;
   Entry Judge(HANDLE opened, const std::wstring& relative) const;
   bool IsOwnFolder(const std::wstring& relative) const;
+  // A file or an empty folder as `expected` says, or a link as the link.
+  bool Remove(const std::wstring& relative, Entry expected) const;
 
   std::wstring folder_;
   mutable std::wstring base_;
