@@ -30,29 +30,6 @@ class Stages {
   InstallProgress& progress_;
 };
 
-// Each component in order; a failed install is answered by its removal, so nothing half-made stays.
-struct ComponentStep {
-  int (ComponentRegistry::*install)();
-  int (*remove)(ComponentRegistry&);
-};
-
-const ComponentStep kComponentSteps[] = {
-    {&ComponentRegistry::InstallCjkSupport, [](ComponentRegistry& c) { return c.RemoveCjkSupport(); }},
-    {&ComponentRegistry::InstallImageDecoders, [](ComponentRegistry& c) { return c.RemoveImageDecoders(); }},
-    {&ComponentRegistry::InstallSpellCheck, [](ComponentRegistry& c) { return c.RemoveSpellCheck(); }},
-    // A failed plug-in install left nothing for the plug-in's own uninstaller to take away.
-    {&ComponentRegistry::InstallBrowserPlugin, [](ComponentRegistry& c) { return c.RemoveBrowserPlugin(0); }},
-    {&ComponentRegistry::InstallOnDemandPlugin, [](ComponentRegistry& c) { return c.RemoveOnDemandPlugin(); }},
-    {&ComponentRegistry::InstallStamps, [](ComponentRegistry& c) { return c.RemoveStamps(); }},
-    {&ComponentRegistry::InstallLanguageFiles, [](ComponentRegistry& c) { return c.RemoveLanguageFiles(); }},
-};
-
-void InstallComponents(ComponentRegistry& components) {
-  for (const ComponentStep& step : kComponentSteps) {
-    if (!(components.*step.install)()) step.remove(components);
-  }
-}
-
 // Ends the sequence early, on the Interrupted page: no records, no links, and what was unpacked deleted.
 void StopBeforeAnythingElse(SetupOptions& options, UniqueHandle& extractionHold, InstallProgress& progress) {
   deleteTree(options.extractionFolder, std::move(extractionHold));
@@ -122,10 +99,10 @@ void RunInstallSequence(InstallContext& context, InstallProgress& progress, Uniq
   components.SetAllUsers(options.allUsers);
   components.SetSkinIndex(options.SkinIndex);
   stages.ShowStage(L"Copying Files");
-  InstallComponents(components);
-
-  stages.ShowStage(L"Setup OCR Add-on");
-  if (!components.InstallOcrAddon()) components.RemoveOcrAddon();
+  for (const AddOnComponent& component : kAddOnComponents) {
+    if (component.ownStage) stages.ShowStage(component.ownStage);
+    components.Install(component);
+  }
 
   stages.SetProgress(80);
   RemoveOldShortcuts(context);

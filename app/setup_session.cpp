@@ -10,6 +10,7 @@
 #include "framework/base/registry.h"
 #include "framework/base/system_library.h"
 #include "i18n/win_string_sources.h"
+#include "integration/component_registry.h"
 
 SetupSession::SetupSession()
     : languagePage(*this),
@@ -89,6 +90,14 @@ int SetupSession::Detect() {
 std::wstring SetupSession::Text(unsigned id) const {
   const std::u16string text = catalogue_.text(id);
   return std::wstring(text.begin(), text.end());
+}
+
+std::vector<std::wstring> SetupSession::ComponentNames() const {
+  std::vector<std::wstring> names;
+  for (const AddOnComponent& component : kAddOnComponents) {
+    if (component.pageName) names.push_back(component.pageName);
+  }
+  return names;
 }
 
 Dialog* SetupSession::PageOf(PageState state) {

@@ -30,6 +30,7 @@ class SetupSession : public FlowActions, public PageHost {
   SetupOptions& Options() override { return options; }
   std::wstring Text(unsigned id) const override;
   StringCatalogue& catalogue() override { return catalogue_; }
+  std::vector<std::wstring> ComponentNames() const override;
   void RunInstallSequence(ProgressPage& page) override;
 
   // Removal and finish steps between pages.

@@ -4,11 +4,10 @@
 #include "i18n/language_catalogue.h"
 #include "core/text_ids.h"
 #include "i18n/win_string_sources.h"
+#include "integration/language_config.h"
 #include "integration/plugin_runner.h"
 
 namespace {
-
-constexpr int kSteps = 7;  // components 1-5, stamps, language files
 
 constexpr wchar_t kSpellCheck[] = L"Kelto Spell Check Language";
 constexpr wchar_t kSpellCheckVersion[] = L"1.0.2007.2023";
@@ -23,14 +22,42 @@ constexpr const wchar_t* kDictionaries[] = {L"accent.tlx", L"correct.tlx", L"ssc
 constexpr const wchar_t* kCurlFiles[] = {L"curl.exe", L"libcurl.dll", L"libeay32.dll", L"libssl32.dll"};
 constexpr wchar_t kPluginUninstaller[] = L"UnPDFReaderPlugin.exe";
 
+constexpr const wchar_t* kStandardStamps[] = {L"Approved.pdf",  L"Completed.pdf", L"Confidential.pdf", L"Draft.pdf",
+                                              L"Emergency.pdf", L"Expired.pdf",   L"Final.pdf",        L"Received.pdf",
+                                              L"Reviewed.pdf",  L"Revised.pdf",   L"Verified.pdf",     L"Void.pdf"};
+constexpr const wchar_t* kSignHereStamps[] = {L"Accepted.pdf", L"Initial.pdf", L"Rejected.pdf", L"Sign Here.pdf",
+                                              L"Witness.pdf"};
+constexpr const wchar_t* kStandardStampsJapanese[] = {
+    L"AtOnce.pdf",    L"Circulate.pdf",    L"Confidential.pdf", L"Draft.pdf",  L"ForPublic.pdf",
+    L"Important.pdf", L"InternalOnly.pdf", L"Sample.pdf",       L"Secret.pdf", L"Special Secret.pdf"};
+constexpr const wchar_t* kSignHereStampsJapanese[] = {L"Approval.pdf", L"Initial.pdf", L"Rejection.pdf",
+                                                      L"Signhere.pdf", L"Witness.pdf"};
+
+constexpr wchar_t kStamps[] = L"Stamps";
+constexpr wchar_t kLanguage[] = L"language";
+constexpr wchar_t kOcr[] = L"OCR";
+
+constexpr wchar_t kOcrFolder[] = L"OCR Add-on\\";
+constexpr wchar_t kOcrModule[] = L"KT_Abbyy_OCR.Dll";
+constexpr wchar_t kUpdaterInfo[] = L"UpdaterInfo.xml";
+
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
-std::u16string Utf16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
 std::wstring WithoutTrailingBackslash(const std::wstring& path) {
   return !path.empty() && path.back() == L'\\' ? path.substr(0, path.size() - 1) : path;
 }
 
 std::wstring RecordKey(const wchar_t* component) { return std::wstring(kUpdatesListKey) + component; }
+
+// The row's step among those that share the bar, from 1; 0 for a row outside them or not of the table.
+int StepOf(const AddOnComponent& component) {
+  int step = 0;
+  for (const AddOnComponent& row : kAddOnComponents) {
+    if (!row.ownStage) ++step;
+    if (&row == &component) return row.ownStage ? 0 : step;
+  }
+  return 0;
+}
 
 // A search for exactly that name, so a file of the name counts too.
 bool EntryExists(const std::wstring& path) {
@@ -40,18 +67,6 @@ bool EntryExists(const std::wstring& path) {
 }
 
 }  // namespace
-
-std::wstring InstallerLanguageName(int skinIndex) {
-  if (skinIndex < 0 || skinIndex >= kInstallerLanguages) return std::wstring();
-  // Always the English name, whatever language the texts are shown in.
-  return Wide(LoadBuiltinString(kTextFirstLanguageName + skinIndex));
-}
-
-std::wstring LanguageSuffix(const std::wstring& languageName) {
-  const std::wstring file = Wide(LanguageCatalogue::FileOfName(Utf16(languageName)));
-  const size_t underscore = file.find(L'_');
-  return underscore == std::wstring::npos ? file : file.substr(underscore + 1);
-}
 
 const ComponentRegistry::SingleFile ComponentRegistry::kCjkSupport{L"Eastern Asian Language Support", L"2.0.2.0914",
                                                                    L"kpdfcjk.bin", L"Add name failed!"};
@@ -73,6 +88,18 @@ void ComponentRegistry::SetSetupFolder(const std::wstring& path) {
   if (setupFolder_.empty() || setupFolder_.back() != L'\\') setupFolder_ += L'\\';
 }
 void ComponentRegistry::SetFailureHook(FailureHook hook) { failureHook_ = std::move(hook); }
+
+int ComponentRegistry::Install(const AddOnComponent& component) {
+  step_ = StepOf(component);
+  const int installed = (this->*component.install)();
+  step_ = 0;
+  if (!installed) component.remove(*this, false);
+  return installed;
+}
+
+void ComponentRegistry::StepDone() const {
+  if (step_ > 0) range_.Step(step_, kAddOnSteps);
+}
 
 void ComponentRegistry::ReportFailure(const std::wstring& message, const std::wstring& component) const {
   if (failureHook_) failureHook_(message, component);
@@ -125,13 +152,13 @@ void ComponentRegistry::RemoveFolderIn(const std::wstring& relative, const std::
 
 // --- components 1 and 2 ---
 
-int ComponentRegistry::InstallSingleFile(const SingleFile& component, int step) {
+int ComponentRegistry::InstallSingleFile(const SingleFile& component) {
   const std::wstring relative = std::wstring(L"\\") + component.file;
   Record(component.name, L"Name", component.name, component.nameFailure);
   Record(component.name, L"SetupPath", Installed(relative), L"Add SetupPath failed!");
   Record(component.name, L"Version", component.version, L"Add Version failed!");
   CopyIn(Source(component.file), relative, std::wstring(L"Copy ") + component.file + L" failed!", component.name);
-  Step(step, kSteps);
+  StepDone();
   return 1;
 }
 
@@ -141,12 +168,12 @@ void ComponentRegistry::RemoveSingleFile(const SingleFile& component) {
            component.name);
 }
 
-int ComponentRegistry::InstallCjkSupport() { return InstallSingleFile(kCjkSupport, 1); }
+int ComponentRegistry::InstallCjkSupport() { return InstallSingleFile(kCjkSupport); }
 int ComponentRegistry::RemoveCjkSupport() {
   RemoveSingleFile(kCjkSupport);
   return 1;
 }
-int ComponentRegistry::InstallImageDecoders() { return InstallSingleFile(kImageDecoders, 2); }
+int ComponentRegistry::InstallImageDecoders() { return InstallSingleFile(kImageDecoders); }
 int ComponentRegistry::RemoveImageDecoders() {
   RemoveSingleFile(kImageDecoders);
   return 1;
@@ -164,7 +191,7 @@ int ComponentRegistry::InstallSpellCheck() {
     Record(kSpellCheck, L"SetupPath" + std::to_wstring(++number), Installed(relative), L"Add SetupPath failed!");
     CopyIn(Source(file), relative, L"Copy lex files failed!", kSpellCheck);
   }
-  Step(3, kSteps);
+  StepDone();
   return 1;
 }
 
@@ -193,7 +220,7 @@ int ComponentRegistry::InstallBrowserPlugin() {
   // A later removal runs the uninstaller from the install folder.
   CopyIn(Source(kPluginUninstaller), std::wstring(L"\\") + kPluginUninstaller, L"Copy UnPDFReaderPlugin.exe failed!",
          kBrowserPlugin);
-  Step(4, kSteps);
+  StepDone();
   return 1;
 }
 
@@ -239,7 +266,7 @@ int ComponentRegistry::InstallOnDemandPlugin() {
     CopyIn(Source(file), std::wstring(L"\\Plugins\\RiRovozeVA\\curl\\") + file,
            std::wstring(L"Copy ") + file + L" failed!", kOnDemandPlugin);
   }
-  Step(5, kSteps);
+  StepDone();
   return 1;
 }
 
@@ -253,5 +280,111 @@ int ComponentRegistry::RemoveOnDemandPlugin() {
   RemoveFolderIn(L"\\Plugins\\RiRovozeVA\\curl", L"Delete Plugins RiRovozeVA curl Directory failed!", kOnDemandPlugin);
   RemoveFolderIn(L"\\Plugins\\RiRovozeVA", L"Delete Plugins RiRovozeVA Directory failed!", kOnDemandPlugin);
   RemoveFolderIn(L"\\Plugins", L"Delete Plugins Directory failed!", kOnDemandPlugin);
+  return 1;
+}
+
+// --- stamps ---
+
+int ComponentRegistry::InstallStamps() {
+  if (!EnsureFolder(L"\\Stamps", nullptr, kStamps)) {
+    ReportFailure(L"Create Stamps directory failed!", kStamps);
+    return 0;
+  }
+  if (!EnsureFolder(L"\\Stamps\\Standard Stamps", nullptr, kStamps) ||
+      !EnsureFolder(L"\\Stamps\\Sign Here", nullptr, kStamps)) {
+    ReportFailure(L"Create Stamps default directory failed!", kStamps);
+    return 0;
+  }
+  const bool japanese = skinIndex_ == kJapanese;
+  const auto copyAll = [&](const auto& list, const wchar_t* folder) {
+    for (const wchar_t* name : list) {
+      CopyIn(Source(name), folder + std::wstring(name), L"Copy stamps files failed!", kStamps);
+    }
+  };
+  if (japanese) {
+    copyAll(kStandardStampsJapanese, L"\\Stamps\\Standard Stamps\\");
+    copyAll(kSignHereStampsJapanese, L"\\Stamps\\Sign Here\\");
+  } else {
+    copyAll(kStandardStamps, L"\\Stamps\\Standard Stamps\\");
+    copyAll(kSignHereStamps, L"\\Stamps\\Sign Here\\");
+  }
+  StepDone();
+  return 1;
+}
+
+// Only the stamp documents go: a folder that still holds the user's own files stays.
+int ComponentRegistry::RemoveStamps() {
+  installed_.DeleteMatching(L"\\Stamps\\Standard Stamps\\*.pdf");
+  installed_.DeleteMatching(L"\\Stamps\\Sign Here\\*.pdf");
+  RemoveFolderIn(L"\\Stamps\\Standard Stamps", L"Delete stamps default directory failed!", kStamps);
+  RemoveFolderIn(L"\\Stamps\\Sign Here", L"Delete stamps default directory failed!", kStamps);
+  RemoveFolderIn(L"\\Stamps", L"Delete stamps directory failed!", kStamps);
+  return 1;
+}
+
+// --- language files ---
+
+int ComponentRegistry::InstallLanguageFiles() {
+  if (skinIndex_ == 0) return 1;  // English needs none
+  if (!EnsureFolder(L"\\lang", nullptr, kLanguage)) {
+    ReportFailure(L"Create language directory failed!", kLanguage);
+    return 0;
+  }
+  std::string config;
+  const std::wstring configPath = setupFolder_ + L"LangConfig.xml";
+  if (ReadWholeFile(std::u16string(configPath.begin(), configPath.end()), config)) {
+    for (const std::wstring& name : LanguagesOfConfig(config)) extraLanguages_.push_back(name);
+  }
+  for (const std::wstring& name : extraLanguages_) {
+    const std::wstring suffix = LanguageSuffix(name);
+    const std::pair<std::wstring, const wchar_t*> files[] = {{L"kqmcreator_" + suffix, L"\\lang\\"},
+                                                             {L"uninst_" + suffix, L"\\lang\\"},
+                                                             {suffix, L"\\lang\\"},
+                                                             {L"OnDemandPlugin" + suffix, L"\\plugins\\RiRovozeVA\\"}};
+    for (const auto& [file, folder] : files) {
+      CopyIn(Source(file), folder + file, L"Copy language files failed!", kLanguage);
+    }
+  }
+  StepDone();
+  return 1;
+}
+
+int ComponentRegistry::RemoveLanguageFiles() {
+  installed_.DeleteMatching(L"\\lang\\*.xml");
+  installed_.DeleteMatching(L"\\plugins\\RiRovozeVA\\*.xml");
+  RemoveFolderIn(L"\\lang", L"Delete language directory failed!", kLanguage);
+  return 1;
+}
+
+// --- OCR add-on: not in the package but in a folder beside the setup ---
+
+int ComponentRegistry::InstallOcrAddon() {
+  if (!EnsureFolder(L"\\plugins", nullptr, kOcr) || !EnsureFolder(L"\\plugins\\OCR", nullptr, kOcr) ||
+      !EnsureFolder(L"\\plugins\\OCR\\KT_Abbyy_OCR", nullptr, kOcr)) {
+    return 0;
+  }
+  const std::wstring addon = setupFolder_ + kOcrFolder;
+  if (!CopyIn(addon + kOcrModule, std::wstring(L"\\plugins\\OCR\\") + kOcrModule, L"", kOcr)) return 0;
+  if (!CopyIn(addon + kUpdaterInfo, std::wstring(L"\\") + kUpdaterInfo, L"", kOcr)) return 0;
+  WIN32_FIND_DATAW entry;
+  UniqueFind find(::FindFirstFileW((addon + L"*.*").c_str(), &entry));
+  if (!find) return 1;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name.empty() || name == L"." || name == L".." || ::lstrcmpiW(name.c_str(), L"KT_Abbyy_OCR.dll") == 0 ||
+        ::lstrcmpiW(name.c_str(), kUpdaterInfo) == 0) {
+      continue;
+    }
+    if (!CopyIn(addon + name, L"\\plugins\\OCR\\KT_Abbyy_OCR\\" + name, L"", kOcr)) return 0;
+  } while (::FindNextFileW(find.get(), &entry));
+  return 1;
+}
+
+int ComponentRegistry::RemoveOcrAddon() {
+  installed_.DeleteMatching(L"\\plugins\\OCR\\KT_Abbyy_OCR\\*.*");
+  RemoveFolderIn(L"\\plugins\\OCR\\KT_Abbyy_OCR", L"Delete OCR directory failed!", kOcr);
+  DeleteIn(L"\\plugins\\OCR\\KT_Abbyy_OCR.Dll", L"Delete KT_Abbyy_OCR.Dll directory failed!", kOcr);
+  DeleteIn(L"\\UpdaterInfo.xml", L"Delete UpdaterInfo.xml failed!", kOcr);
+  RemoveFolderIn(L"\\plugins\\OCR", L"Delete OCR directory failed!", kOcr);
   return 1;
 }

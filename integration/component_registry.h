@@ -1,5 +1,6 @@
 #pragma once
-// The add-on components with their "Updates List" records, the stamps, the language files and the OCR add-on.
+// The add-on components with their "Updates List" records, the stamps, the language files and the OCR add-on,
+// and the one table that the install, the removal of an earlier version and the components page read.
 #include <windows.h>
 
 #include <functional>
@@ -9,12 +10,7 @@
 #include "core/install_context.h"
 #include "framework/base/confined_folder.h"
 
-// The English name of an installer language (built-in text 101 + skinIndex); empty out of range.
-std::wstring InstallerLanguageName(int skinIndex);
-
-// What a language's files are named after: the catalogue's file for the name (case-insensitive) from its
-// first "_" on ("lang_fr_fr.xml"). The whole file name when it has no "_"; empty for an unknown name.
-std::wstring LanguageSuffix(const std::wstring& languageName);
+struct AddOnComponent;
 
 // Install routines return 1 or 0; a 0 is answered by the matching remove routine, which returns 1.
 // Failed sub-steps go to the failure hook with a fixed English message and the component's name; without a
@@ -35,6 +31,11 @@ class ComponentRegistry {
   void SetSetupFolder(const std::wstring& path);
   void SetFailureHook(FailureHook hook);
 
+  // Installs one row of kAddOnComponents, reporting its step on the bar; a failure is answered by the row's
+  // removal, so nothing half-made stays. Returns what the install routine returned.
+  int Install(const AddOnComponent& component);
+
+  // The routines of the rows. Called on their own they report no progress.
   int InstallCjkSupport();
   int RemoveCjkSupport();
   int InstallImageDecoders();
@@ -68,7 +69,7 @@ class ComponentRegistry {
   static const SingleFile kCjkSupport;
   static const SingleFile kImageDecoders;
 
-  int InstallSingleFile(const SingleFile& component, int step);
+  int InstallSingleFile(const SingleFile& component);
   void RemoveSingleFile(const SingleFile& component);
   int WriteValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName, const std::wstring& text);
   int DeleteRecord(HKEY root, const std::wstring& keyPath);
@@ -85,7 +86,8 @@ class ComponentRegistry {
   // Deletes install folder + relative, reporting `failure` when it can't.
   void DeleteIn(const std::wstring& relative, const std::wstring& failure, const wchar_t* component);
   void RemoveFolderIn(const std::wstring& relative, const std::wstring& failure, const wchar_t* component);
-  void Step(int n, int total) const { range_.Step(n, total); }
+  // The bar to the end of the step of the row being installed; a routine with nothing to install takes none.
+  void StepDone() const;
   void ReportFailure(const std::wstring& message, const std::wstring& component) const;
 
   std::wstring Source(const std::wstring& name) const { return sourceFolder_ + L"\\" + name; }
@@ -98,6 +100,49 @@ class ComponentRegistry {
   int allUsers_ = 0;
   int skinIndex_ = 0;
   ProgressRange range_;
+  int step_ = 0;  // the row being installed: its step from 1; 0 outside Install
   FailureHook failureHook_;
   std::vector<std::wstring> extraLanguages_;
 };
+
+// One add-on component: what the components page calls it and how it goes in and out. The install takes the
+// rows in order, and the removal of an earlier version too; the bar's step of each follows from its place.
+struct AddOnComponent {
+  const wchar_t* pageName;  // null where the components page does not list it
+  int (ComponentRegistry::*install)();
+  // `pluginUninstallerRuns` in the removal of an earlier version; after a failed install the plug-in's own
+  // uninstaller would find nothing to take away.
+  int (*remove)(ComponentRegistry& components, bool pluginUninstallerRuns);
+  // Null: one of the steps that share the components' part of the bar. Otherwise installed under a stage text
+  // of its own and outside those steps.
+  const wchar_t* ownStage;
+};
+
+inline constexpr AddOnComponent kAddOnComponents[] = {
+    {L"Eastern Asian Language Support", &ComponentRegistry::InstallCjkSupport,
+     [](ComponentRegistry& c, bool) { return c.RemoveCjkSupport(); }, nullptr},
+    {L"JPEG2000 and JBIG2 Image Decoders", &ComponentRegistry::InstallImageDecoders,
+     [](ComponentRegistry& c, bool) { return c.RemoveImageDecoders(); }, nullptr},
+    {L"Kelto Spell Check Language", &ComponentRegistry::InstallSpellCheck,
+     [](ComponentRegistry& c, bool) { return c.RemoveSpellCheck(); }, nullptr},
+    {L"firefox plugin", &ComponentRegistry::InstallBrowserPlugin,
+     [](ComponentRegistry& c, bool pluginUninstallerRuns) {
+       return c.RemoveBrowserPlugin(pluginUninstallerRuns ? 1 : 0);
+     },
+     nullptr},
+    {L"RiRovozeVA", &ComponentRegistry::InstallOnDemandPlugin,
+     [](ComponentRegistry& c, bool) { return c.RemoveOnDemandPlugin(); }, nullptr},
+    {nullptr, &ComponentRegistry::InstallStamps, [](ComponentRegistry& c, bool) { return c.RemoveStamps(); }, nullptr},
+    {nullptr, &ComponentRegistry::InstallLanguageFiles,
+     [](ComponentRegistry& c, bool) { return c.RemoveLanguageFiles(); }, nullptr},
+    // Not in the package but in a folder beside the setup.
+    {nullptr, &ComponentRegistry::InstallOcrAddon, [](ComponentRegistry& c, bool) { return c.RemoveOcrAddon(); },
+     L"Setup OCR Add-on"},
+};
+
+// How many steps share the components' part of the bar.
+inline constexpr int kAddOnSteps = [] {
+  int steps = 0;
+  for (const AddOnComponent& component : kAddOnComponents) steps += component.ownStage ? 0 : 1;
+  return steps;
+}();

@@ -1,6 +1,6 @@
 # Components, virtual printer, add-in, plug-ins, stamps, language files and the OCR add-on.
 kelto_layer(integration WIN
-  component_registry.cpp plugin_runner.cpp word_addin.cpp stamps_languages_ocr.cpp
+  component_registry.cpp language_config.cpp plugin_runner.cpp word_addin.cpp
   virtual_printer.cpp spooler.cpp default_printer.cpp)
 list(APPEND WIN_TESTS
   ${CMAKE_SOURCE_DIR}/tests/win/components_test.cpp

@@ -413,6 +413,13 @@ const std::vector<std::wstring>& ProductKeysToDelete() {
   return keys;
 }
 
+void RemoveAddOnComponents(const std::wstring& installFolder, InstallProgress& bar) {
+  ComponentRegistry components;
+  components.SetProgress(&bar, 40, 60);
+  components.SetInstallFolder(installFolder);
+  for (const AddOnComponent& component : kAddOnComponents) component.remove(components, true);
+}
+
 std::wstring RemovalPipeSecurity() {
   // Protected, so nothing is inherited; logons over the network are refused even where the pipe can't reject
   // remote clients itself. The uninstaller runs with the setup's elevated rights; the user's own programs, which
@@ -555,7 +562,7 @@ void PreviousVersionRemover::RunBuiltInSteps(InstallProgress& bar) {
   bar.SetPosition(20);
   RemoveMenuFolders();
   bar.SetPosition(40);
-  RemoveComponents(bar);
+  RemoveAddOnComponents(previous_.folder, bar);
   bar.SetPosition(60);
   RemovePrinter(bar);
   bar.SetPosition(80);
@@ -583,20 +590,6 @@ void PreviousVersionRemover::RemoveMenuFolders() {
   DeleteMenuFolder(programs, L"\\Kelto Quorbel SE");
   DeleteMenuFolder(programs, L"\\Kelto Quorbel");
   DeleteMenuFolder(SpecialFolderPath(CSIDL_COMMON_PROGRAMS), L"\\Kelto Quorbel");
-}
-
-void PreviousVersionRemover::RemoveComponents(InstallProgress& bar) {
-  ComponentRegistry components;
-  components.SetProgress(&bar, 40, 60);
-  components.SetInstallFolder(previous_.folder);
-  components.RemoveCjkSupport();
-  components.RemoveImageDecoders();
-  components.RemoveSpellCheck();
-  components.RemoveBrowserPlugin(1);
-  components.RemoveOnDemandPlugin();
-  components.RemoveStamps();
-  components.RemoveLanguageFiles();
-  components.RemoveOcrAddon();
 }
 
 void PreviousVersionRemover::RemovePrinter(InstallProgress& bar) {

@@ -44,6 +44,10 @@ std::vector<std::wstring> EmptiedFolderCandidates(const std::wstring& installFol
 // The registry keys of the product and its former names that the built-in removal deletes under each hive.
 const std::vector<std::wstring>& ProductKeysToDelete();
 
+// The built-in removal's step for the add-on components: every row of the component table taken from
+// `installFolder` in the table's order, the plug-in's own uninstaller run; the bar is handed 40 to 60.
+void RemoveAddOnComponents(const std::wstring& installFolder, InstallProgress& bar);
+
 // What the built-in removal works on, read from the earlier installation's record.
 struct PreviousInstallation {
   std::wstring folder;     // "InstallPath", with a trailing backslash
@@ -92,7 +96,6 @@ class PreviousVersionRemover {
   void RemoveDesktopLinks();
   void RemoveQuickLaunchLinks();
   void RemoveMenuFolders();
-  void RemoveComponents(InstallProgress& bar);
   void RemovePrinter(InstallProgress& bar);
   void RemoveProgramFiles();
   void RestorePdfAssociation();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "install_test_helpers.h"
+#include "integration/component_registry.h"
 
 namespace component_test {
 
@@ -31,6 +32,15 @@ inline void TakeStaged(const std::wstring& folder, const std::vector<std::wstrin
   for (const std::wstring& name : all) {
     ASSERT_TRUE(::CopyFileW((stage + name).c_str(), (folder + L"\\" + name).c_str(), FALSE)) << Narrow(name);
   }
+}
+
+// The component table's row of an install routine.
+inline const AddOnComponent& RowOf(int (ComponentRegistry::*install)()) {
+  for (const AddOnComponent& row : kAddOnComponents) {
+    if (row.install == install) return row;
+  }
+  ADD_FAILURE() << "no row installs with that routine";
+  return kAddOnComponents[0];
 }
 
 // Every file and folder below `folder`, as relative paths, folders ending with a backslash, sorted.

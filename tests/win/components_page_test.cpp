@@ -5,10 +5,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <thread>
-
 #include "core/page_result.h"
 #include "app/setup_session.h"
+#include "page_test_helpers.h"
 #include "resources/ids.h"
 #include "test_support.h"
 #include "tests/driver/gui_driver.h"
@@ -17,6 +16,7 @@
 namespace {
 
 using gui::Driver;
+using page_test::ShowDriven;
 
 const std::vector<std::pair<std::wstring, bool>> kAllChecked = {
     {L"Kelto Quorbel", true},
@@ -26,19 +26,6 @@ const std::vector<std::pair<std::wstring, bool>> kAllChecked = {
     {L"firefox plugin", true},
     {L"RiRovozeVA", true},
 };
-
-// Shows the page on this thread while `drive` runs on another with a driver attached to this process.
-INT_PTR ShowDriven(Dialog& page, const std::function<void(Driver&, HWND)>& drive, const char* name = "Components") {
-  std::thread driver([&] {
-    Driver d;
-    d.Attach(::GetCurrentProcessId());
-    HWND window = d.WaitForNamedPage(name, 10000);
-    if (window) drive(d, window);
-  });
-  const INT_PTR code = page.DoModal(nullptr);
-  driver.join();
-  return code;
-}
 
 TEST(ComponentsPage, ShowsSixCheckedItemsEveryTimeAndRecordsNothing) {
   SetupSession session;

@@ -1,10 +1,15 @@
 // The five add-on components against the staged stand-in payload: their "Updates List" records, their files,
-// the progress they report and the undo that answers a failed install.
+// the progress they report and the undo that answers a failed install; and every row of the component table
+// against the removal of an earlier version and the components page.
 #include "integration/component_registry.h"
 
 #include <gtest/gtest.h>
 
+#include "app/setup_session.h"
 #include "component_test_helpers.h"
+#include "page_test_helpers.h"
+#include "removal/previous_version_remover.h"
+#include "resources/ids.h"
 #include "tests/driver/system_state.h"
 
 namespace {
@@ -96,19 +101,10 @@ class ComponentsTest : public ::testing::Test {
     components.SetFailureHook(failures_.hook());
   }
 
-  // The five components in the sequence's order, each failure answered by its remove routine.
+  // The table's first five rows, the recorded components, as the install sequence takes them.
   std::vector<int> InstallFive(ComponentRegistry& components) {
     std::vector<int> results;
-    results.push_back(components.InstallCjkSupport());
-    if (!results.back()) components.RemoveCjkSupport();
-    results.push_back(components.InstallImageDecoders());
-    if (!results.back()) components.RemoveImageDecoders();
-    results.push_back(components.InstallSpellCheck());
-    if (!results.back()) components.RemoveSpellCheck();
-    results.push_back(components.InstallBrowserPlugin());
-    if (!results.back()) components.RemoveBrowserPlugin(0);
-    results.push_back(components.InstallOnDemandPlugin());
-    if (!results.back()) components.RemoveOnDemandPlugin();
+    for (size_t row = 0; row < 5; ++row) results.push_back(components.Install(kAddOnComponents[row]));
     return results;
   }
 
@@ -245,38 +241,69 @@ TEST_F(ComponentsTest, RemovingFromAFolderWithNothingInstalledChangesNothing) {
 
   ComponentRegistry components;
   Prepare(components);
-  EXPECT_EQ(components.RemoveCjkSupport(), 1);
-  EXPECT_EQ(components.RemoveImageDecoders(), 1);
-  EXPECT_EQ(components.RemoveSpellCheck(), 1);
-  EXPECT_EQ(components.RemoveBrowserPlugin(1), 1);
-  EXPECT_EQ(components.RemoveOnDemandPlugin(), 1);
-  EXPECT_EQ(components.RemoveStamps(), 1);
-  EXPECT_EQ(components.RemoveLanguageFiles(), 1);
-  EXPECT_EQ(components.RemoveOcrAddon(), 1);
+  for (const AddOnComponent& row : kAddOnComponents) EXPECT_EQ(row.remove(components, true), 1);
 
   EXPECT_EQ(SubKeys(HKEY_CURRENT_USER, std::wstring(kUpdatesListKey)), keysBefore);
   EXPECT_EQ(Tree(install_), filesBefore);
   EXPECT_EQ(failures_.count(L"Firefox Plugin: Uninstall firefox plugin failed!"), 1u);
 }
 
-TEST_F(ComponentsTest, RemovalAfterAnInstallTakesFilesAndRecordsAndRunsTheUninstaller) {
+// Each row leaves files or a record, and the removal of an earlier version takes them all again, running the
+// plug-in's uninstaller; the components page names the product and then each row that has a page name.
+TEST_F(ComponentsTest, EveryRowIsRemovedByTheEarlierVersionRemovalAndNamedOnTheComponentsPage) {
+  const std::wstring addOn = sandbox_.path() + L"\\OCR Add-on";
+  ASSERT_TRUE(::CreateDirectoryW(addOn.c_str(), nullptr));
+  for (const wchar_t* name : {L"KT_Abbyy_OCR.Dll", L"UpdaterInfo.xml", L"engine.dat"}) {
+    ASSERT_TRUE(WriteText(addOn + L"\\" + name, "add-on"));
+  }
+  // What the removal leaves: the stand-in uninstaller's log of how it was started, and "\plugins", which the
+  // OCR add-on still held when the plug-ins' removals would have taken it.
+  const std::vector<std::wstring> left = {L"plugin-log.txt", L"plugins\\"};
   ComponentRegistry installer;
-  Prepare(installer);
-  InstallFive(installer);
+  Prepare(installer, 1);  // an installer language other than English, so the language files' folder is made
+  std::vector<std::vector<std::wstring>> added;
+  std::vector<std::wstring> pageNames = {L"Kelto Quorbel"};
+  for (const AddOnComponent& row : kAddOnComponents) {
+    const std::vector<std::wstring> files = Tree(install_);
+    const std::vector<std::wstring> keys = SubKeys(HKEY_CURRENT_USER, std::wstring(kUpdatesListKey));
+    EXPECT_EQ(installer.Install(row), 1);
+    added.emplace_back();
+    for (const std::wstring& entry : Tree(install_)) {
+      if (std::count(files.begin(), files.end(), entry) + std::count(left.begin(), left.end(), entry) == 0) {
+        added.back().push_back(entry);
+      }
+    }
+    for (const std::wstring& key : SubKeys(HKEY_CURRENT_USER, std::wstring(kUpdatesListKey))) {
+      if (std::count(keys.begin(), keys.end(), key) == 0) added.back().push_back(L"record " + key);
+    }
+    EXPECT_FALSE(added.back().empty()) << "row " << added.size() << " left nothing to remove";
+    if (row.pageName) pageNames.push_back(row.pageName);
+  }
 
-  ComponentRegistry remover;
-  remover.SetSetupFolder(sandbox_.path());
-  remover.SetInstallFolder(install_);  // the removal hands over only the old installation's folder
-  EXPECT_EQ(remover.RemoveCjkSupport(), 1);
-  EXPECT_EQ(remover.RemoveImageDecoders(), 1);
-  EXPECT_EQ(remover.RemoveSpellCheck(), 1);
-  EXPECT_EQ(remover.RemoveBrowserPlugin(1), 1);
-  EXPECT_EQ(remover.RemoveOnDemandPlugin(), 1);
-
-  EXPECT_EQ(SubKeys(HKEY_CURRENT_USER, std::wstring(kUpdatesListKey)), std::vector<std::wstring>{});
-  // What is left is the stand-in uninstaller's own log of how it was started.
-  EXPECT_EQ(Tree(install_), std::vector<std::wstring>{L"plugin-log.txt"});
+  RecordingProgress bar;
+  RemoveAddOnComponents(install_, bar);
+  const std::vector<std::wstring> files = Tree(install_);
+  const std::vector<std::wstring> keys = SubKeys(HKEY_CURRENT_USER, std::wstring(kUpdatesListKey));
+  for (size_t row = 0; row < added.size(); ++row) {
+    for (const std::wstring& entry : added[row]) {
+      const bool record = entry.compare(0, 7, L"record ") == 0;
+      EXPECT_EQ(record ? std::count(keys.begin(), keys.end(), entry.substr(7))
+                       : std::count(files.begin(), files.end(), entry),
+                0)
+          << "row " << row + 1 << " left " << Narrow(entry);
+    }
+  }
+  EXPECT_EQ(files, left);
   EXPECT_NE(ReadText(install_ + L"\\plugin-log.txt").find("UnPDFReaderPlugin.exe"), std::string::npos);
+
+  SetupSession session;
+  session.Reset();
+  std::vector<std::wstring> shown;
+  page_test::ShowDriven(session.componentsPage, [&](gui::Driver& d, HWND page) {
+    for (const auto& [text, checked] : d.TreeItems(::GetDlgItem(page, IDC_COMPONENTS_TREE))) shown.push_back(text);
+    gui::Driver::Click(page, IDC_COMPONENTS_NEXT);
+  });
+  EXPECT_EQ(shown, pageNames);
 }
 
 }  // namespace

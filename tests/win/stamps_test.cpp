@@ -1,6 +1,6 @@
 // Stamps, the product's extra language files and the OCR add-on against the staged stand-in payload, with a
 // LangConfig.xml and an "OCR Add-on" folder laid into a setup folder of the test's own.
-#include "integration/stamps_languages_ocr.h"
+#include "integration/language_config.h"
 
 #include <gtest/gtest.h>
 
@@ -79,7 +79,7 @@ class ExtrasTest : public ::testing::Test {
 // --- stamps ---
 
 TEST_F(ExtrasTest, StampsFollowTheInstallerLanguage) {
-  EXPECT_EQ(Components(0).InstallStamps(), 1);
+  EXPECT_EQ(Components(0).Install(RowOf(&ComponentRegistry::InstallStamps)), 1);
   EXPECT_EQ(Tree(install_), StampTree(kStandard, kSignHere));
   EXPECT_EQ(progress_.positions(), std::vector<std::wstring>{L"65"});
   EXPECT_EQ(ReadText(install_ + L"\\Stamps\\Sign Here\\Sign Here.pdf"), ReadText(source_ + L"\\Sign Here.pdf"));
@@ -95,7 +95,7 @@ TEST_F(ExtrasTest, JapaneseStampsMissingFromThePackageFailSilently) {
   for (const std::wstring& name : Joined(kStandardJapanese, kSignHereJapanese)) {
     ::DeleteFileW((source_ + L"\\" + name).c_str());
   }
-  EXPECT_EQ(Components(4).InstallStamps(), 1);
+  EXPECT_EQ(Components(4).Install(RowOf(&ComponentRegistry::InstallStamps)), 1);
   EXPECT_EQ(Tree(install_), StampTree({}, {}));
   EXPECT_EQ(failures_.count(L"Stamps: Copy stamps files failed!"), 15u);
   EXPECT_EQ(progress_.positions(), std::vector<std::wstring>{L"65"});
@@ -118,7 +118,7 @@ TEST_F(ExtrasTest, StampRemovalKeepsTheUsersOwnFilesAndTheirFolder) {
 
 TEST_F(ExtrasTest, EnglishMakesNoLanguageFolderEvenWithAConfiguration) {
   LangConfig("2", "40814,40816");
-  EXPECT_EQ(Components(0).InstallLanguageFiles(), 1);
+  EXPECT_EQ(Components(0).Install(RowOf(&ComponentRegistry::InstallLanguageFiles)), 1);
   EXPECT_EQ(Tree(install_), std::vector<std::wstring>{});
   EXPECT_TRUE(components_.extraLanguages().empty());
   EXPECT_TRUE(progress_.positions().empty());
@@ -128,7 +128,7 @@ TEST_F(ExtrasTest, TwoListedLanguagesCopyEightFiles) {
   LangConfig("2", "40814,40816");
   ASSERT_EQ(Components(1).InstallOnDemandPlugin(), 1);
   const std::vector<std::wstring> before = Tree(install_);
-  EXPECT_EQ(components_.InstallLanguageFiles(), 1);
+  EXPECT_EQ(components_.Install(RowOf(&ComponentRegistry::InstallLanguageFiles)), 1);
   EXPECT_EQ(components_.extraLanguages(), (std::vector<std::wstring>{L"French", L"German"}));
   const std::vector<std::wstring> added = {L"lang\\",
                                            L"lang\\kqmcreator_lang_fr_fr.xml",
@@ -165,7 +165,7 @@ TEST_F(ExtrasTest, IdPastTheTableGivesAnEmptySuffixAndSilentFailures) {
 }
 
 TEST_F(ExtrasTest, WithoutAConfigurationOnlyTheFolderIsMade) {
-  EXPECT_EQ(Components(5).InstallLanguageFiles(), 1);
+  EXPECT_EQ(Components(5).Install(RowOf(&ComponentRegistry::InstallLanguageFiles)), 1);
   EXPECT_EQ(Tree(install_), std::vector<std::wstring>{L"lang\\"});
   EXPECT_EQ(progress_.positions(), std::vector<std::wstring>{L"70"});
 }
@@ -255,7 +255,7 @@ TEST_F(OcrTest, ALinkInPlaceOfTheModulesFolderIsLeftAloneWithEverythingBehindIt)
     if (addOn) AddOn({L"KT_Abbyy_OCR.Dll", L"UpdaterInfo.xml", L"engine.dat", L"fonts.bin"});
     ComponentRegistry components;
     Configure(components, 0);
-    if (!components.InstallOcrAddon()) components.RemoveOcrAddon();
+    components.Install(RowOf(&ComponentRegistry::InstallOcrAddon));
     components.RemoveOcrAddon();  // the built-in removal's turn
     EXPECT_EQ(Tree(outside), (std::vector<std::wstring>{L"engine.dat", L"keep.dat"}));
     EXPECT_EQ(ReadText(outside + L"\\keep.dat"), "keep");

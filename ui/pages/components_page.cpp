@@ -1,4 +1,4 @@
-// The component list: shown, all checked, and never read.
+// The component list: the product and the add-on components, shown, all checked, and never read.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -9,14 +9,6 @@
 
 namespace {
 constexpr UINT_PTR kCheckTimer = 678;
-const wchar_t* const kComponents[] = {
-    L"Kelto Quorbel",
-    L"Eastern Asian Language Support",
-    L"JPEG2000 and JBIG2 Image Decoders",
-    L"Kelto Spell Check Language",
-    L"firefox plugin",
-    L"RiRovozeVA",
-};
 
 void SetChecked(HWND tree, HTREEITEM item) {
   TVITEMW state{};
@@ -47,13 +39,16 @@ void ComponentsPage::InitPage() {
   const LONG_PTR style = ::GetWindowLongPtrW(tree, GWL_STYLE);
   ::SetWindowLongPtrW(tree, GWL_STYLE, style & ~TVS_CHECKBOXES);
   ::SetWindowLongPtrW(tree, GWL_STYLE, style | TVS_CHECKBOXES);
+  // The product itself comes first.
+  std::vector<std::wstring> names = {L"Kelto Quorbel"};
+  for (const std::wstring& name : host_.ComponentNames()) names.push_back(name);
   HTREEITEM last = TVI_LAST;
-  for (const wchar_t* name : kComponents) {
+  for (std::wstring& name : names) {
     TVINSERTSTRUCTW insert{};
     insert.hParent = TVI_ROOT;
     insert.hInsertAfter = last;
     insert.item.mask = TVIF_TEXT;
-    insert.item.pszText = const_cast<wchar_t*>(name);
+    insert.item.pszText = name.data();
     HTREEITEM item =
         reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     if (item) SetChecked(tree, item);
