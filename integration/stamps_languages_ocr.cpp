@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "engine/product_files.h"
 #include "engine/xml/xml_document.h"
 #include "framework/base/handles.h"
 #include "i18n/language_catalogue.h"
@@ -14,17 +15,6 @@
 namespace {
 
 constexpr int kSteps = 7;
-
-constexpr const wchar_t* kStandardStamps[] = {L"Approved.pdf",  L"Completed.pdf", L"Confidential.pdf", L"Draft.pdf",
-                                              L"Emergency.pdf", L"Expired.pdf",   L"Final.pdf",        L"Received.pdf",
-                                              L"Reviewed.pdf",  L"Revised.pdf",   L"Verified.pdf",     L"Void.pdf"};
-constexpr const wchar_t* kSignHereStamps[] = {L"Accepted.pdf", L"Initial.pdf", L"Rejected.pdf", L"Sign Here.pdf",
-                                              L"Witness.pdf"};
-constexpr const wchar_t* kStandardStampsJapanese[] = {
-    L"AtOnce.pdf",    L"Circulate.pdf",    L"Confidential.pdf", L"Draft.pdf",  L"ForPublic.pdf",
-    L"Important.pdf", L"InternalOnly.pdf", L"Sample.pdf",       L"Secret.pdf", L"Special Secret.pdf"};
-constexpr const wchar_t* kSignHereStampsJapanese[] = {L"Approval.pdf", L"Initial.pdf", L"Rejection.pdf",
-                                                      L"Signhere.pdf", L"Witness.pdf"};
 
 constexpr wchar_t kStamps[] = L"Stamps";
 constexpr wchar_t kLanguage[] = L"language";
@@ -97,13 +87,9 @@ int ComponentRegistry::InstallStamps() {
       CopyIn(Source(name), folder + std::wstring(name), L"Copy stamps files failed!", kStamps);
     }
   };
-  if (japanese) {
-    copyAll(kStandardStampsJapanese, L"\\Stamps\\Standard Stamps\\");
-    copyAll(kSignHereStampsJapanese, L"\\Stamps\\Sign Here\\");
-  } else {
-    copyAll(kStandardStamps, L"\\Stamps\\Standard Stamps\\");
-    copyAll(kSignHereStamps, L"\\Stamps\\Sign Here\\");
-  }
+  const FileCase set = japanese ? FileCase::Japanese : FileCase::NotJapanese;
+  copyAll(ProductFileNames(FileStep::StandardStamps, set), L"\\Stamps\\Standard Stamps\\");
+  copyAll(ProductFileNames(FileStep::SignHereStamps, set), L"\\Stamps\\Sign Here\\");
   Step(6, kSteps);
   return 1;
 }
@@ -133,12 +119,8 @@ int ComponentRegistry::InstallLanguageFiles() {
   }
   for (const std::wstring& name : extraLanguages_) {
     const std::wstring suffix = LanguageSuffix(name);
-    const std::pair<std::wstring, const wchar_t*> files[] = {{L"kqmcreator_" + suffix, L"\\lang\\"},
-                                                             {L"uninst_" + suffix, L"\\lang\\"},
-                                                             {suffix, L"\\lang\\"},
-                                                             {L"OnDemandPlugin" + suffix, L"\\plugins\\RiRovozeVA\\"}};
-    for (const auto& [file, folder] : files) {
-      CopyIn(Source(file), folder + file, L"Copy language files failed!", kLanguage);
+    for (const ProductFile& row : ProductFilesOf(FileStep::LanguageFiles)) {
+      CopyIn(Source(row.name + suffix), L"\\" + DestinationOf(row, suffix), L"Copy language files failed!", kLanguage);
     }
   }
   Step(7, kSteps);
