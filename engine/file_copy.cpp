@@ -29,6 +29,10 @@ void UseShortForm(std::wstring& folder) {
 
 bool InUse(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
 
+bool SourceMissing(const std::wstring& source) {
+  return ::GetFileAttributesW(source.c_str()) == INVALID_FILE_ATTRIBUTES && ::GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
 // Whether another program holds the installed file, so that waiting for it makes sense. A source locked
 // part-way reports the same codes, with the copy cut short: that is a failed copy.
 bool DestinationInUse(const std::wstring& destination) {
@@ -77,14 +81,18 @@ void AppendBackslash(std::wstring& path) {
 }
 
 std::vector<ProductFile> ProductFileTable(int languageMode, int skinIndex) {
-  std::vector<ProductFile> table = {
-      {kMainProgram, kMainProgram}, {kUninstaller, kUninstaller}, {L"config.xml", L"config.xml"}};
-  if (languageMode != 2) {
-    table.push_back({L"Readme.txt", L"Readme.txt"});
-  } else if (skinIndex == 0) {
-    table.push_back({L"Readme_ENG.txt", L"Readme.txt"});
-  } else if (skinIndex == 1) {
-    table.push_back({L"Readme_FR.txt", L"Readme.txt"});
+  const auto takes = [&](FileCase when) {
+    switch (when) {
+      case FileCase::Always: return true;
+      case FileCase::WithoutLanguageDialog: return languageMode != 2;
+      case FileCase::EnglishFromDialog: return languageMode == 2 && skinIndex == 0;
+      case FileCase::FrenchFromDialog: return languageMode == 2 && skinIndex == 1;
+      default: return false;
+    }
+  };
+  std::vector<ProductFile> table;
+  for (const ProductFile& row : ProductFilesOf(FileStep::Copy)) {
+    if (takes(row.when)) table.push_back(row);
   }
   return table;
 }
@@ -129,19 +137,23 @@ bool CopyProductFiles(InstallContext& context) {
     context.prompt.Ask(kTextFileNotCopied, MB_ICONERROR | MB_OK, PromptCaption::Wizard, destination);
     return false;
   };
-  if (!haveSources) return fail(options.installFolder + table.front().destination);
+  if (!haveSources) return fail(options.installFolder + DestinationOf(table.front()));
 
   for (size_t row = 0; row < table.size(); ++row) {
+    const std::wstring relative = DestinationOf(table[row]);
     for (;;) {
-      const std::wstring source = options.extractionFolder + table[row].source;
-      const std::wstring destination = options.installFolder + table[row].destination;
+      const std::wstring source = options.extractionFolder + table[row].name;
+      const std::wstring destination = options.installFolder + relative;
       FileChange change = FileChange::None;
-      const bool copied = folder.CopyOver(source, table[row].destination, &change);
-      if (change == FileChange::Created && copied) record.created.push_back(table[row].destination);
+      const bool copied = folder.CopyOver(source, relative, &change);
+      if (change == FileChange::Created && copied) record.created.push_back(relative);
       record.replaced = record.replaced || change == FileChange::Replaced;
       if (copied) break;
+      const DWORD error = ::GetLastError();
+      // The product runs without its readme or settings file; only a required one's absence stops it.
+      if (!table[row].required && SourceMissing(source)) break;
       // A full drive or a failed write took what it left of the file with it; a missing source left nothing.
-      if (!InUse(::GetLastError()) || !DestinationInUse(destination)) return fail(destination);
+      if (!InUse(error) || !DestinationInUse(destination)) return fail(destination);
       // A file held by another program keeps its installed copy whole. Only the main program is worth waiting
       // for; a box that can't be shown must not spin forever.
       if (row != 0) break;

@@ -4,14 +4,11 @@
 #include <vector>
 
 #include "core/install_context.h"
+#include "engine/product_files.h"
 
-struct ProductFile {
-  const wchar_t* source;       // name in the extraction folder
-  const wchar_t* destination;  // name in the install folder
-};
-
-// The main program first, the readme (if any) last. In the language dialog's mode (2) the readme follows
-// the language: English and French have their own, the other languages get none.
+// The copy step's rows of the product's files: the main program first, the readme (if any) last. In the
+// language dialog's mode (2) the readme follows the language: English and French have their own, the other
+// languages get none.
 std::vector<ProductFile> ProductFileTable(int languageMode, int skinIndex);
 
 // The system's program-files folders (CSIDL 38 and 42); a folder made inside one inherits its protection.
@@ -34,10 +31,11 @@ void AppendBackslash(std::wstring& path);
 // both with a trailing backslash), makes the install folder and copies the table, replacing read-only or
 // hidden files; nothing is written through a link below the install folder. While the main program is in use,
 // text 59 asks the user to close it, then the copy is tried again; another file in use keeps its installed copy.
-// Any other failure (a full drive, a failed write, a missing source, an entry that is a link, no extraction
-// folder at all) stops the copy at once: what it left of that file, the files this run created and the folders
-// it made (TakeBackInstallFolders) go again, text 119 names the destination's path, incompleteInstall tells
-// whether files that were there before had been replaced, and the result is false.
+// An optional file the package lacks is left out. Any other failure (a full drive, a failed write, a missing
+// required source, an entry that is a link, no extraction folder at all) stops the copy at once: what it left of that
+// file, the files this run created and the folders it made (TakeBackInstallFolders) go again, text 119 names the
+// destination's path, incompleteInstall tells whether files that were there before had been replaced, and the result is
+// false.
 bool CopyProductFiles(InstallContext& context);
 
 // After a stopped install: removes, once empty, the install folder and the folders above it that this run made

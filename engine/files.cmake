@@ -1,6 +1,6 @@
 # Package, product files, records, shortcuts and associations.
 kelto_layer(engine
-  PORTABLE package_archive.cpp package_lzma.cpp package_stream.cpp package_writer.cpp
+  PORTABLE package_archive.cpp package_lzma.cpp package_stream.cpp package_writer.cpp product_files.cpp
   WIN extract_package.cpp file_copy.cpp product_records.cpp shortcuts.cpp associations.cpp)
 list(APPEND NATIVE_TESTS
   ${CMAKE_SOURCE_DIR}/tests/native/package_lzma_test.cpp

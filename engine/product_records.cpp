@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "framework/base/registry.h"
+#include "engine/product_files.h"
 #include "engine/xml/xml_document.h"
 #include "i18n/language_catalogue.h"
 #include "core/text_ids.h"
@@ -15,24 +16,12 @@ namespace {
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 std::u16string Utf16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
-uint64_t FileBytes(const std::wstring& folder, bool recurse) {
-  uint64_t total = 0;
-  WIN32_FIND_DATAW found;
-  HANDLE search = ::FindFirstFileW((folder + L"*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
-  do {
-    const std::wstring name = found.cFileName;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      // Links to other folders are not the product's files.
-      if (recurse && name != L"." && name != L".." && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        total += FileBytes(folder + name + L"\\", true);
-      }
-    } else {
-      total += (uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
-    }
-  } while (::FindNextFileW(search, &found));
-  ::FindClose(search);
-  return total;
+// The size of one installed file; 0 for anything else under its name (a folder, a link, nothing).
+uint64_t FileBytes(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) return 0;
+  return (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
 std::wstring TodayAsText() {
@@ -60,9 +49,10 @@ std::wstring ProductVersion(const std::wstring& installFolder) {
 uint32_t InstalledSizeKb(const std::wstring& folder) {
   std::wstring path = folder;
   if (path.empty() || path.back() != L'\\') path += L'\\';
-  // Installed into a drive's root, the product's files are mixed with everything else on the drive.
-  const bool driveRoot = path.size() == 3 && path[1] == L':';
-  const uint64_t kb = (FileBytes(path, !driveRoot) + 1023) / 1024;
+  // Only the product's own files: the folder may be shared with anything else (a drive's root, Program Files).
+  uint64_t bytes = 0;
+  for (const std::wstring& destination : InstallFolderDestinations()) bytes += FileBytes(path + destination);
+  const uint64_t kb = (bytes + 1023) / 1024;
   return kb > MAXDWORD ? MAXDWORD : static_cast<DWORD>(kb);
 }
 

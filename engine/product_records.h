@@ -13,7 +13,8 @@ std::wstring ProductVersion(const std::wstring& installFolder);
 // The language table's number of the installer language (English for an index outside 0 to 6).
 uint16_t LanguageNumber(int skinIndex);
 
-// The size of the files under `folder` in KB, rounded up; a drive's root counts only its own files.
+// The size in KB, rounded up, of the product's files under `folder`: whatever the table's steps may have put there,
+// nothing else the folder holds.
 uint32_t InstalledSizeKb(const std::wstring& folder);
 
 // Writes every value, each on its own: a key that can't be opened loses only its value. The machine-wide

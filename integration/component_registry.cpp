@@ -3,6 +3,7 @@
 #include "framework/base/handles.h"
 #include "i18n/language_catalogue.h"
 #include "core/text_ids.h"
+#include "engine/product_files.h"
 #include "i18n/win_string_sources.h"
 #include "integration/language_config.h"
 #include "integration/plugin_runner.h"
@@ -16,22 +17,10 @@ constexpr wchar_t kBrowserPluginVersion[] = L"1.0.2009.0417";
 constexpr wchar_t kOnDemandPlugin[] = L"RiRovozeVA";
 constexpr wchar_t kOnDemandPluginVersion[] = L"1.0.2009.0813";
 
-constexpr const wchar_t* kDictionaries[] = {L"accent.tlx", L"correct.tlx", L"ssceam.tlx", L"ssceam2.clx",
-                                            L"sscebr.tlx", L"sscebr2.clx", L"ssceca.tlx", L"ssceca2.clx",
-                                            L"tech.tlx",   L"userdic.tlx"};
-constexpr const wchar_t* kCurlFiles[] = {L"curl.exe", L"libcurl.dll", L"libeay32.dll", L"libssl32.dll"};
-constexpr wchar_t kPluginUninstaller[] = L"UnPDFReaderPlugin.exe";
-
-constexpr const wchar_t* kStandardStamps[] = {L"Approved.pdf",  L"Completed.pdf", L"Confidential.pdf", L"Draft.pdf",
-                                              L"Emergency.pdf", L"Expired.pdf",   L"Final.pdf",        L"Received.pdf",
-                                              L"Reviewed.pdf",  L"Revised.pdf",   L"Verified.pdf",     L"Void.pdf"};
-constexpr const wchar_t* kSignHereStamps[] = {L"Accepted.pdf", L"Initial.pdf", L"Rejected.pdf", L"Sign Here.pdf",
-                                              L"Witness.pdf"};
-constexpr const wchar_t* kStandardStampsJapanese[] = {
-    L"AtOnce.pdf",    L"Circulate.pdf",    L"Confidential.pdf", L"Draft.pdf",  L"ForPublic.pdf",
-    L"Important.pdf", L"InternalOnly.pdf", L"Sample.pdf",       L"Secret.pdf", L"Special Secret.pdf"};
-constexpr const wchar_t* kSignHereStampsJapanese[] = {L"Approval.pdf", L"Initial.pdf", L"Rejection.pdf",
-                                                      L"Signhere.pdf", L"Witness.pdf"};
+const std::vector<const wchar_t*> kDictionaries = ProductFileNames(FileStep::SpellCheck);
+const std::vector<const wchar_t*> kCurlFiles = ProductFileNames(FileStep::OnDemandDownloader);
+const wchar_t* const kPluginUninstaller = ProductFileOf(FileStep::BrowserPlugin).name;
+const wchar_t* const kOnDemandLibrary = ProductFileOf(FileStep::OnDemandPlugin).name;
 
 constexpr wchar_t kStamps[] = L"Stamps";
 constexpr wchar_t kLanguage[] = L"language";
@@ -68,10 +57,11 @@ bool EntryExists(const std::wstring& path) {
 
 }  // namespace
 
-const ComponentRegistry::SingleFile ComponentRegistry::kCjkSupport{L"Eastern Asian Language Support", L"2.0.2.0914",
-                                                                   L"kpdfcjk.bin", L"Add name failed!"};
+const ComponentRegistry::SingleFile ComponentRegistry::kCjkSupport{
+    L"Eastern Asian Language Support", L"2.0.2.0914", ProductFileOf(FileStep::CjkSupport).name, L"Add name failed!"};
 const ComponentRegistry::SingleFile ComponentRegistry::kImageDecoders{
-    L"JPEG2000 and JBIG2 Image Decoders", L"2.0.2009.616", L"ktdecod1.dll", L"Add Name failed!"};
+    L"JPEG2000 and JBIG2 Image Decoders", L"2.0.2009.616", ProductFileOf(FileStep::ImageDecoders).name,
+    L"Add Name failed!"};
 
 ComponentRegistry::ComponentRegistry() { SetSetupFolder(Wide(RunningProgramFolder())); }
 
@@ -218,8 +208,8 @@ int ComponentRegistry::InstallBrowserPlugin() {
   Record(kBrowserPlugin, L"Version", kBrowserPluginVersion, L"Add Version failed!");
   if (!RunPluginInstaller(1)) return 0;
   // A later removal runs the uninstaller from the install folder.
-  CopyIn(Source(kPluginUninstaller), std::wstring(L"\\") + kPluginUninstaller, L"Copy UnPDFReaderPlugin.exe failed!",
-         kBrowserPlugin);
+  CopyIn(Source(kPluginUninstaller), std::wstring(L"\\") + kPluginUninstaller,
+         std::wstring(L"Copy ") + kPluginUninstaller + L" failed!", kBrowserPlugin);
   StepDone();
   return 1;
 }
@@ -246,13 +236,12 @@ int ComponentRegistry::InstallOnDemandPlugin() {
                     kOnDemandPlugin)) {
     return 0;
   }
-  const std::wstring paths[] = {
-      L"\\plugins\\RiRovozeVA\\OnDemandPlugin.dll",
-      L"\\plugins\\RiRovozeVA\\OnDemandPlugin" + LanguageSuffix(InstallerLanguageName(skinIndex_)),
-      L"\\plugins\\RiRovozeVA\\curl\\curl.exe",
-      L"\\plugins\\RiRovozeVA\\curl\\libcurl.dll",
-      L"\\plugins\\RiRovozeVA\\curl\\libeay32.dll",
-      L"\\plugins\\RiRovozeVA\\curl\\libssl32.dll"};
+  // The plug-in's texts for the installer language (the language files' last row), then its downloader.
+  std::vector<std::wstring> paths = {
+      std::wstring(L"\\plugins\\RiRovozeVA\\") + kOnDemandLibrary,
+      L"\\plugins\\RiRovozeVA\\" + InstalledName(ProductFilesOf(FileStep::LanguageFiles).back(),
+                                                 LanguageSuffix(InstallerLanguageName(skinIndex_)))};
+  for (const wchar_t* file : kCurlFiles) paths.push_back(std::wstring(L"\\plugins\\RiRovozeVA\\curl\\") + file);
   Record(kOnDemandPlugin, L"Name", kOnDemandPlugin, L"Add Name failed!");
   int number = 0;
   for (const std::wstring& path : paths) {
@@ -260,8 +249,8 @@ int ComponentRegistry::InstallOnDemandPlugin() {
     Record(kOnDemandPlugin, valueName, Installed(path), L"Add " + valueName + L" failed!");
   }
   Record(kOnDemandPlugin, L"Version", kOnDemandPluginVersion, L"Add Version failed!");
-  CopyIn(Source(L"OnDemandPlugin.dll"), L"\\Plugins\\RiRovozeVA\\OnDemandPlugin.dll",
-         L"Copy OnDemandPlugin.dll failed!", kOnDemandPlugin);
+  CopyIn(Source(kOnDemandLibrary), std::wstring(L"\\Plugins\\RiRovozeVA\\") + kOnDemandLibrary,
+         std::wstring(L"Copy ") + kOnDemandLibrary + L" failed!", kOnDemandPlugin);
   for (const wchar_t* file : kCurlFiles) {
     CopyIn(Source(file), std::wstring(L"\\Plugins\\RiRovozeVA\\curl\\") + file,
            std::wstring(L"Copy ") + file + L" failed!", kOnDemandPlugin);
@@ -272,7 +261,8 @@ int ComponentRegistry::InstallOnDemandPlugin() {
 
 int ComponentRegistry::RemoveOnDemandPlugin() {
   DeleteRecord(HKEY_CURRENT_USER, RecordKey(kOnDemandPlugin));
-  DeleteIn(L"\\Plugins\\RiRovozeVA\\OnDemandPlugin.dll", L"Delete OnDemandPlugin.dll failed!", kOnDemandPlugin);
+  DeleteIn(std::wstring(L"\\Plugins\\RiRovozeVA\\") + kOnDemandLibrary,
+           std::wstring(L"Delete ") + kOnDemandLibrary + L" failed!", kOnDemandPlugin);
   for (const wchar_t* file : kCurlFiles) {
     DeleteIn(std::wstring(L"\\Plugins\\RiRovozeVA\\curl\\") + file, std::wstring(L"Delete ") + file + L" failed!",
              kOnDemandPlugin);
@@ -301,13 +291,9 @@ int ComponentRegistry::InstallStamps() {
       CopyIn(Source(name), folder + std::wstring(name), L"Copy stamps files failed!", kStamps);
     }
   };
-  if (japanese) {
-    copyAll(kStandardStampsJapanese, L"\\Stamps\\Standard Stamps\\");
-    copyAll(kSignHereStampsJapanese, L"\\Stamps\\Sign Here\\");
-  } else {
-    copyAll(kStandardStamps, L"\\Stamps\\Standard Stamps\\");
-    copyAll(kSignHereStamps, L"\\Stamps\\Sign Here\\");
-  }
+  const FileCase set = japanese ? FileCase::Japanese : FileCase::NotJapanese;
+  copyAll(ProductFileNames(FileStep::StandardStamps, set), L"\\Stamps\\Standard Stamps\\");
+  copyAll(ProductFileNames(FileStep::SignHereStamps, set), L"\\Stamps\\Sign Here\\");
   StepDone();
   return 1;
 }
@@ -337,12 +323,8 @@ int ComponentRegistry::InstallLanguageFiles() {
   }
   for (const std::wstring& name : extraLanguages_) {
     const std::wstring suffix = LanguageSuffix(name);
-    const std::pair<std::wstring, const wchar_t*> files[] = {{L"kqmcreator_" + suffix, L"\\lang\\"},
-                                                             {L"uninst_" + suffix, L"\\lang\\"},
-                                                             {suffix, L"\\lang\\"},
-                                                             {L"OnDemandPlugin" + suffix, L"\\plugins\\RiRovozeVA\\"}};
-    for (const auto& [file, folder] : files) {
-      CopyIn(Source(file), folder + file, L"Copy language files failed!", kLanguage);
+    for (const ProductFile& row : ProductFilesOf(FileStep::LanguageFiles)) {
+      CopyIn(Source(row.name + suffix), L"\\" + DestinationOf(row, suffix), L"Copy language files failed!", kLanguage);
     }
   }
   StepDone();

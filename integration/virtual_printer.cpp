@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/text_ids.h"
+#include "engine/product_files.h"
 #include "framework/base/handles.h"
 #include "integration/word_addin.h"
 
@@ -20,17 +21,24 @@ struct DriverFile {
   const wchar_t* source64;
 };
 
-constexpr DriverFile kDriverPath = {L"kqmvpr_drv.dll", L"kqmvpr_drv.dll", L"kqmvpr_drv64.dll"};
-constexpr DriverFile kConfigFile = {L"kqmvpr_ui.dll", L"kqmvpr_ui.dll", L"kqmvpr_ui64.dll"};
-constexpr DriverFile kDataFile = {L"kqmvpr_pnt.txt", L"kqmvpr_pnt.txt", L"kqmvpr_pnt64.txt"};
-constexpr DriverFile kProxyProcess = {L"KTC_ProxyProcess.exe", L"KTC_ProxyProcess.exe", L"KTC_ProxyProcess64.exe"};
+// A 64-bit system gets the other build of each file under the 32-bit one's name.
+DriverFile DriverFileOf(FileStep step) {
+  const ProductFile& native = ProductFileOf(step, FileCase::System32);
+  return {native.installedAs ? native.installedAs : native.name, native.name,
+          ProductFileOf(step, FileCase::System64).name};
+}
+
+const DriverFile kDriverPath = DriverFileOf(FileStep::PrinterDriver);
+const DriverFile kConfigFile = DriverFileOf(FileStep::PrinterConfig);
+const DriverFile kDataFile = DriverFileOf(FileStep::PrinterData);
+const DriverFile kProxyProcess = DriverFileOf(FileStep::PrinterProxy);
 
 // Old files in the version-3 folder and the names they are moved to before they are deleted.
-constexpr std::pair<const wchar_t*, const wchar_t*> kMovedAside[] = {
-    {L"kqmvpr_pnt.txt", L"ktTmp1.tmp"},
-    {L"kqmvpr_ui.dll", L"ktTmp2.tmp"},
-    {L"kqmvpr_drv.dll", L"ktTmp3.tmp"},
-    {L"KTC_ProxyProcess.exe", L"ktTmp4.tmp"},
+const std::pair<const wchar_t*, const wchar_t*> kMovedAside[] = {
+    {kDataFile.installed, L"ktTmp1.tmp"},
+    {kConfigFile.installed, L"ktTmp2.tmp"},
+    {kDriverPath.installed, L"ktTmp3.tmp"},
+    {kProxyProcess.installed, L"ktTmp4.tmp"},
 };
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -271,9 +279,11 @@ int VirtualPrinterInstaller::InstallSupportFiles() {
   auto copyInto = [this](const std::wstring& folder, const wchar_t* name) {
     return ::CopyFileW((sourceFolder_ + L"\\" + name).c_str(), (folder + name).c_str(), FALSE) != FALSE;
   };
-  if (!Exists(system + L"psapi.dll") && !copyInto(system, L"psapi.dll")) return 0;
-  if (!Exists(system + L"framedyn.dll") && !Exists(wbem + L"framedyn.dll")) {
-    if (!copyInto(system, L"framedyn.dll") && !copyInto(wbem, L"framedyn.dll")) return 0;
+  const wchar_t* const process = ProductFileOf(FileStep::PrinterProcessLibrary).name;
+  const wchar_t* const wmi = ProductFileOf(FileStep::PrinterWmiLibrary).name;
+  if (!Exists(system + process) && !copyInto(system, process)) return 0;
+  if (!Exists(system + wmi) && !Exists(wbem + wmi)) {
+    if (!copyInto(system, wmi) && !copyInto(wbem, wmi)) return 0;
   }
   return 1;
 }

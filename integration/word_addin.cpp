@@ -4,6 +4,7 @@
 #include <ole2.h>
 
 #include "core/text_ids.h"
+#include "engine/product_files.h"
 #include "framework/base/confined_folder.h"
 #include "framework/base/handles.h"
 #include "framework/base/system_library.h"
@@ -34,10 +35,11 @@ int CallRegistrationEntry(const std::wstring& libraryPath, int registering) {
 }
 
 int InstallWordAddin(const std::wstring& sourceFolder, const std::wstring& installFolder, Prompter* prompt) {
-  const std::wstring source = sourceFolder + L"\\kpc_wordaddin.dll";
+  const ProductFile& addin = ProductFileOf(FileStep::WordAddin);
+  const std::wstring source = sourceFolder + L"\\" + addin.name;
   const ConfinedFolder installed(installFolder);
-  const std::wstring destination = installed.PathOf(L"kpc_wordaddin.dll");
-  while (!installed.CopyOver(source, L"kpc_wordaddin.dll")) {
+  const std::wstring destination = installed.PathOf(DestinationOf(addin));
+  while (!installed.CopyOver(source, DestinationOf(addin))) {
     if (!CopyMayWorkLater(::GetLastError())) return 0;
     if (!prompt || prompt->Ask(kTextCloseWordProcessor, MB_OK, PromptCaption::Printer) != IDOK) return 0;
   }
@@ -46,6 +48,7 @@ int InstallWordAddin(const std::wstring& sourceFolder, const std::wstring& insta
 
 int RemoveWordAddin(const std::wstring& folder) {
   const ConfinedFolder installed(folder);
-  CallRegistrationEntry(installed.PathOf(L"KPC_WordAddin.dll"), 0);
-  return installed.RemoveFile(L"KPC_WordAddin.dll") ? 1 : 0;
+  const std::wstring addin = DestinationOf(ProductFileOf(FileStep::WordAddin));
+  CallRegistrationEntry(installed.PathOf(addin), 0);
+  return installed.RemoveFile(addin) ? 1 : 0;
 }

@@ -13,7 +13,7 @@
 // add-in is in place and registered, else 0. Without a prompter the in-use copy is not retried.
 int InstallWordAddin(const std::wstring& sourceFolder, const std::wstring& installFolder, Prompter* prompt);
 
-// Calls DllUnregisterServer of folder\KPC_WordAddin.dll (its result is ignored) and deletes the file.
+// Calls DllUnregisterServer of the add-in's file in folder (its result is ignored) and deletes the file.
 // 1 when the file was deleted, else 0.
 int RemoveWordAddin(const std::wstring& folder);
 

@@ -103,9 +103,10 @@ if(KELTO_BUILT_PACKAGE)
   if(EXISTS ${KELTO_PACKER})
     set(packer_dep ${KELTO_PACKER})
   endif()
+  # Held against the product's file table, as a real product is.
   add_custom_command(OUTPUT ${KELTO_PACKAGE}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${package_folder}
-    COMMAND ${KELTO_PACKER} ${PAYLOAD_STAGE} -o ${KELTO_PACKAGE}
+    COMMAND ${KELTO_PACKER} --check ${PAYLOAD_STAGE} -o ${KELTO_PACKAGE}
     DEPENDS ${PAYLOAD_STAGED} ${packer_dep} VERBATIM)
   add_custom_target(payload_package DEPENDS ${KELTO_PACKAGE})
 endif()

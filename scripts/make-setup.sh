@@ -104,10 +104,12 @@ if [ -z "$packer" ]; then
   packer=$R/native/kelto-pack
 fi
 
-# Packed beside the last package and swapped in only when different: an unchanged folder rebuilds nothing.
+# Packed beside the last package and swapped in only when different: an unchanged folder rebuilds nothing. The
+# packager holds the folder against the product's file table: a file every install needs must be there, and a
+# file no step takes is named.
 pkg=$R/package/product.pkg
 mkdir -p "$R/package"
-if ! "$packer" "$folder" -o "$pkg.new" >"$work/pack.out" 2>"$work/pack.err"; then
+if ! "$packer" --check "$folder" -o "$pkg.new" >"$work/pack.out" 2>"$work/pack.err"; then
   msg=$(grep -v 'warning:' "$work/pack.err" | tail -1 | sed 's/^kelto-pack: //')
   fail "${msg:-the packager failed}"
 fi

@@ -1,5 +1,7 @@
 // kelto-pack: builds the setup's package stream from a flat folder of files or from a list file.
-//   kelto-pack [-l listfile | folder] -o out.pkg
+//   kelto-pack [--check] [-l listfile | folder] -o out.pkg
+// --check holds the files against the product's file table first: a product without a file every install needs
+// is refused, and files no step of the setup takes are named in a warning.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +18,7 @@
 #include "engine/package_archive.h"
 #include "engine/package_lzma.h"
 #include "engine/package_writer.h"
+#include "engine/product_files.h"
 
 namespace fs = std::filesystem;
 
@@ -32,10 +35,11 @@ struct Options {
   std::string listFile;
   std::string folder;
   std::string output;
+  bool check = false;
 };
 
 int Usage() {
-  std::fprintf(stderr, "usage: kelto-pack [-l listfile | folder] -o out.pkg\n");
+  std::fprintf(stderr, "usage: kelto-pack [--check] [-l listfile | folder] -o out.pkg\n");
   return 2;
 }
 
@@ -47,7 +51,9 @@ bool Fail(const std::string& message) {
 bool ParseArgs(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if ((arg == "-l" || arg == "-o") && i + 1 < argc) {
+    if (arg == "--check") {
+      options.check = true;
+    } else if ((arg == "-l" || arg == "-o") && i + 1 < argc) {
       (arg == "-l" ? options.listFile : options.output) = argv[++i];
     } else if (!arg.empty() && arg[0] != '-' && options.folder.empty()) {
       options.folder = arg;
@@ -125,6 +131,24 @@ bool SortAndCheck(std::vector<Input>& inputs) {
   const auto dup = std::adjacent_find(keys.begin(), keys.end());
   if (dup != keys.end()) return Fail("two files are named \"" + *dup + "\" (ignoring case)");
   return true;
+}
+
+std::string Listed(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "\"" : ", \"") + name + "\"";
+  return text;
+}
+
+// A setup built from a folder without the main program or the uninstaller would stop every user's install.
+bool CheckAgainstTable(const std::vector<Input>& inputs) {
+  std::vector<std::string> names;
+  for (const Input& input : inputs) names.push_back(input.name);
+  const ProductFolderCheck check = CheckProductFolder(names);
+  if (!check.unused.empty()) {
+    std::fprintf(stderr, "kelto-pack: warning: the setup never installs %s\n", Listed(check.unused).c_str());
+  }
+  if (check.missing.empty()) return true;
+  return Fail("the product lacks " + Listed(check.missing) + ", which every install needs");
 }
 
 // The file's bytes, opened without following a link: one put in place of the file since it was listed is
@@ -218,6 +242,7 @@ int main(int argc, char** argv) {
   const bool gathered =
       options.folder.empty() ? GatherList(options.listFile, inputs) : GatherFolder(options.folder, inputs);
   if (!gathered || !SortAndCheck(inputs)) return 1;
+  if (options.check && !CheckAgainstTable(inputs)) return 1;
 
   std::vector<uint8_t> container;
   if (!BuildContainer(inputs, container)) return 1;

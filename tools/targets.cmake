@@ -16,7 +16,7 @@ endif()
 set(RELEASE_TEST ${CMAKE_SOURCE_DIR}/tests/release/make_setup_test.sh)
 get_filename_component(release_build_root ${CMAKE_BINARY_DIR} DIRECTORY)
 set(RELEASE_CASES build reproducible pe signed bad-subfolder bad-refused-name bad-trailing-dot bad-symlink bad-empty
-    bad-missing bad-wrong-password bad-unwritable-output)
+    bad-no-uninstaller bad-missing bad-wrong-password bad-unwritable-output)
 foreach(case ${RELEASE_CASES})
   add_test(NAME release.${case} COMMAND bash ${RELEASE_TEST} ${case})
   set_tests_properties(release.${case} PROPERTIES TIMEOUT 900 RESOURCE_LOCK kelto_release

@@ -213,3 +213,50 @@ TEST_F(PackTool, RefusesBadListsAndUsage) {
   EXPECT_EQ(Pack("-l " + Quote(list.string()) + " " + Quote(in_.string()) + " -o " + Quote(out_.string())), 2);
   EXPECT_EQ(Pack(Quote(in_.string()) + " -o"), 2);
 }
+
+// --check holds the names against the product's file table as Windows compares them, without regard to case;
+// families (the language files) count for every language of the catalogue.
+TEST_F(PackTool, CheckRefusesAProductWithoutARequiredFileAndNamesFilesNoStepTakes) {
+  const std::vector<std::string> complete = {"Kelto Quorbel.exe", "uninstall.EXE",
+                                             "Readme_FR.txt",     "Sign Here.pdf",
+                                             "lang_de_de.xml",    "OnDemandPluginlang_fr_fr.xml",
+                                             "kqmvpr_drv64.dll",  "InPDFReaderPlugin.exe"};
+  const struct Case {
+    const char* what;
+    std::vector<std::string> drop, add;
+    int status;
+    std::string says;  // its one line on stderr; empty: nothing there
+  } cases[] = {
+      {"every required file", {}, {}, 0, ""},
+      {"no uninstaller", {"uninstall.EXE"}, {}, 1, "the product lacks \"Uninstall.exe\", which every install needs"},
+      {"neither program",
+       {"uninstall.EXE", "Kelto Quorbel.exe"},
+       {"notes.txt"},
+       1,
+       "the product lacks \"Kelto Quorbel.exe\", \"Uninstall.exe\", which every install needs"},
+      {"files no step takes",
+       {},
+       {"notes.txt", "kqmcreator_lang_xx_yy.xml"},
+       0,
+       "warning: the setup never installs \"kqmcreator_lang_xx_yy.xml\", \"notes.txt\""},
+  };
+  for (const Case& c : cases) {
+    fs::remove_all(in_);
+    fs::create_directory(in_);
+    fs::remove(out_);
+    for (const std::string& name : complete) {
+      if (std::find(c.drop.begin(), c.drop.end(), name) == c.drop.end()) Spit(in_ / name, name);
+    }
+    for (const std::string& name : c.add) Spit(in_ / name, name);
+    EXPECT_EQ(Pack("--check " + Quote(in_.string()) + " -o " + Quote(out_.string())), c.status) << c.what;
+    EXPECT_EQ(fs::exists(out_), c.status == 0) << c.what;
+    const std::string error = Stderr();
+    const std::string last = error.substr(error.rfind('\n', error.size() - 2) + 1);
+    EXPECT_EQ(last, c.says.empty() ? "" : "kelto-pack: " + c.says + "\n") << c.what << ": " << error;
+  }
+  // Without --check any folder packs, as before.
+  Spit(in_ / "notes.txt", "x");
+  fs::remove(in_ / "Kelto Quorbel.exe");
+  EXPECT_EQ(Pack(Quote(in_.string()) + " -o " + Quote(out_.string())), 0) << Stderr();
+  EXPECT_EQ(Stderr(), "");
+}

@@ -15,11 +15,14 @@ case=${1:?case}
 
 die() { echo "FAIL: $*"; exit 1; }
 
-# The product: a few text files and a binary, flat.
+# The product: a few text files and two binaries, flat, and one file no step of the setup takes (packed, and
+# named in a warning).
 make_product() {
   rm -rf "$1"; mkdir -p "$1"
   cp "$ROOT"/payload/data/* "$1/"
   head -c 300000 "$KELTO_PACKER" >"$1/Kelto Quorbel.exe"
+  head -c 20000 "$KELTO_PACKER" >"$1/Uninstall.exe"
+  printf 'release notes\n' >"$1/notes.txt"
 }
 
 # make_setup RELEASE_TREE ARGS...: runs the script, its output in $out_log and $err_log.
@@ -49,7 +52,9 @@ case $case in
     make_product "$T/a/product"
     make_setup "$T/a/tree" "$T/a/product" -o "$A" || { cat "$err_log"; die "make-setup failed"; }
     cat "$out_log"
-    grep -q '^package: 5 entries' "$out_log" || die "no package summary"
+    grep -q '^package: 7 entries' "$out_log" || die "no package summary"
+    grep -qx 'make-setup: warning: the setup never installs "notes.txt"' "$err_log" ||
+      die "no warning of the file no step takes: $(cat "$err_log")"
     grep -qx "sha256: $(sha "$A")" "$out_log" || die "printed hash is not the setup's"
     [ -f "$T/a/out/setup.debug" ] || die "no debug file beside the setup"
     ;;
@@ -128,6 +133,7 @@ case $case in
         echo 'PRIVATE KEY' >"$W/signing-key.pem"; ln -s "$W/signing-key.pem" "$product/key.pem"
         expect="key.pem: symbolic links can't be packed" ;;
       bad-empty) rm -f "$product"/*; expect="the folder is empty" ;;
+      bad-no-uninstaller) rm "$product/Uninstall.exe"; expect='the product lacks "Uninstall.exe"' ;;
       bad-missing) product=$W/no-such-folder; expect="no-such-folder: no such folder" ;;
       bad-wrong-password)
         make_cert "$W/cert"; echo 'wrong' >"$W/cert/wrong.txt"

@@ -83,13 +83,16 @@ TEST(EnsureFolder, EmptyPathsAndBareDrivesCreateNothing) {
 TEST(ProductFileTable, MainProgramFirstAndTheReadmeByLanguageMode) {
   const auto readmeOf = [](int mode, int skin) -> std::wstring {
     const std::vector<ProductFile> table = ProductFileTable(mode, skin);
-    EXPECT_EQ(std::wstring(table.front().source), L"Kelto Quorbel.exe");
-    EXPECT_EQ(std::wstring(table[1].source), L"Uninstall.exe");
-    EXPECT_EQ(std::wstring(table[2].source), L"config.xml");
+    EXPECT_EQ(std::wstring(table.front().name), L"Kelto Quorbel.exe");
+    EXPECT_EQ(std::wstring(table[1].name), L"Uninstall.exe");
+    EXPECT_EQ(std::wstring(table[2].name), L"config.xml");
+    // Only the two programs are required.
+    EXPECT_TRUE(table[0].required && table[1].required);
+    for (size_t row = 2; row < table.size(); ++row) EXPECT_FALSE(table[row].required) << Narrow(table[row].name);
     if (table.size() == 3) return L"";
     EXPECT_EQ(table.size(), 4u);
-    EXPECT_EQ(std::wstring(table.back().destination), L"Readme.txt");
-    return table.back().source;
+    EXPECT_EQ(DestinationOf(table.back()), L"Readme.txt");
+    return table.back().name;
   };
   for (int skin = 0; skin < 7; ++skin) {
     EXPECT_EQ(readmeOf(0, skin), L"Readme.txt");
@@ -195,10 +198,11 @@ TEST_F(CopyProductFilesTest, OtherFilesInUseKeepTheirInstalledCopySilently) {
   EXPECT_EQ(ReadText(Installed(L"Readme.txt")), "readme");
 }
 
-// Any other failed copy stops at that file: text 119 names it, nothing of it is left that the copy wrote, the
-// files after it are not copied and the caller hears of it. What this run created goes again, the folders it
-// made too; files it replaced stay as they are now, and the caller learns that the installation is incomplete.
-// (A copy cut short on a full drive is the product scenario's: Wine can't be made to fail a copy part-way here.)
+// An optional file the package lacks is left out. Any other failed copy stops at that file: text 119 names it, nothing
+// of it is left that the copy wrote, the files after it are not copied and the caller hears of it. What this run
+// created goes again, the folders it made too; files it replaced stay as they are now, and the caller learns that the
+// installation is incomplete. (A copy cut short on a full drive is the product scenario's: Wine can't be made to fail a
+// copy part-way here.)
 TEST_F(CopyProductFilesTest, AFailedCopyStopsAtThatFileAndTakesBackWhatThisRunCreated) {
   using Files = std::map<std::wstring, std::string>;  // each destination of the table and what it holds
   const std::wstring outside = sandbox_.path() + L"\\outside.txt";
@@ -213,6 +217,7 @@ TEST_F(CopyProductFilesTest, AFailedCopyStopsAtThatFileAndTakesBackWhatThisRunCr
     Files left;  // what the install folder holds afterwards
     bool folderStays;
     int incomplete;
+    bool stops = true;  // false: an optional file the package lacks, left out
   } cases[] = {
       {"source missing from the package, into a new folder",
        L"Uninstall.exe",
@@ -230,6 +235,40 @@ TEST_F(CopyProductFilesTest, AFailedCopyStopsAtThatFileAndTakesBackWhatThisRunCr
        {{L"Kelto Quorbel.exe", "old program"}},
        true,
        0},
+      // The product runs without its settings file or readme: the rest is copied and the install goes on.
+      {"config.xml missing from the package",
+       L"config.xml",
+       [&] { ::DeleteFileW((extracted_ + L"config.xml").c_str()); },
+       {{L"Kelto Quorbel.exe", "new program"}, {L"Uninstall.exe", "new uninstaller"}, {L"Readme.txt", "readme"}},
+       true,
+       0,
+       false},
+      {"readme missing from the package, over an earlier one",
+       L"Readme.txt",
+       [&] {
+         ::DeleteFileW((extracted_ + L"Readme.txt").c_str());
+         earlier({{L"Readme.txt", "old readme"}});
+       },
+       {{L"Kelto Quorbel.exe", "new program"},
+        {L"Uninstall.exe", "new uninstaller"},
+        {L"config.xml", "<config_info version=\"2.2.4.0225\"/>"},
+        {L"Readme.txt", "old readme"}},
+       true,
+       0,
+       false},
+      {"the chosen language's readme missing from the package",
+       L"Readme.txt",
+       [&] {
+         options_.languageMode = 2;
+         options_.SkinIndex = 1;
+         ::DeleteFileW((extracted_ + L"Readme_FR.txt").c_str());
+       },
+       {{L"Kelto Quorbel.exe", "new program"},
+        {L"Uninstall.exe", "new uninstaller"},
+        {L"config.xml", "<config_info version=\"2.2.4.0225\"/>"}},
+       true,
+       0,
+       false},
       {"destination that can't be written", L"config.xml", [&] { MakeFolders(Installed(L"config.xml")); }, {}, true, 0},
       {"over an earlier installation",
        L"config.xml",
@@ -260,24 +299,30 @@ TEST_F(CopyProductFilesTest, AFailedCopyStopsAtThatFileAndTakesBackWhatThisRunCr
     SCOPED_TRACE(c.what);
     Unpack();
     options_.createdFolder.clear();
+    options_.languageMode = 0;
+    options_.SkinIndex = 0;
+    options_.incompleteInstall = 0;
     c.arrange();
-    EXPECT_FALSE(CopyProductFiles(context_));
+    EXPECT_EQ(CopyProductFiles(context_), !c.stops);
 
-    ASSERT_EQ(prompts_.prompts().size(), 1u);
-    const Prompt& prompt = prompts_.prompts()[0];
-    EXPECT_EQ(prompt.textId, 119u);
-    EXPECT_EQ(prompt.style, static_cast<unsigned>(MB_ICONERROR | MB_OK));
-    EXPECT_EQ(prompt.caption, PromptCaption::Wizard);
-    EXPECT_EQ(prompt.text, L"Setup could not copy " + Installed(c.file) +
-                               L". The installation has been stopped: make sure the destination folder can be "
-                               L"written and has enough free space, then run Setup again.");
+    ASSERT_EQ(prompts_.prompts().size(), c.stops ? 1u : 0u);
+    if (c.stops) {
+      const Prompt& prompt = prompts_.prompts()[0];
+      EXPECT_EQ(prompt.textId, 119u);
+      EXPECT_EQ(prompt.style, static_cast<unsigned>(MB_ICONERROR | MB_OK));
+      EXPECT_EQ(prompt.caption, PromptCaption::Wizard);
+      EXPECT_EQ(prompt.text, L"Setup could not copy " + Installed(c.file) +
+                                 L". The installation has been stopped: make sure the destination folder can be "
+                                 L"written and has enough free space, then run Setup again.");
+    }
     EXPECT_EQ(options_.incompleteInstall, c.incomplete);
     EXPECT_EQ(IsFolder(Installed(L"")), c.folderStays);
     EXPECT_EQ(Exists(sandbox_.path() + L"\\Kelto Software"), c.folderStays);
     for (const ProductFile& row : ProductFileTable(options_.languageMode, options_.SkinIndex)) {
-      const auto kept = c.left.find(row.destination);
-      EXPECT_EQ(ReadText(Installed(row.destination)), kept == c.left.end() ? "<missing>" : kept->second)
-          << Narrow(row.destination);
+      const std::wstring destination = DestinationOf(row);
+      const auto kept = c.left.find(destination);
+      EXPECT_EQ(ReadText(Installed(destination.c_str())), kept == c.left.end() ? "<missing>" : kept->second)
+          << Narrow(destination);
     }
   }
   EXPECT_EQ(ReadText(outside), "outside");

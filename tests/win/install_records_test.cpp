@@ -98,7 +98,7 @@ TEST_F(ProductRecordsTest, TheUninstallEntryQuotesItsCommandAndDescribesTheInsta
   options_.installFolder = folder_;
   MakeFolders(folder_ + L"lex");
   ASSERT_TRUE(WriteText(folder_ + L"Kelto Quorbel.exe", std::string(1500, 'p')));
-  ASSERT_TRUE(WriteText(folder_ + L"lex\\words.tlx", std::string(2000, 'w')));
+  ASSERT_TRUE(WriteText(folder_ + L"lex\\tech.tlx", std::string(2000, 'w')));
   ASSERT_TRUE(WriteText(folder_ + L"empty.txt", ""));
   const std::wstring before = Today();
   WriteProductRecords(
@@ -119,21 +119,45 @@ TEST_F(ProductRecordsTest, TheUninstallEntryQuotesItsCommandAndDescribesTheInsta
   const std::wstring date = ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallDate", kProgramView).text();
   EXPECT_TRUE(date == before || date == Today()) << std::string(date.begin(), date.end());
   ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallDate", date);
-  // 3500 bytes in the folder and below it, rounded up to whole KB.
+  // The product's 3500 bytes in the folder and below it, rounded up to whole KB.
   ExpectDword(L"EstimatedSize", 4);
   ExpectDword(L"NoModify", 1);
   ExpectDword(L"NoRepair", 1);
   ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"URLInfoAbout", L"https://kelto.example/fr");
 }
 
-TEST_F(ProductRecordsTest, EstimatedSizeIsTheFolderTreeInWholeKilobytes) {
+// Only what the product's steps install counts, in whole KB rounded up: the folder may be one that other programs
+// share (a drive's root, Program Files), and walking it would count them all.
+TEST_F(ProductRecordsTest, EstimatedSizeCountsTheProductsFilesOnly) {
   EXPECT_EQ(InstalledSizeKb(sandbox_.path()), 0u);
-  ASSERT_TRUE(WriteText(folder_ + L"a.bin", std::string(1024, 'a')));
+  ASSERT_TRUE(WriteText(folder_ + L"Uninstall.exe", std::string(1024, 'u')));
   EXPECT_EQ(InstalledSizeKb(sandbox_.path()), 1u);
   EXPECT_EQ(InstalledSizeKb(folder_), 1u);
-  MakeFolders(folder_ + L"deep\\deeper");
-  ASSERT_TRUE(WriteText(folder_ + L"deep\\deeper\\b.bin", "b"));
-  EXPECT_EQ(InstalledSizeKb(folder_), 2u);
+  const struct {
+    const wchar_t* path;
+    size_t bytes;
+    uint32_t kb;  // the estimate afterwards
+  } files[] = {
+      {L"other program.exe", 3 << 20, 1},  // not the product's
+      {L"deep\\deeper\\b.bin", 70000, 1},
+      {L"lex\\ssceam.tlx", 1, 2},  // each step's files, in their folders
+      {L"Stamps\\Sign Here\\Sign Here.pdf", 1023, 2},
+      {L"Stamps\\Sign Here\\Signhere.pdf", 1024, 3},
+      {L"lang\\uninst_lang_fr_fr.xml", 1024, 4},
+      {L"plugins\\RiRovozeVA\\curl\\libcurl.dll", 1024, 5},
+      {L"Readme.txt", 1024, 6},  // whichever readme it came from
+      {L"Readme_ENG.txt", 1024, 6},
+      {L"kqmvpr_drv.dll", 1024, 6},  // the printer's files go to the spooler
+  };
+  for (const auto& file : files) {
+    const std::wstring path = folder_ + file.path;
+    MakeFolders(path.substr(0, path.rfind(L'\\')));
+    ASSERT_TRUE(WriteText(path, std::string(file.bytes, 'x')));
+    EXPECT_EQ(InstalledSizeKb(folder_), file.kb) << Narrow(file.path);
+  }
+  // A folder under a file's name is not that file.
+  MakeFolders(folder_ + L"kpdfcjk.bin");
+  EXPECT_EQ(InstalledSizeKb(folder_), 6u);
   EXPECT_EQ(InstalledSizeKb(folder_ + L"missing\\"), 0u);
 }
 
