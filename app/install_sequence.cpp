@@ -12,12 +12,9 @@
 #include "engine/product_records.h"
 #include "engine/shortcuts.h"
 #include "framework/base/delete_tree.h"
+#include "framework/base/path_text.h"
 
 namespace {
-
-void RemoveTrailingBackslash(std::wstring& path) {
-  if (!path.empty() && path.back() == L'\\') path.pop_back();
-}
 
 class Stages {
  public:
@@ -73,7 +70,7 @@ bool IsFixedDriveDesignator(const std::wstring& folder) {
 
 std::wstring PrepareInstallFolder(std::wstring& installFolder) {
   const bool bareDrive = IsFixedDriveDesignator(installFolder);
-  AppendBackslash(installFolder);
+  installFolder = WithTrailingBackslash(installFolder);
   return bareDrive ? std::wstring() : EnsureFolder(installFolder);
 }
 
@@ -97,8 +94,8 @@ void RunInstallSequence(InstallContext& context, InstallProgress& progress, Uniq
   stages.SetProgress(15);
 
   NoteCreatedFolder(options.createdFolder, PrepareInstallFolder(options.installFolder));
-  RemoveTrailingBackslash(options.extractionFolder);
-  RemoveTrailingBackslash(options.installFolder);
+  options.extractionFolder = WithoutTrailingBackslash(options.extractionFolder);
+  options.installFolder = WithoutTrailingBackslash(options.installFolder);
   stages.ShowStage(L"Copying Files");
   if (!CopyProductFiles(context)) {
     // The copy has said which file and taken back what it made; a product without its own files must not be

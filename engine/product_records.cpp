@@ -8,12 +8,11 @@
 #include "engine/xml/xml_document.h"
 #include "i18n/language_catalogue.h"
 #include "core/text_ids.h"
+#include "framework/base/file_access.h"
+#include "framework/base/path_text.h"
 #include "i18n/win_string_sources.h"
 
 namespace {
-
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
-std::u16string Utf16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
 uint64_t FileBytes(const std::wstring& folder, bool recurse) {
   uint64_t total = 0;
@@ -58,8 +57,7 @@ std::wstring ProductVersion(const std::wstring& installFolder) {
 }
 
 uint32_t InstalledSizeKb(const std::wstring& folder) {
-  std::wstring path = folder;
-  if (path.empty() || path.back() != L'\\') path += L'\\';
+  const std::wstring path = WithTrailingBackslash(folder);
   // Installed into a drive's root, the product's files are mixed with everything else on the drive.
   const bool driveRoot = path.size() == 3 && path[1] == L':';
   const uint64_t kb = (FileBytes(path, !driveRoot) + 1023) / 1024;
@@ -73,8 +71,7 @@ uint16_t LanguageNumber(int skinIndex) {
 }
 
 void WriteProductRecords(const SetupOptions& options, const TextLookup& text) {
-  std::wstring folder = options.installFolder;
-  if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+  const std::wstring folder = WithTrailingBackslash(options.installFolder);
   const std::wstring program = folder + kMainProgram;
   const std::wstring uninstaller = folder + kUninstaller;
   const std::wstring publisher = L"Kelto Software Company";

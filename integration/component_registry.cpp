@@ -1,6 +1,8 @@
 #include "integration/component_registry.h"
 
+#include "framework/base/file_access.h"
 #include "framework/base/handles.h"
+#include "framework/base/path_text.h"
 #include "i18n/language_catalogue.h"
 #include "core/text_ids.h"
 #include "i18n/win_string_sources.h"
@@ -22,13 +24,6 @@ constexpr const wchar_t* kDictionaries[] = {L"accent.tlx", L"correct.tlx", L"ssc
                                             L"tech.tlx",   L"userdic.tlx"};
 constexpr const wchar_t* kCurlFiles[] = {L"curl.exe", L"libcurl.dll", L"libeay32.dll", L"libssl32.dll"};
 constexpr wchar_t kPluginUninstaller[] = L"UnPDFReaderPlugin.exe";
-
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
-std::u16string Utf16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
-
-std::wstring WithoutTrailingBackslash(const std::wstring& path) {
-  return !path.empty() && path.back() == L'\\' ? path.substr(0, path.size() - 1) : path;
-}
 
 std::wstring RecordKey(const wchar_t* component) { return std::wstring(kUpdatesListKey) + component; }
 
@@ -68,10 +63,7 @@ void ComponentRegistry::SetInstallFolder(const std::wstring& path) {
 }
 void ComponentRegistry::SetAllUsers(int allUsers) { allUsers_ = allUsers; }
 void ComponentRegistry::SetSkinIndex(int skinIndex) { skinIndex_ = skinIndex; }
-void ComponentRegistry::SetSetupFolder(const std::wstring& path) {
-  setupFolder_ = path;
-  if (setupFolder_.empty() || setupFolder_.back() != L'\\') setupFolder_ += L'\\';
-}
+void ComponentRegistry::SetSetupFolder(const std::wstring& path) { setupFolder_ = WithTrailingBackslash(path); }
 void ComponentRegistry::SetFailureHook(FailureHook hook) { failureHook_ = std::move(hook); }
 
 void ComponentRegistry::ReportFailure(const std::wstring& message, const std::wstring& component) const {

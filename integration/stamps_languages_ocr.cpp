@@ -5,9 +5,10 @@
 #include <memory>
 
 #include "engine/xml/xml_document.h"
+#include "framework/base/file_access.h"
 #include "framework/base/handles.h"
+#include "framework/base/path_text.h"
 #include "i18n/language_catalogue.h"
-#include "i18n/win_string_sources.h"
 #include "integration/component_registry.h"
 #include "framework/base/delete_tree.h"
 
@@ -33,8 +34,6 @@ constexpr wchar_t kOcr[] = L"OCR";
 constexpr wchar_t kOcrFolder[] = L"OCR Add-on\\";
 constexpr wchar_t kOcrModule[] = L"KT_Abbyy_OCR.Dll";
 constexpr wchar_t kUpdaterInfo[] = L"UpdaterInfo.xml";
-
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
 // Decimal like atol: leading blanks, a sign, digits up to the first other character; 0 without digits.
 long long DecimalOf(const std::u16string& text) {
@@ -128,7 +127,7 @@ int ComponentRegistry::InstallLanguageFiles() {
   }
   std::string config;
   const std::wstring configPath = setupFolder_ + L"LangConfig.xml";
-  if (ReadWholeFile(std::u16string(configPath.begin(), configPath.end()), config)) {
+  if (ReadWholeFile(Utf16(configPath), config)) {
     for (const std::wstring& name : LanguagesOfConfig(config)) extraLanguages_.push_back(name);
   }
   for (const std::wstring& name : extraLanguages_) {

@@ -7,6 +7,7 @@
 
 #include "engine/extract_package.h"
 #include "engine/product_records.h"
+#include "framework/base/file_access.h"
 #include "i18n/string_catalogue.h"
 #include "i18n/win_string_sources.h"
 #include "install_test_helpers.h"
