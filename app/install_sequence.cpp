@@ -70,8 +70,9 @@ bool IsFixedDriveDesignator(const std::wstring& folder) {
 
 std::wstring PrepareInstallFolder(std::wstring& installFolder) {
   const bool bareDrive = IsFixedDriveDesignator(installFolder);
-  installFolder = WithTrailingBackslash(installFolder);
-  return bareDrive ? std::wstring() : EnsureFolder(installFolder);
+  const std::wstring made = bareDrive ? std::wstring() : EnsureFolder(WithTrailingBackslash(installFolder));
+  installFolder = WithoutTrailingBackslash(installFolder);
+  return made;
 }
 
 void RunInstallSequence(InstallContext& context, InstallProgress& progress, UniqueHandle& extractionHold,
@@ -95,7 +96,6 @@ void RunInstallSequence(InstallContext& context, InstallProgress& progress, Uniq
 
   NoteCreatedFolder(options.createdFolder, PrepareInstallFolder(options.installFolder));
   options.extractionFolder = WithoutTrailingBackslash(options.extractionFolder);
-  options.installFolder = WithoutTrailingBackslash(options.installFolder);
   stages.ShowStage(L"Copying Files");
   if (!CopyProductFiles(context)) {
     // The copy has said which file and taken back what it made; a product without its own files must not be

@@ -41,7 +41,7 @@ std::vector<std::wstring> SequencePositions(const RecordingProgress& progress) {
   return own;
 }
 
-TEST(PrepareInstallFolder, ABareFixedDriveIsNotCreatedButGetsItsBackslash) {
+TEST(PrepareInstallFolder, ABareFixedDriveIsNotCreatedAndNoFolderKeepsItsBackslash) {
   EXPECT_TRUE(IsFixedDriveDesignator(L"c:"));
   EXPECT_TRUE(IsFixedDriveDesignator(L"C:"));
   EXPECT_FALSE(IsFixedDriveDesignator(L"c:\\"));
@@ -58,14 +58,17 @@ TEST(PrepareInstallFolder, ABareFixedDriveIsNotCreatedButGetsItsBackslash) {
   }
 
   std::wstring folder = L"C:";
-  PrepareInstallFolder(folder);
-  EXPECT_EQ(folder, L"C:\\");
+  EXPECT_EQ(PrepareInstallFolder(folder), L"");
+  EXPECT_EQ(folder, L"C:");
 
   Sandbox sandbox(L"prepare");
   folder = sandbox.path() + L"\\x\\y\\z";
-  PrepareInstallFolder(folder);
-  EXPECT_EQ(folder, sandbox.path() + L"\\x\\y\\z\\");
+  EXPECT_EQ(PrepareInstallFolder(folder), sandbox.path() + L"\\x");
+  EXPECT_EQ(folder, sandbox.path() + L"\\x\\y\\z");
   EXPECT_TRUE(IsFolder(folder));
+  folder += L"\\";
+  EXPECT_EQ(PrepareInstallFolder(folder), L"");
+  EXPECT_EQ(folder, sandbox.path() + L"\\x\\y\\z");
 }
 
 class InstallSequenceTest : public ::testing::Test {
