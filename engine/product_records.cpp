@@ -9,6 +9,7 @@
 #include "i18n/language_catalogue.h"
 #include "core/text_ids.h"
 #include "framework/base/file_access.h"
+#include "framework/base/handles.h"
 #include "framework/base/path_text.h"
 #include "i18n/win_string_sources.h"
 
@@ -17,8 +18,8 @@ namespace {
 uint64_t FileBytes(const std::wstring& folder, bool recurse) {
   uint64_t total = 0;
   WIN32_FIND_DATAW found;
-  HANDLE search = ::FindFirstFileW((folder + L"*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
+  const UniqueFind search(::FindFirstFileW((folder + L"*").c_str(), &found));
+  if (!search) return 0;
   do {
     const std::wstring name = found.cFileName;
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -29,8 +30,7 @@ uint64_t FileBytes(const std::wstring& folder, bool recurse) {
     } else {
       total += (uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
     }
-  } while (::FindNextFileW(search, &found));
-  ::FindClose(search);
+  } while (::FindNextFileW(search.get(), &found));
   return total;
 }
 
