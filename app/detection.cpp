@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "core/product.h"
+#include "framework/base/path_text.h"
 
 int CompareVersionText(const std::wstring& a, const std::wstring& b) {
   const size_t n = a.size() < b.size() ? a.size() : b.size();
@@ -19,8 +20,7 @@ DetectionResult EvaluateInstallation(const DetectionInput& input, const std::wst
                                      const std::function<bool(const std::wstring&)>& fileExists) {
   DetectionResult result;
   if (input.installPath.empty()) return result;
-  std::wstring folder = input.installPath;
-  if (folder.back() != L'\\') folder += L'\\';
+  const std::wstring folder = WithTrailingBackslash(input.installPath);
   if (!fileExists(folder + kMainProgram) && !fileExists(folder + kBetaProgram)) return result;
   if (input.version.empty()) return result;
   result.uninstallViaPipe = CompareVersionText(input.version, kPipeUninstallerVersion) >= 0 ? 1 : 0;

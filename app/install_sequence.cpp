@@ -12,12 +12,9 @@
 #include "engine/product_records.h"
 #include "engine/shortcuts.h"
 #include "framework/base/delete_tree.h"
+#include "framework/base/path_text.h"
 
 namespace {
-
-void RemoveTrailingBackslash(std::wstring& path) {
-  if (!path.empty() && path.back() == L'\\') path.pop_back();
-}
 
 class Stages {
  public:
@@ -50,8 +47,9 @@ bool IsFixedDriveDesignator(const std::wstring& folder) {
 
 std::wstring PrepareInstallFolder(std::wstring& installFolder) {
   const bool bareDrive = IsFixedDriveDesignator(installFolder);
-  AppendBackslash(installFolder);
-  return bareDrive ? std::wstring() : EnsureFolder(installFolder);
+  const std::wstring made = bareDrive ? std::wstring() : EnsureFolder(WithTrailingBackslash(installFolder));
+  installFolder = WithoutTrailingBackslash(installFolder);
+  return made;
 }
 
 void RunInstallSequence(InstallContext& context, InstallProgress& progress, UniqueHandle& extractionHold,
@@ -74,8 +72,7 @@ void RunInstallSequence(InstallContext& context, InstallProgress& progress, Uniq
   stages.SetProgress(15);
 
   NoteCreatedFolder(options.createdFolder, PrepareInstallFolder(options.installFolder));
-  RemoveTrailingBackslash(options.extractionFolder);
-  RemoveTrailingBackslash(options.installFolder);
+  options.extractionFolder = WithoutTrailingBackslash(options.extractionFolder);
   stages.ShowStage(L"Copying Files");
   if (!CopyProductFiles(context)) {
     // The copy has said which file and taken back what it made; a product without its own files must not be

@@ -26,6 +26,6 @@ void RunInstallSequence(InstallContext& context, InstallProgress& progress, Uniq
 // True when the folder is one fixed drive's designator ("d:"), in any letter case.
 bool IsFixedDriveDesignator(const std::wstring& folder);
 
-// Appends the trailing backslash and creates the folder, unless it names a bare fixed drive. Returns the
-// outermost folder it made (see EnsureFolder).
+// Creates the folder, unless it names a bare fixed drive, and leaves it in the form the later steps take, without
+// a trailing backslash. Returns the outermost folder it made (see EnsureFolder).
 std::wstring PrepareInstallFolder(std::wstring& installFolder);

@@ -1,5 +1,7 @@
 #include "app/setup_session.h"
 
+#include "framework/base/handles.h"
+
 namespace {
 
 bool QueryOsVersion(DWORD& major) {
@@ -43,13 +45,13 @@ int SetupSession::PreflightCheck() {
   if (!QueryOsVersion(major)) return fail(64);
   if (major < 5) return fail(65);
 
-  HKEY key = nullptr;
+  UniqueKey key;
   DWORD disposition = 0;
   if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        &key, &disposition) != ERROR_SUCCESS) {
+                        key.receive(), &disposition) != ERROR_SUCCESS) {
     return fail(66);
   }
-  ::RegCloseKey(key);
+  key.reset();
   options.isAdmin = 1;
   options.isWow64 = DetectWow64();
   return 1;

@@ -6,7 +6,9 @@
 #include "app/detection.h"
 #include "core/page_result.h"
 #include "engine/product_records.h"
+#include "framework/base/file_access.h"
 #include "framework/base/handles.h"
+#include "framework/base/path_text.h"
 #include "framework/base/registry.h"
 #include "framework/base/system_library.h"
 #include "i18n/win_string_sources.h"
@@ -87,10 +89,7 @@ int SetupSession::Detect() {
   return 0;
 }
 
-std::wstring SetupSession::Text(unsigned id) const {
-  const std::u16string text = catalogue_.text(id);
-  return std::wstring(text.begin(), text.end());
-}
+std::wstring SetupSession::Text(unsigned id) const { return Wide(catalogue_.text(id)); }
 
 std::vector<std::wstring> SetupSession::ComponentNames() const {
   std::vector<std::wstring> names;

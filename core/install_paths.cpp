@@ -4,16 +4,16 @@
 
 namespace {
 
-std::wstring Comparable(const std::wstring& path) {
-  std::wstring out = path;
-  while (!out.empty() && out.back() == L'\\') out.pop_back();
-  for (wchar_t& c : out) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-  return out;
-}
-
+// Every trailing backslash, not only the last: the folders here are compared whatever their number.
 std::wstring WithoutTrailingBackslashes(std::wstring path) {
   while (!path.empty() && path.back() == L'\\') path.pop_back();
   return path;
+}
+
+std::wstring Comparable(const std::wstring& path) {
+  std::wstring out = WithoutTrailingBackslashes(path);
+  for (wchar_t& c : out) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  return out;
 }
 
 }  // namespace

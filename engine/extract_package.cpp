@@ -6,6 +6,7 @@
 #include "engine/package_stream.h"
 #include "framework/base/admin_only.h"
 #include "framework/base/final_path.h"
+#include "framework/base/path_text.h"
 
 namespace {
 
@@ -149,8 +150,7 @@ ByteView ResourceStream(HMODULE module, bool& found) {
 
 std::wstring ExtractionParentIn(const std::wstring& windowsFolder) {
   if (windowsFolder.empty()) return std::wstring();
-  std::wstring base = windowsFolder;
-  if (base.back() == L'\\') base.pop_back();
+  const std::wstring base = WithoutTrailingBackslash(windowsFolder);
   for (const wchar_t* name : {L"\\SystemTemp", L"\\Temp"}) {
     const std::wstring folder = base + name;
     const DWORD attributes = ::GetFileAttributesW(folder.c_str());

@@ -7,13 +7,12 @@
 #include "framework/base/admin_only.h"
 #include "framework/base/confined_folder.h"
 #include "framework/base/handles.h"
+#include "framework/base/path_text.h"
 
 namespace {
 
 bool AnyEntryIn(const std::wstring& folder) {
-  std::wstring pattern = folder;
-  AppendBackslash(pattern);
-  pattern += L"*.*";
+  const std::wstring pattern = WithTrailingBackslash(folder) + L"*.*";
   WIN32_FIND_DATAW data;
   UniqueFind find(::FindFirstFileW(pattern.c_str(), &data));
   return find.valid();
@@ -21,7 +20,7 @@ bool AnyEntryIn(const std::wstring& folder) {
 
 // The folder in its 8.3 form with a trailing backslash; the long form when the system can't give one.
 void UseShortForm(std::wstring& folder) {
-  AppendBackslash(folder);
+  folder = WithTrailingBackslash(folder);
   wchar_t shortForm[MAX_PATH];
   const DWORD length = ::GetShortPathNameW(folder.c_str(), shortForm, MAX_PATH);
   if (length > 0 && length < MAX_PATH) folder.assign(shortForm, length);
@@ -38,11 +37,6 @@ bool SourceMissing(const std::wstring& source) {
 bool DestinationInUse(const std::wstring& destination) {
   UniqueHandle probe(::CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   return !probe.valid() && InUse(::GetLastError());
-}
-
-std::wstring WithoutTrailingBackslash(std::wstring path) {
-  if (!path.empty() && path.back() == L'\\') path.pop_back();
-  return path;
 }
 
 // What the copy did to the install folder so far, so that a stop can take back what this run created.
@@ -74,10 +68,6 @@ bool MakeInstallPathFolder(const std::wstring& path, bool outermost) {
   }
   ProgramFilesSecurity security;
   return security.attributes() && ::CreateDirectoryW(path.c_str(), security.attributes());
-}
-
-void AppendBackslash(std::wstring& path) {
-  if (path.empty() || path.back() != L'\\') path += L'\\';
 }
 
 std::vector<ProductFile> ProductFileTable(int languageMode, int skinIndex) {
@@ -122,7 +112,7 @@ bool CopyProductFiles(InstallContext& context) {
   const bool haveSources = !options.extractionFolder.empty();
   const auto prepareFolders = [&] {
     if (haveSources) UseShortForm(options.extractionFolder);
-    AppendBackslash(options.installFolder);
+    options.installFolder = WithTrailingBackslash(options.installFolder);
     NoteCreatedFolder(options.createdFolder, EnsureFolder(options.installFolder));
   };
   prepareFolders();

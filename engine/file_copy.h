@@ -24,9 +24,6 @@ bool MakeInstallPathFolder(const std::wstring& path, bool outermost);
 // trailing backslash; empty when it made none.
 std::wstring EnsureFolder(const std::wstring& path);
 
-// Appends a backslash unless the text already ends with one.
-void AppendBackslash(std::wstring& path);
-
 // Turns both folders of the options into their working form (extraction folder in its short 8.3 form,
 // both with a trailing backslash), makes the install folder and copies the table, replacing read-only or
 // hidden files; nothing is written through a link below the install folder. While the main program is in use,

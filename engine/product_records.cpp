@@ -9,12 +9,12 @@
 #include "engine/xml/xml_document.h"
 #include "i18n/language_catalogue.h"
 #include "core/text_ids.h"
+#include "framework/base/file_access.h"
+#include "framework/base/handles.h"
+#include "framework/base/path_text.h"
 #include "i18n/win_string_sources.h"
 
 namespace {
-
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
-std::u16string Utf16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
 // The size of one installed file; 0 for anything else under its name (a folder, a link, nothing).
 uint64_t FileBytes(const std::wstring& path) {
@@ -47,8 +47,7 @@ std::wstring ProductVersion(const std::wstring& installFolder) {
 }
 
 uint32_t InstalledSizeKb(const std::wstring& folder) {
-  std::wstring path = folder;
-  if (path.empty() || path.back() != L'\\') path += L'\\';
+  const std::wstring path = WithTrailingBackslash(folder);
   // Only the product's own files: the folder may be shared with anything else (a drive's root, Program Files).
   uint64_t bytes = 0;
   for (const std::wstring& destination : InstallFolderDestinations()) bytes += FileBytes(path + destination);
@@ -63,8 +62,7 @@ uint16_t LanguageNumber(int skinIndex) {
 }
 
 void WriteProductRecords(const SetupOptions& options, const TextLookup& text) {
-  std::wstring folder = options.installFolder;
-  if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+  const std::wstring folder = WithTrailingBackslash(options.installFolder);
   const std::wstring program = folder + kMainProgram;
   const std::wstring uninstaller = folder + kUninstaller;
   const std::wstring publisher = L"Kelto Software Company";

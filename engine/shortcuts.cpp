@@ -6,6 +6,7 @@
 #include "core/outside_text.h"
 #include "core/text_ids.h"
 #include "framework/base/handles.h"
+#include "framework/base/path_text.h"
 #include "i18n/win_string_sources.h"
 
 namespace {
@@ -15,8 +16,7 @@ namespace {
 std::wstring NameText(const InstallContext& context, unsigned id) {
   const std::wstring text = context.text(id);
   if (IsSafeFileName(text)) return text;
-  const std::u16string builtin = LoadBuiltinString(id);
-  return std::wstring(builtin.begin(), builtin.end());
+  return Wide(LoadBuiltinString(id));
 }
 
 constexpr wchar_t kQuickLaunch[] = L"Microsoft\\Internet Explorer\\Quick Launch";

@@ -153,11 +153,6 @@ std::u16string StringCatalogue::text(unsigned id) const {
   return result;
 }
 
-std::u16string SetupFolderOf(const std::u16string& modulePath) {
-  const size_t slash = modulePath.rfind(u'\\');
-  return slash == std::u16string::npos ? std::u16string() : modulePath.substr(0, slash);
-}
-
 std::u16string ConvertTextEscapes(const std::u16string& text) {
   // One pass: converted pairs hold no backslash, so the next backslash found
   // here is the first one a search from the start of the text would find.

@@ -76,9 +76,6 @@ class StringCatalogue {
   size_t initialOfferedPosition_ = 0;
 };
 
-// The folder of a module path: everything before its last backslash.
-std::u16string SetupFolderOf(const std::u16string& modulePath);
-
 // Turns backslash-t and backslash-n into tab and line feed, stopping at the
 // first backslash followed by anything else.
 std::u16string ConvertTextEscapes(const std::u16string& text);

@@ -1,6 +1,8 @@
 #include "integration/component_registry.h"
 
+#include "framework/base/file_access.h"
 #include "framework/base/handles.h"
+#include "framework/base/path_text.h"
 #include "i18n/language_catalogue.h"
 #include "core/text_ids.h"
 #include "engine/product_files.h"
@@ -29,12 +31,6 @@ constexpr wchar_t kOcr[] = L"OCR";
 constexpr wchar_t kOcrFolder[] = L"OCR Add-on\\";
 constexpr wchar_t kOcrModule[] = L"KT_Abbyy_OCR.Dll";
 constexpr wchar_t kUpdaterInfo[] = L"UpdaterInfo.xml";
-
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
-
-std::wstring WithoutTrailingBackslash(const std::wstring& path) {
-  return !path.empty() && path.back() == L'\\' ? path.substr(0, path.size() - 1) : path;
-}
 
 std::wstring RecordKey(const wchar_t* component) { return std::wstring(kUpdatesListKey) + component; }
 
@@ -73,10 +69,7 @@ void ComponentRegistry::SetInstallFolder(const std::wstring& path) {
 }
 void ComponentRegistry::SetAllUsers(int allUsers) { allUsers_ = allUsers; }
 void ComponentRegistry::SetSkinIndex(int skinIndex) { skinIndex_ = skinIndex; }
-void ComponentRegistry::SetSetupFolder(const std::wstring& path) {
-  setupFolder_ = path;
-  if (setupFolder_.empty() || setupFolder_.back() != L'\\') setupFolder_ += L'\\';
-}
+void ComponentRegistry::SetSetupFolder(const std::wstring& path) { setupFolder_ = WithTrailingBackslash(path); }
 void ComponentRegistry::SetFailureHook(FailureHook hook) { failureHook_ = std::move(hook); }
 
 int ComponentRegistry::Install(const AddOnComponent& component) {
@@ -318,7 +311,7 @@ int ComponentRegistry::InstallLanguageFiles() {
   }
   std::string config;
   const std::wstring configPath = setupFolder_ + L"LangConfig.xml";
-  if (ReadWholeFile(std::u16string(configPath.begin(), configPath.end()), config)) {
+  if (ReadWholeFile(Utf16(configPath), config)) {
     for (const std::wstring& name : LanguagesOfConfig(config)) extraLanguages_.push_back(name);
   }
   for (const std::wstring& name : extraLanguages_) {

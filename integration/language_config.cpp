@@ -5,13 +5,11 @@
 #include "core/setup_options.h"
 #include "core/text_ids.h"
 #include "engine/xml/xml_document.h"
+#include "framework/base/path_text.h"
 #include "i18n/language_catalogue.h"
 #include "i18n/win_string_sources.h"
 
 namespace {
-
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
-std::u16string Utf16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
 // Decimal like atol: leading blanks, a sign, digits up to the first other character; 0 without digits.
 long long DecimalOf(const std::u16string& text) {

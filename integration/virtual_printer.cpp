@@ -7,6 +7,7 @@
 #include "core/text_ids.h"
 #include "engine/product_files.h"
 #include "framework/base/handles.h"
+#include "framework/base/path_text.h"
 #include "integration/word_addin.h"
 
 namespace {
@@ -43,9 +44,9 @@ const std::pair<const wchar_t*, const wchar_t*> kMovedAside[] = {
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::wstring WithoutTrailingSeparator(const std::wstring& path, const wchar_t* separators) {
-  if (!path.empty() && std::wcschr(separators, path.back())) return path.substr(0, path.size() - 1);
-  return path;
+// The install step's folders may also end in a forward slash, which the system takes for a separator too.
+std::wstring WithoutTrailingSeparator(const std::wstring& path) {
+  return !path.empty() && path.back() == L'/' ? path.substr(0, path.size() - 1) : WithoutTrailingBackslash(path);
 }
 
 // The port name as the local port monitor takes it: a zeroed buffer of 512 characters.
@@ -62,8 +63,8 @@ WordAddinSteps DefaultWordAddinSteps() { return {InstallWordAddin, RemoveWordAdd
 VirtualPrinterInstaller::VirtualPrinterInstaller(SpoolerCalls spooler) : spooler_(std::move(spooler)) {}
 
 int VirtualPrinterInstaller::InitForInstall(const PrinterInstallParams& params) {
-  sourceFolder_ = WithoutTrailingSeparator(params.extractionFolder, L"\\/");
-  installFolder_ = WithoutTrailingSeparator(params.installFolder, L"\\/");
+  sourceFolder_ = WithoutTrailingSeparator(params.extractionFolder);
+  installFolder_ = WithoutTrailingSeparator(params.installFolder);
   isWow64_ = params.isWow64;
   isAdmin_ = params.isAdmin;
   prompt_ = params.prompt;
@@ -108,7 +109,7 @@ int VirtualPrinterInstaller::Install() {
 
 int VirtualPrinterInstaller::InitForRemoval(const std::wstring& installFolder, InstallProgress* progressBar, int start,
                                             int end) {
-  installFolder_ = WithoutTrailingSeparator(installFolder, L"\\");
+  installFolder_ = WithoutTrailingBackslash(installFolder);
   progress_ = {progressBar, start, end};
   stage_ = kPrinterNothing;
   DetectPlatform();

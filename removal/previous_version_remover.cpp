@@ -15,6 +15,7 @@
 #include "engine/shortcuts.h"
 #include "framework/base/delete_tree.h"
 #include "framework/base/handles.h"
+#include "framework/base/path_text.h"
 #include "framework/base/registry.h"
 #include "integration/component_registry.h"
 #include "integration/virtual_printer.h"
@@ -35,11 +36,6 @@ std::wstring SystemFolder() {
   wchar_t system[MAX_PATH] = L"";
   const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
   return length == 0 || length >= MAX_PATH ? std::wstring() : std::wstring(system, length);
-}
-
-std::wstring WithBackslash(std::wstring path) {
-  if (path.empty() || path.back() != L'\\') path += L'\\';
-  return path;
 }
 
 std::wstring Lower(std::wstring text) {
@@ -365,8 +361,7 @@ bool IsRemovableInstallFolder(const std::wstring& folder) {
   if (root == 0) return false;
   const std::wstring server = folder.substr(2, folder.find(L'\\', 2) - 2);
   if (root > 3 && (server == L"?" || server == L".")) return false;  // device paths, not folders
-  std::wstring rest = folder.substr(root);
-  if (!rest.empty() && rest.back() == L'\\') rest.pop_back();
+  const std::wstring rest = WithoutTrailingBackslash(folder.substr(root));
   if (rest.empty()) return false;
   if (rest.find_first_of(L"/:*?\"<>|") != std::wstring::npos) return false;
   size_t start = 0;
@@ -540,8 +535,8 @@ bool PreviousVersionRemover::InUse(const std::wstring& path) {
 }
 
 bool PreviousVersionRemover::PrepareBuiltIn() {
-  previous_.folder = WithBackslash(ReadRegistryString(HKEY_LOCAL_MACHINE, kProductKey, L"InstallPath", L""));
-  previous_.existPath = WithBackslash(ReadRegistryString(HKEY_LOCAL_MACHINE, kProductKey, L"ExistPath", L""));
+  previous_.folder = WithTrailingBackslash(ReadRegistryString(HKEY_LOCAL_MACHINE, kProductKey, L"InstallPath", L""));
+  previous_.existPath = WithTrailingBackslash(ReadRegistryString(HKEY_LOCAL_MACHINE, kProductKey, L"ExistPath", L""));
   // Without a folder of its own the removal would reach into a drive's root or wherever the text points.
   if (!IsRemovableInstallFolder(previous_.folder)) return false;
   options_.installFolder = previous_.folder;

@@ -5,6 +5,7 @@
 #include "framework/base/delete_tree.h"
 #include "framework/base/final_path.h"
 #include "framework/base/handles.h"
+#include "framework/base/path_text.h"
 
 namespace {
 
@@ -21,8 +22,7 @@ SetInformationFunction SetInformation() {
 }
 
 std::wstring Joined(const std::wstring& folder, const std::wstring& relative) {
-  if (relative.empty()) return folder;
-  return relative.front() == L'\\' ? folder + relative : folder + L"\\" + relative;
+  return relative.empty() ? folder : JoinPath(folder, relative);
 }
 
 // The relative path of the folder holding `relative`; empty for the confined folder itself.
@@ -76,9 +76,7 @@ bool Refuse() {
 
 }  // namespace
 
-ConfinedFolder::ConfinedFolder(const std::wstring& folder) : folder_(folder) {
-  if (!folder_.empty() && folder_.back() == L'\\') folder_.pop_back();
-}
+ConfinedFolder::ConfinedFolder(const std::wstring& folder) : folder_(WithoutTrailingBackslash(folder)) {}
 
 std::wstring ConfinedFolder::PathOf(const std::wstring& relative) const { return Joined(folder_, relative); }
 

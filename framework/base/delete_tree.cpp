@@ -5,6 +5,7 @@
 
 #include "framework/base/final_path.h"
 #include "framework/base/handles.h"
+#include "framework/base/path_text.h"
 
 namespace {
 
@@ -12,11 +13,6 @@ constexpr DWORD kMaxKeyName = 1000;   // characters of a sub-key name
 constexpr DWORD kMaxValueName = 500;  // characters of a value name
 
 bool IsDotEntry(const wchar_t* name) { return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0)); }
-
-std::wstring WithoutTrailingBackslash(std::wstring path) {
-  if (!path.empty() && path.back() == L'\\') path.pop_back();
-  return path;
-}
 
 // The entry itself, a link at its end not followed; open for deletion the way DeleteFileW opens it, and a
 // folder for listing too.
@@ -270,7 +266,7 @@ void deleteTree(const std::wstring& folder) {
   find.reset();
   if (!(self.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return;
   const std::wstring parent = ParentOf(path, cut);
-  DeleteEntry(WithoutTrailingBackslash(parent) + L"\\" + self.cFileName, FinalPathOfPath(parent), self.cFileName, true);
+  DeleteEntry(JoinPath(parent, self.cFileName), FinalPathOfPath(parent), self.cFileName, true);
 }
 
 void deleteTree(const std::wstring& folder, UniqueHandle held) {

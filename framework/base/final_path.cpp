@@ -3,15 +3,11 @@
 #include <vector>
 
 #include "framework/base/handles.h"
+#include "framework/base/path_text.h"
 
 namespace {
 
 FinalPathSource g_source = FinalPathSource::Automatic;
-
-std::wstring WithoutTrailingBackslash(std::wstring path) {
-  if (!path.empty() && path.back() == L'\\') path.pop_back();
-  return path;
-}
 
 using FinalPathFunction = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
 

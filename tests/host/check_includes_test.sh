@@ -22,6 +22,8 @@ core/planted.cpp        | #include "product.h"                         | pass
 core/planted.cpp        | #include "@ROOT@/app/setup_session.h"        | core may not include app
 core/planted.cpp        | #include <app/setup_session.h>               | core may not include app
 core/planted.cpp        | #include <windows.h>                         | pass
+core/planted.cpp        | #include "framework/base/path_text.h"        | core may not include framework/base
+framework/base/planted.h| #include "core/product.h"                    | framework/base may not include core
 core/planted.cpp        | #include <string>                            | pass
 core/planted.cpp        | #include <app/not_written_yet.h>            | core may not include app
 core/planted.c          | #include "../app/setup_session.h"            | core may not include app

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/base/path_text.h"
 #include "i18n/language_catalogue.h"
 #include "i18n/string_catalogue.h"
 #include "i18n/wizard_language.h"
@@ -161,6 +162,19 @@ TEST(SetupFolder, EverythingBeforeTheLastBackslash) {
   EXPECT_EQ(SetupFolderOf(u"C:\\Downloads\\Kelto\\setup.exe"), u"C:\\Downloads\\Kelto");
   EXPECT_EQ(SetupFolderOf(u"\\\\server\\share\\setup.exe"), u"\\\\server\\share");
   EXPECT_EQ(SetupFolderOf(u"setup.exe"), u"");
+  // The base's other path helpers: one backslash added or taken away, never more.
+  EXPECT_EQ(WithTrailingBackslash(L"C:\\Kelto"), L"C:\\Kelto\\");
+  EXPECT_EQ(WithTrailingBackslash(L"C:\\Kelto\\"), L"C:\\Kelto\\");
+  EXPECT_EQ(WithTrailingBackslash(L""), L"\\");
+  EXPECT_EQ(WithoutTrailingBackslash(L"C:\\Kelto\\"), L"C:\\Kelto");
+  EXPECT_EQ(WithoutTrailingBackslash(L"C:\\Kelto\\\\"), L"C:\\Kelto\\");
+  EXPECT_EQ(WithoutTrailingBackslash(L"C:\\Kelto"), L"C:\\Kelto");
+  EXPECT_EQ(WithoutTrailingBackslash(L""), L"");
+  EXPECT_EQ(JoinPath(L"C:\\Kelto", L"a.txt"), L"C:\\Kelto\\a.txt");
+  EXPECT_EQ(JoinPath(L"C:\\Kelto\\", L"\\a.txt"), L"C:\\Kelto\\a.txt");
+  EXPECT_EQ(JoinPath(L"C:", L"a.txt"), L"C:\\a.txt");
+  EXPECT_EQ(Wide(u"Fran\u00e7ais"), L"Fran\u00e7ais");
+  EXPECT_EQ(Utf16(L"\u65e5\u672c\u8a9e"), u"\u65e5\u672c\u8a9e");
 }
 
 TEST_F(CatalogueTest, WithoutDocumentTextsAreBuiltIn) {

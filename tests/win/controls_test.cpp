@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/xml/xml_document.h"
+#include "framework/base/file_access.h"
 #include "framework/base/handles.h"
 #include "framework/ui/dialog.h"
 #include "i18n/language_catalogue.h"

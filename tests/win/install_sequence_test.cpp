@@ -7,6 +7,7 @@
 
 #include "engine/extract_package.h"
 #include "engine/product_records.h"
+#include "framework/base/file_access.h"
 #include "i18n/string_catalogue.h"
 #include "i18n/win_string_sources.h"
 #include "install_test_helpers.h"
@@ -40,7 +41,7 @@ std::vector<std::wstring> SequencePositions(const RecordingProgress& progress) {
   return own;
 }
 
-TEST(PrepareInstallFolder, ABareFixedDriveIsNotCreatedButGetsItsBackslash) {
+TEST(PrepareInstallFolder, ABareFixedDriveIsNotCreatedAndNoFolderKeepsItsBackslash) {
   EXPECT_TRUE(IsFixedDriveDesignator(L"c:"));
   EXPECT_TRUE(IsFixedDriveDesignator(L"C:"));
   EXPECT_FALSE(IsFixedDriveDesignator(L"c:\\"));
@@ -57,14 +58,17 @@ TEST(PrepareInstallFolder, ABareFixedDriveIsNotCreatedButGetsItsBackslash) {
   }
 
   std::wstring folder = L"C:";
-  PrepareInstallFolder(folder);
-  EXPECT_EQ(folder, L"C:\\");
+  EXPECT_EQ(PrepareInstallFolder(folder), L"");
+  EXPECT_EQ(folder, L"C:");
 
   Sandbox sandbox(L"prepare");
   folder = sandbox.path() + L"\\x\\y\\z";
-  PrepareInstallFolder(folder);
-  EXPECT_EQ(folder, sandbox.path() + L"\\x\\y\\z\\");
+  EXPECT_EQ(PrepareInstallFolder(folder), sandbox.path() + L"\\x");
+  EXPECT_EQ(folder, sandbox.path() + L"\\x\\y\\z");
   EXPECT_TRUE(IsFolder(folder));
+  folder += L"\\";
+  EXPECT_EQ(PrepareInstallFolder(folder), L"");
+  EXPECT_EQ(folder, sandbox.path() + L"\\x\\y\\z");
 }
 
 class InstallSequenceTest : public ::testing::Test {

@@ -2,6 +2,8 @@
 
 #include <cwctype>
 
+#include "framework/base/path_text.h"
+
 namespace {
 // A folder that long cannot be created by the system; reject it before touching the disk.
 constexpr size_t kMaxFolder = 259;
@@ -62,8 +64,7 @@ DestinationCheck CheckAndCreateFolder(const std::wstring& folder, const std::wst
       made = true;
     }
   }
-  std::wstring whole = Lower(folder);
-  if (!whole.empty() && whole.back() == L'\\') whole.pop_back();
+  const std::wstring whole = WithoutTrailingBackslash(Lower(folder));
   return existPath == whole ? DestinationCheck::Existed : DestinationCheck::CreatedAskUser;
 }
 

@@ -11,6 +11,7 @@
 #include "resources/ids.h"
 #include "ui/pages/page_host.h"
 #include "framework/base/handles.h"
+#include "framework/base/path_text.h"
 #include "framework/base/system_library.h"
 #include "ui/pages/destination_checks.h"
 #include "ui/pages/pages.h"
@@ -88,11 +89,6 @@ int CALLBACK BrowseCallback(HWND window, UINT msg, LPARAM lp, LPARAM) {
     ::SendMessageW(window, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(hasPath ? path : L""));
   }
   return 0;
-}
-
-std::wstring WithBackslash(std::wstring folder) {
-  if (folder.empty() || folder.back() != L'\\') folder += L'\\';
-  return folder;
 }
 
 }  // namespace
@@ -178,7 +174,7 @@ void DestinationPage::Browse() {
   LPITEMIDLIST chosen = ::SHBrowseForFolderW(&info);
   if (chosen) {
     wchar_t path[MAX_PATH] = L"";
-    if (::SHGetPathFromIDListW(chosen, path)) host_.Options().installFolder = WithBackslash(path);
+    if (::SHGetPathFromIDListW(chosen, path)) host_.Options().installFolder = WithTrailingBackslash(path);
     ::CoTaskMemFree(chosen);
   }
   SetItemText(IDC_DESTINATION_FOLDER, host_.Options().installFolder);
@@ -193,7 +189,7 @@ void DestinationPage::ChooseDrive() {
     cell.pszText = name;
     cell.cchTextMax = 8;
     ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&cell));
-    host_.Options().installFolder = WithBackslash(name);
+    host_.Options().installFolder = WithTrailingBackslash(name);
     SetItemText(IDC_DESTINATION_FOLDER, host_.Options().installFolder);
   }
 }
@@ -223,7 +219,7 @@ bool DestinationPage::Validate() {
   std::wstring typed(static_cast<size_t>(length) + 1, L'\0');
   ::GetWindowTextW(edit, &typed[0], length + 1);
   typed.resize(wcslen(typed.c_str()));
-  o.installFolder = WithBackslash(typed);
+  o.installFolder = WithTrailingBackslash(typed);
 
   std::vector<std::wstring> roots = DriveRoots(256);
   std::vector<bool> fixed;

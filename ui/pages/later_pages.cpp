@@ -4,6 +4,7 @@
 
 #include "core/page_result.h"
 #include "core/text_ids.h"
+#include "framework/base/path_text.h"
 #include "resources/ids.h"
 #include "ui/pages/page_host.h"
 #include "ui/pages/pages.h"
@@ -192,7 +193,7 @@ void LanguagePage::FillTexts(size_t selected) {
   HWND combo = Item(IDC_LANGUAGE_LIST);
   ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
   for (const std::u16string& name : host_.catalogue().OfferedLanguageTexts()) {
-    const std::wstring item(name.begin(), name.end());
+    const std::wstring item = Wide(name);
     ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
   }
   ::SendMessageW(combo, CB_SETCURSEL, selected, 0);
