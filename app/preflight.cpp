@@ -1,5 +1,7 @@
 #include "app/setup_session.h"
 
+#include "core/text_ids.h"
+
 namespace {
 
 bool QueryOsVersion(DWORD& major) {
@@ -36,18 +38,18 @@ int SetupSession::DetectWow64() {
 
 int SetupSession::PreflightCheck() {
   auto fail = [this](unsigned textId) {
-    ShowMessage(nullptr, Text(textId), Text(1), MB_ICONEXCLAMATION | MB_OK);
+    ShowMessage(nullptr, Text(textId), Text(kTextCaption), MB_ICONEXCLAMATION | MB_OK);
     return 0;
   };
   DWORD major = 0;
-  if (!QueryOsVersion(major)) return fail(64);
-  if (major < 5) return fail(65);
+  if (!QueryOsVersion(major)) return fail(kTextNoSystemInformation);
+  if (major < 5) return fail(kTextWindowsTooOld);
 
   HKEY key = nullptr;
   DWORD disposition = 0;
   if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                         &key, &disposition) != ERROR_SUCCESS) {
-    return fail(66);
+    return fail(kTextNeedAdministrator);
   }
   ::RegCloseKey(key);
   options.isAdmin = 1;

@@ -106,7 +106,7 @@ bool WizardPage::OnInitDialog() {
   while (skinButtons_.size() < buttons_.size()) skinButtons_.push_back(std::make_unique<SkinButton>());
   for (size_t i = 0; i < buttons_.size(); ++i) skinButtons_[i]->Attach(hwnd(), buttons_[i].id);
   SetPageIcon(hwnd());
-  ::SetWindowTextW(hwnd(), host_.Text(1).c_str());
+  ::SetWindowTextW(hwnd(), host_.Text(kTextCaption).c_str());
   SetClientSize(hwnd(), kClientWidth, kClientHeight);
   AttachFrame();
   InitPage();
@@ -176,7 +176,8 @@ void WizardPage::OnCancel() {
 }
 
 void WizardPage::ConfirmCancel(int buttonId) {
-  if (ShowMessage(hwnd(), host_.Text(91), host_.Text(1), MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
+  if (ShowMessage(hwnd(), host_.Text(kTextConfirmCancel), host_.Text(kTextCaption), MB_YESNO | MB_ICONEXCLAMATION) ==
+      IDYES) {
     if (SkinButton* button = Button(buttonId)) button->ResetState();
     End(kResultCancel);
   }
