@@ -68,7 +68,7 @@ LicenseAgreementPage::LicenseAgreementPage(PageHost& host) : WizardPage(IDD_LICE
 void LicenseAgreementPage::LoadLicence() {
   licence_.clear();
   HMODULE module = ::GetModuleHandleW(nullptr);
-  HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(183), L"LICENSE");
+  HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(IDR_LICENCE_TEXT), L"LICENSE");
   HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
   const auto* text = static_cast<const wchar_t*>(loaded ? ::LockResource(loaded) : nullptr);
   if (!text) return;

@@ -34,11 +34,6 @@ void Prepare(HWND window, const Layout& layout, SkinImage& banner, int skinIndex
 
 }  // namespace
 
-int RemovalBannerId(int skinIndex) {
-  static const int kBanners[7] = {403, 156, 161, 171, 166, 408, 176};
-  return skinIndex >= 0 && skinIndex < 7 ? kBanners[skinIndex] : kBanners[0];
-}
-
 void BarProgress::SetPosition(int position) {
   ::SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
   ::UpdateWindow(bar_);

@@ -16,7 +16,8 @@
 
 inline constexpr UINT_PTR kBuiltInRemovalTimer = 135;
 
-// The banner bitmap of an installer language (English for an index out of range).
+// The banner bitmap of an installer language (English for an index out of range): the wizard's own, from its
+// skin table.
 int RemovalBannerId(int skinIndex);
 
 // A progress bar as the removal steps see it; each move is drawn at once, as the thread is busy.
