@@ -14,9 +14,9 @@ using ExtractStep = std::function<int(std::wstring& extractionFolder, UniqueHand
 
 // Extraction, install folder, product files, virtual printer, add-on components, OCR add-on, shortcuts and
 // registry records, in that order; ends the progress display with 1032. A package that can't be unpacked stops
-// it before anything is installed: text 118 with the result code, what was unpacked deleted, and the display
-// ended with Cancel, which leads to the Interrupted page. A product file that can't be copied whole stops it
-// the same way after the copy's own text 119: no printer, components, links or records. Either way the
+// it before anything is installed: kTextPackageNotUnpacked with the result code, what was unpacked deleted, and the
+// display ended with Cancel, which leads to the Interrupted page. A product file that can't be copied whole stops it
+// the same way after the copy's own kTextFileNotCopied: no printer, components, links or records. Either way the
 // folders this run made for the install folder (and the files it created there) go again. Without an extract
 // step the package resource of the running program is unpacked. `extractionHold` keeps the extraction folder
 // from being swapped: the caller keeps it until it deletes the folder (a stopped sequence deletes it itself).

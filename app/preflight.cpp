@@ -1,5 +1,6 @@
 #include "app/setup_session.h"
 
+#include "core/text_ids.h"
 #include "framework/base/handles.h"
 
 namespace {
@@ -38,18 +39,18 @@ int SetupSession::DetectWow64() {
 
 int SetupSession::PreflightCheck() {
   auto fail = [this](unsigned textId) {
-    ShowMessage(nullptr, Text(textId), Text(1), MB_ICONEXCLAMATION | MB_OK);
+    ShowMessage(nullptr, Text(textId), Text(kTextCaption), MB_ICONEXCLAMATION | MB_OK);
     return 0;
   };
   DWORD major = 0;
-  if (!QueryOsVersion(major)) return fail(64);
-  if (major < 5) return fail(65);
+  if (!QueryOsVersion(major)) return fail(kTextNoSystemInformation);
+  if (major < 5) return fail(kTextWindowsTooOld);
 
   UniqueKey key;
   DWORD disposition = 0;
   if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                         key.receive(), &disposition) != ERROR_SUCCESS) {
-    return fail(66);
+    return fail(kTextNeedAdministrator);
   }
   key.reset();
   options.isAdmin = 1;

@@ -4,7 +4,7 @@
 #include <string>
 
 enum class PromptCaption {
-  Wizard,   // text 1
+  Wizard,   // kTextCaption
   Printer,  // the printer's name, for the spooler's and the add-in's questions
 };
 

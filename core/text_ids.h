@@ -1,5 +1,6 @@
 #pragma once
-// IDs of the localized texts (the built-in English table and every language file use the same numbers).
+// IDs of the localized texts. A new text is a line of resources/strings_en.rc (the built-in English table of
+// both builds), its name here, its line in every language file under resources/lang/, and the call that shows it.
 
 enum TextId : unsigned {
   kTextCaption = 1,
@@ -18,10 +19,40 @@ enum TextId : unsigned {
   kTextInstall = 14,
   kTextFinish = 16,
   kTextSelectLanguage = 17,
+  kTextWelcome = 18,
+  kTextMainFeatures = 19,
+  kTextFirstFeature = 20,  // kWelcomeFeatureLines in a row
+  kTextAndMuchMore = 26,
+  kTextCopyright = 27,
   kTextSameVersionInstalled = 28,
   kTextOlderVersionInstalled = 29,
   kTextNewerVersionInstalled = 30,
+  kTextReadLicence = 31,
+  kTextSelectInstallType = 32,
+  kTextUseDefaultSettings = 33,
+  kTextCustomizeSettings = 34,
+  kTextCheckComponents = 35,
+  kTextSelectComponents = 36,
+  kTextSpaceRequired = 37,
+  kTextChooseFolder = 39,
+  kTextDiskSpace = 40,
+  kTextDriveName = 41,
+  kTextTotalDiskSpace = 42,
+  kTextFreeDiskSpace = 43,
   kTextChooseDirectory = 44,
+  kTextDesktopSettings = 45,
+  kTextAddDesktopShortcut = 46,
+  kTextAddStartMenuIcon = 47,
+  kTextAddQuickLaunchIcon = 48,
+  kTextInstallForAllUsers = 49,
+  kTextReviewSettings = 50,
+  kTextSummaryDestination = 51,  // the summary's lines end with their own line breaks
+  kTextSummaryFolderLine = 52,   // the folder in place of its %s
+  kTextSummaryDesktopSettings = 53,
+  kTextSummaryDesktopShortcut = 54,
+  kTextSummaryStartMenuIcon = 55,
+  kTextSummaryQuickLaunchIcon = 56,
+  kTextCopyingFiles = 57,
   kTextShortcutFailed = 58,
   kTextCloseProgram = 59,
   kTextProgramLink = 60,
@@ -33,9 +64,13 @@ enum TextId : unsigned {
   kTextInterrupted = 70,
   kTextNotModified = 71,
   kTextClickFinish = 72,
+  kTextInstallSucceeded = 73,
+  kTextRunProgram = 74,
+  kTextViewReadme = 75,
   kTextWrongDirectory = 89,
   kTextCreateDirectory = 90,
   kTextConfirmCancel = 91,
+  kTextSetDefaultPrinter = 92,
   kTextCantOpenPrinter = 93,
   kTextCantDeletePrinter = 94,
   kTextCantDeleteDriver = 95,
@@ -43,8 +78,12 @@ enum TextId : unsigned {
   kTextLicenceStandIn = 97,
   kTextProgramInUse = 98,
   kTextDeletingFiles = 100,
-  kTextFirstLanguageName = 101,   // 101 + SkinIndex
+  kTextFirstLanguageName = 101,  // + SkinIndex: the English names of the installer languages
+  kTextSetDefaultPdfReader = 117,
   kTextPackageNotUnpacked = 118,  // with the extraction's result code
   kTextFileNotCopied = 119,       // with the destination's path
-  kTextInstallIncomplete = 120,   // the Interrupted page's text 71 after a stop that replaced files
+  kTextInstallIncomplete = 120,   // the Interrupted page's kTextNotModified after a stop that replaced files
 };
+
+// The welcome page's feature list: kTextFirstFeature and the lines after it.
+inline constexpr int kWelcomeFeatureLines = 6;

@@ -19,5 +19,5 @@ uint32_t InstalledSizeKb(const std::wstring& folder);
 
 // Writes every value, each on its own: a key that can't be opened loses only its value. The machine-wide
 // records go to HKEY_LOCAL_MACHINE in the 32-bit program's view whatever the all-users choice. `text` gives
-// the address the program list links to (text 3).
+// the address the program list links to (kTextVendorFullAddress).
 void WriteProductRecords(const SetupOptions& options, const TextLookup& text);

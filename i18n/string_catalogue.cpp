@@ -3,9 +3,10 @@
 #include <string>
 #include <utility>
 
+#include "core/setup_options.h"
+#include "core/text_ids.h"
 #include "i18n/language_catalogue.h"
 #include "i18n/text_compare.h"
-#include "i18n/wizard_language.h"
 
 namespace {
 
@@ -92,8 +93,8 @@ int StringCatalogue::LoadLanguageList(const XmlElement& config, const std::u16st
 
 int StringCatalogue::SkinIndexOfName(const std::u16string& name) const {
   if (name.empty()) return -1;
-  for (int k = 0; k < kWizardLanguageCount; ++k) {
-    if (BuiltinText(kWizardLanguageFirstText + k) == name) return k;
+  for (int k = 0; k < kInstallerLanguages; ++k) {
+    if (BuiltinText(kTextFirstLanguageName + k) == name) return k;
   }
   return -1;
 }
@@ -106,7 +107,7 @@ std::vector<std::u16string> StringCatalogue::OfferedLanguageTexts() const {
   std::vector<std::u16string> texts;
   for (const std::u16string& languageId : offeredLanguages_) {
     const int skinIndex = SkinIndexOfOffered(languageId);
-    texts.push_back(skinIndex < 0 ? std::u16string() : text(kWizardLanguageFirstText + skinIndex));
+    texts.push_back(skinIndex < 0 ? std::u16string() : text(kTextFirstLanguageName + skinIndex));
   }
   return texts;
 }

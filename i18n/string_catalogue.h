@@ -50,11 +50,11 @@ class StringCatalogue {
   void LoadFile(const std::u16string& fileName);
   void Unload();
 
-  // Position of an English table name among the built-in texts 101 to 107; -1 when none.
+  // Position of an English table name among the built-in language names (kTextFirstLanguageName on); -1 when none.
   int SkinIndexOfName(const std::u16string& name) const;
 
   // Language dialog support.
-  // Combo box items: the localized name (text 101 + SkinIndex) of each offered language.
+  // Combo box items: the localized name (kTextFirstLanguageName + SkinIndex) of each offered language.
   std::vector<std::u16string> OfferedLanguageTexts() const;
   // Selection change: loads the offered language at that position and
   // returns its SkinIndex; -1 (nothing changed) when out of range.

@@ -1,12 +1,10 @@
 // The seven languages the wizard has a skin for. Their English names are the
-// built-in texts 101 to 107; SkinIndex is the text ID minus 101.
+// built-in texts from kTextFirstLanguageName on; SkinIndex is the text ID minus
+// kTextFirstLanguageName.
 #pragma once
 
 #include <cstdint>
 #include <string>
-
-constexpr unsigned kWizardLanguageFirstText = 101;
-constexpr int kWizardLanguageCount = 7;
 
 // Maps a Windows LANGID (e.g. GetUserDefaultUILanguage()) to the English
 // name of the closest wizard language; English for any other language.

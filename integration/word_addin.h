@@ -8,8 +8,8 @@
 
 // Copies sourceFolder\kpc_wordaddin.dll over installFolder\kpc_wordaddin.dll (folders without a trailing
 // backslash) and calls its DllRegisterServer. While the destination is in use (sharing or lock violation,
-// typically the word processor has the add-in loaded) text 96 asks the user to close it, with OK only, and the
-// copy is tried again; any other copy failure (a missing source, say) ends at once without a box. 1 when the
+// typically the word processor has the add-in loaded) kTextCloseWordProcessor asks the user to close it, with OK only,
+// and the copy is tried again; any other copy failure (a missing source, say) ends at once without a box. 1 when the
 // add-in is in place and registered, else 0. Without a prompter the in-use copy is not retried.
 int InstallWordAddin(const std::wstring& sourceFolder, const std::wstring& installFolder, Prompter* prompt);
 

@@ -1,9 +1,52 @@
 #pragma once
-// Dialog templates and their controls, for the .rc files, the pages and the GUI driver. Plain defines so that
-// the resource compiler reads them too. Keep the numbers: outside tools find the pages and controls by them.
+// Dialog templates and their controls, the skin pictures and the licence, for the .rc files, the pages and the
+// GUI driver. Plain defines so that the resource compiler reads them too. Keep the numbers: outside tools find
+// the pages and controls by them.
 
 // The setup's icon, in the title bars and in the language dialog.
 #define IDI_SETUP 128
+
+// Skin pictures (resources/art.rc, written by art/make_art.sh), one set per installer language in SkinIndex
+// order: the side picture and banner (one file each for all languages) and the welcome, finish and interrupted
+// page titles.
+#define IDB_SIDE_EN 402
+#define IDB_BANNER_EN 403
+#define IDB_WELCOME_TITLE_EN 401
+#define IDB_FINISH_TITLE_EN 404
+#define IDB_INTERRUPTED_TITLE_EN 405
+#define IDB_SIDE_FR 155
+#define IDB_BANNER_FR 156
+#define IDB_WELCOME_TITLE_FR 157
+#define IDB_FINISH_TITLE_FR 154
+#define IDB_INTERRUPTED_TITLE_FR 153
+#define IDB_SIDE_DE 160
+#define IDB_BANNER_DE 161
+#define IDB_WELCOME_TITLE_DE 162
+#define IDB_FINISH_TITLE_DE 159
+#define IDB_INTERRUPTED_TITLE_DE 158
+#define IDB_SIDE_KO 170
+#define IDB_BANNER_KO 171
+#define IDB_WELCOME_TITLE_KO 172
+#define IDB_FINISH_TITLE_KO 169
+#define IDB_INTERRUPTED_TITLE_KO 168
+#define IDB_SIDE_JA 165
+#define IDB_BANNER_JA 166
+#define IDB_WELCOME_TITLE_JA 167
+#define IDB_FINISH_TITLE_JA 164
+#define IDB_INTERRUPTED_TITLE_JA 163
+#define IDB_SIDE_ZH_CN 407
+#define IDB_BANNER_ZH_CN 408
+#define IDB_WELCOME_TITLE_ZH_CN 406
+#define IDB_FINISH_TITLE_ZH_CN 409
+#define IDB_INTERRUPTED_TITLE_ZH_CN 410
+#define IDB_SIDE_ZH_TW 175
+#define IDB_BANNER_ZH_TW 176
+#define IDB_WELCOME_TITLE_ZH_TW 177
+#define IDB_FINISH_TITLE_ZH_TW 174
+#define IDB_INTERRUPTED_TITLE_ZH_TW 173
+
+// The licence agreement shown for English (resources/license.rc), of the custom type "LICENSE".
+#define IDR_LICENCE_TEXT 183
 
 // Installer language (offered when the language list asks for it; cannot be cancelled).
 #define IDD_LANGUAGE 103

@@ -363,18 +363,24 @@ done < <(read_headlines)
 column -t -s $'\t' "$work/titles.txt" 2>/dev/null || cat "$work/titles.txt"
 
 # ---------------------------------------------------------------- resource script
-# art.rc: one line per bitmap resource. The side picture and the banner are
-# the same for every language, so their IDs share one file each.
+# art.rc: one line per bitmap resource, named in ids.h as IDB_<picture>_<language> (IDB_WELCOME_TITLE_ZH_CN).
+# The side picture and the banner are the same for every language, so their names share one file each.
 write_rc() {
-  local id
+  local lang id w page face cands code name
   {
-    echo "// Skin pictures of the wizard, written by art/make_art.sh."
+    echo "// Skin pictures of the wizard, written by art/make_art.sh; the names are in ids.h."
+    echo "#include \"ids.h\""
+    echo ""
     echo "// Side pictures (195x340) and banners (529x66) of all languages share one file each."
-    for id in 402 155 160 170 165 407 175; do echo "$id BITMAP \"art/402.bmp\""; done
-    for id in 403 156 161 171 166 408 176; do echo "$id BITMAP \"art/403.bmp\""; done
+    for code in EN FR DE KO JA ZH_CN ZH_TW; do echo "IDB_SIDE_$code BITMAP \"art/402.bmp\""; done
+    for code in EN FR DE KO JA ZH_CN ZH_TW; do echo "IDB_BANNER_$code BITMAP \"art/403.bmp\""; done
     echo "// Title pictures (32 px high) with the page headlines of each language."
     while IFS=$'\t' read -r lang id w page face cands; do
-      echo "$id BITMAP \"art/$id.bmp\""
+      code=${lang^^}
+      name=IDB_${page^^}_TITLE_${code//-/_}
+      # The file is named by the number; the name must stand for that number.
+      grep -qx "#define $name $id" "$here/../ids.h" || die "ids.h does not define $name as $id"
+      echo "$name BITMAP \"art/$id.bmp\""
     done < <(read_headlines)
   } >"$here/../art.rc"
 }

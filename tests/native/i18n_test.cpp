@@ -2,16 +2,19 @@
 
 #include <fstream>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/setup_options.h"
+#include "core/text_ids.h"
 #include "framework/base/path_text.h"
+#include "i18n/builtin_strings_native.h"
 #include "i18n/language_catalogue.h"
 #include "i18n/string_catalogue.h"
 #include "i18n/wizard_language.h"
-#include "tests/native/i18n_test_builtin_strings.h"
 
 namespace {
 
@@ -414,77 +417,61 @@ TEST_F(CatalogueTest, ReloadByNameMatchesExactly) {
   EXPECT_FALSE(catalogue.languageDocument());
 }
 
-// Well-formed UTF-8 only, which is all the resource script may hold.
-std::u16string FromUtf8(const std::string& bytes) {
-  std::u16string out;
-  for (size_t i = 0; i < bytes.size();) {
-    const unsigned char b = static_cast<unsigned char>(bytes[i]);
-    const int extra = b < 0x80 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
-    char32_t cp = extra == 0 ? b : b & (0x3F >> extra);
-    for (int k = 1; k <= extra && i + k < bytes.size(); ++k)
-      cp = (cp << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
-    i += 1 + extra;
-    if (cp > 0xFFFF) {
-      out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-  }
-  return out;
+// The table is written from the resource script when the tree is configured: these are the texts whose
+// quoting and escapes the resource compiler reads in its own way.
+TEST(BuiltinTable, TextsAsTheResourceCompilerReadsThem) {
+  EXPECT_NE(RepoFile("resources/strings_en.rc").find("#pragma code_page(65001)"), std::string::npos);
+  EXPECT_EQ(BuiltinEnglishString(kTextCaption), u"Kelto Quorbel Install Wizard");
+  EXPECT_EQ(BuiltinEnglishString(kTextDisagree), u"  I &don't agree");
+  EXPECT_EQ(BuiltinEnglishString(kTextSummaryFolderLine), u"   %s\r\n\r\n");
+  EXPECT_EQ(BuiltinEnglishString(kTextViewReadme), u"View \"Readme.txt\"");
+  EXPECT_EQ(BuiltinEnglishString(kTextSummaryDestination), u"Destination Location:\r\n");
+  EXPECT_NE(BuiltinEnglishString(kTextCantOpenPrinter).find(u"Printer. \nPlease close"), std::u16string::npos);
+  EXPECT_EQ(BuiltinEnglishString(15), u"");
+  EXPECT_EQ(BuiltinEnglishString(0), u"");
 }
 
-// Reads the quoted texts of a STRINGTABLE the way the resource compiler
-// does: "" is a quote, \r \n \t \\ are escapes.
-std::map<unsigned, std::u16string> ReadStringTable(const std::string& rc) {
-  std::map<unsigned, std::u16string> table;
-  std::istringstream lines(rc);
+// The names of core/text_ids.h and their numbers, read from the header: every line of the enum is a name
+// with a number, a comment or blank.
+std::map<std::string, unsigned> NamedTextIds() {
+  std::istringstream lines(RepoFile("core/text_ids.h"));
+  const std::regex entry(R"(\s*(kText\w+) = (\d+),\s*(//.*)?)");
+  const std::regex other(R"(\s*(//.*)?)");
+  std::map<std::string, unsigned> names;
   std::string line;
   bool inside = false;
   while (std::getline(lines, line)) {
-    if (line == "BEGIN") {
-      inside = true;
+    if (!inside) {
+      inside = line.rfind("enum TextId", 0) == 0;
       continue;
     }
-    if (line == "END") break;
-    if (!inside) continue;
-    const size_t comma = line.find(',');
-    const size_t open = line.find('"');
-    if (comma == std::string::npos || open == std::string::npos) continue;
-    const unsigned id = static_cast<unsigned>(std::stoul(line.substr(0, comma)));
-    std::string bytes;
-    for (size_t i = open + 1; i < line.size(); ++i) {
-      if (line[i] == '"') {
-        if (i + 1 < line.size() && line[i + 1] == '"') {
-          bytes += '"';
-          ++i;
-          continue;
-        }
-        break;
-      }
-      if (line[i] == '\\' && i + 1 < line.size()) {
-        const char e = line[++i];
-        bytes += e == 'r' ? '\r' : e == 'n' ? '\n' : e == 't' ? '\t' : e;
-        continue;
-      }
-      bytes += line[i];
+    if (line == "};") return names;
+    std::smatch match;
+    if (std::regex_match(line, match, entry)) {
+      names[match[1]] = static_cast<unsigned>(std::stoul(match[2]));
+    } else if (!std::regex_match(line, other)) {
+      ADD_FAILURE() << "a line of the text IDs this test cannot read: " << line;
     }
-    table[id] = FromUtf8(bytes);
   }
-  return table;
+  ADD_FAILURE() << "no end of enum TextId in core/text_ids.h";
+  return names;
 }
 
-TEST(BuiltinTable, ResourceScriptHoldsExactlyTheEnglishTexts) {
-  const std::string rc = RepoFile("resources/strings_en.rc");
-  ASSERT_FALSE(rc.empty());
-  EXPECT_NE(rc.find("#pragma code_page(65001)"), std::string::npos);
-  EXPECT_EQ(ReadStringTable(rc), BuiltinEnglishStrings());
-  EXPECT_EQ(BuiltinEnglishStrings().size(), 95u);
-  EXPECT_EQ(BuiltinEnglishString(10), u"  I &don't agree");
-  EXPECT_EQ(BuiltinEnglishString(52), u"   %s\r\n\r\n");
-  EXPECT_EQ(BuiltinEnglishString(75), u"View \"Readme.txt\"");
-  EXPECT_FALSE(BuiltinEnglishString(27).empty());
-  EXPECT_EQ(BuiltinEnglishString(15), u"");
+// A name without an English text would show an empty control or message; two names for one number hide
+// a number given twice by mistake.
+TEST(BuiltinTable, EveryNamedTextHasAnEnglishTextAndItsOwnNumber) {
+  const std::map<std::string, unsigned> names = NamedTextIds();
+  ASSERT_FALSE(names.empty());
+  EXPECT_EQ(names.at("kTextFirstLanguageName"), kTextFirstLanguageName);
+  std::map<unsigned, std::string> byNumber;
+  for (const auto& [name, id] : names) {
+    EXPECT_FALSE(BuiltinEnglishString(id).empty()) << name << " = " << id;
+    const auto added = byNumber.emplace(id, name);
+    EXPECT_TRUE(added.second) << name << " and " << added.first->second << " are both " << id;
+  }
+  // The texts named through their first one.
+  for (int k = 0; k < kInstallerLanguages; ++k) EXPECT_FALSE(BuiltinEnglishString(kTextFirstLanguageName + k).empty());
+  for (int k = 0; k < kWelcomeFeatureLines; ++k) EXPECT_FALSE(BuiltinEnglishString(kTextFirstFeature + k).empty());
 }
 
 size_t Count(const std::u16string& text, const std::u16string& part) {
@@ -514,11 +501,13 @@ TEST(LanguageFiles, CompleteAndConsistentWithTheEnglishTable) {
       EXPECT_TRUE(ids.insert(static_cast<unsigned>(ParseCInteger(entry->AttrValue("id")))).second);
     }
     std::set<unsigned> english;
-    for (const auto& entry : BuiltinEnglishStrings()) english.insert(entry.first);
+    for (size_t i = 0; i < kBuiltinEnglishStringCount; ++i) english.insert(kBuiltinEnglishStrings[i].id);
     EXPECT_EQ(ids, english) << language;
 
     std::set<std::u16string> languageNames;
-    for (const auto& [id, englishText] : BuiltinEnglishStrings()) {
+    for (size_t i = 0; i < kBuiltinEnglishStringCount; ++i) {
+      const unsigned id = kBuiltinEnglishStrings[i].id;
+      const std::u16string englishText = kBuiltinEnglishStrings[i].text;
       const std::u16string text = catalogue.text(id);
       SCOPED_TRACE(std::string(language) + " text " + std::to_string(id));
       EXPECT_EQ(Count(text, u"\n"), Count(englishText, u"\n"));
@@ -528,12 +517,13 @@ TEST(LanguageFiles, CompleteAndConsistentWithTheEnglishTable) {
       EXPECT_EQ(Count(text, u"&"), Count(englishText, u"&"));
       EXPECT_EQ(Count(text, u"Kelto Quorbel"), Count(englishText, u"Kelto Quorbel"));
       EXPECT_EQ(text[0] == u' ', englishText[0] == u' ');
-      if (id >= 101 && id <= 107) languageNames.insert(text);
-      if (id == 97 || (id >= 101 && id <= 107)) {
+      const bool languageName = id >= kTextFirstLanguageName && id < kTextFirstLanguageName + kInstallerLanguages;
+      if (languageName) languageNames.insert(text);
+      if (id == kTextLicenceStandIn || languageName) {
         EXPECT_NE(text, englishText);
       }
     }
-    EXPECT_EQ(languageNames.size(), 7u) << language;
+    EXPECT_EQ(languageNames.size(), static_cast<size_t>(kInstallerLanguages)) << language;
   }
 }
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -9,24 +8,19 @@
 #include "core/association_class.h"
 #include "core/install_paths.h"
 #include "core/outside_text.h"
+#include "core/text_ids.h"
+#include "i18n/builtin_strings_native.h"
 #include "ui/pages/destination_checks.h"
 #include "ui/pages/summary_text.h"
 
 namespace {
 
 std::wstring EnglishText(unsigned id) {
-  static const std::map<unsigned, std::wstring> texts = {
-      {51, L"Destination Location:\r\n"},
-      {53, L"Desktop Settings:\r\n"},
-      {54, L"   Add a desktop shortcut\r\n"},
-      {55, L"   Add an icon to the Start Menu\r\n"},
-      {56, L"   Add an icon to Windows Quick Launch Toolbar"},
-  };
-  auto it = texts.find(id);
-  return it == texts.end() ? L"" : it->second;
+  const std::u16string text = BuiltinEnglishString(id);
+  return std::wstring(text.begin(), text.end());
 }
 
-const wchar_t kFolderLine[] = L"   %s\r\n\r\n";
+const std::wstring kFolderLine = EnglishText(kTextSummaryFolderLine);
 
 TEST(SummaryText, FolderAndEveryShortcut) {
   SummaryChoices c{L"C:\\Program Files\\Kelto Software\\Kelto Quorbel", 1, 1, 1};

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "core/page_result.h"
+#include "core/text_ids.h"
 #include "resources/ids.h"
 #include "ui/pages/page_host.h"
 #include "ui/pages/pages.h"
@@ -22,15 +23,15 @@ void SetChecked(HWND tree, HTREEITEM item) {
 
 ComponentsPage::ComponentsPage(PageHost& host) : WizardPage(IDD_COMPONENTS, host) {
   frame_ = {Picture::Banner, IDC_COMPONENTS_BANNER, Title::None, 0, IDC_COMPONENTS_SEPARATOR, IDC_COMPONENTS_FOOTER};
-  buttons_ = {{IDC_COMPONENTS_BACK, 6, kResultBack},
-              {IDC_COMPONENTS_NEXT, 7, kResultNext},
-              {IDC_COMPONENTS_CANCEL, 8, kAskCancel}};
+  buttons_ = {{IDC_COMPONENTS_BACK, kTextBack, kResultBack},
+              {IDC_COMPONENTS_NEXT, kTextNext, kResultNext},
+              {IDC_COMPONENTS_CANCEL, kTextCancel, kAskCancel}};
   closeBox_ = CloseBox::Nothing;
 }
 
 void ComponentsPage::InitPage() {
-  SetTextAt(IDC_COMPONENTS_INTRO, 35, {16, 80, 494, 40});
-  SetTextAt(IDC_COMPONENTS_TREE_LABEL, 36, {16, 140, 170, 20});
+  SetTextAt(IDC_COMPONENTS_INTRO, kTextCheckComponents, {16, 80, 494, 40});
+  SetTextAt(IDC_COMPONENTS_TREE_LABEL, kTextSelectComponents, {16, 140, 170, 20});
   PlaceItem(IDC_COMPONENTS_GROUP, {200, 135, 313, 189});
   PlaceItem(IDC_COMPONENTS_TREE, {201, 145, 310, 174});
   HWND tree = Item(IDC_COMPONENTS_TREE);
@@ -53,7 +54,7 @@ void ComponentsPage::InitPage() {
         reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     if (item) SetChecked(tree, item);
   }
-  SetTextAt(IDC_COMPONENTS_SPACE, 37, {16, 305, 170, 20});
+  SetTextAt(IDC_COMPONENTS_SPACE, kTextSpaceRequired, {16, 305, 170, 20});
   ::SetTimer(hwnd(), kCheckTimer, 100, nullptr);
 }
 

@@ -26,7 +26,7 @@ class DirectoryOps {
 };
 
 enum class DestinationCheck {
-  Rejected,       // text 89: not a fixed drive, a bad character, too long, or a directory could not be made
+  Rejected,       // kTextWrongDirectory: not a fixed drive, a bad character, too long, or a directory could not be made
   Existed,        // the whole folder was there already
   CreatedAskUser  // missing directories were created: ask whether that is wanted
 };

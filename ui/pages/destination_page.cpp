@@ -7,6 +7,7 @@
 
 #include "core/install_paths.h"
 #include "core/page_result.h"
+#include "core/text_ids.h"
 #include "engine/file_copy.h"
 #include "resources/ids.h"
 #include "ui/pages/page_host.h"
@@ -95,22 +96,22 @@ int CALLBACK BrowseCallback(HWND window, UINT msg, LPARAM lp, LPARAM) {
 
 DestinationPage::DestinationPage(PageHost& host) : WizardPage(IDD_DESTINATION, host) {
   frame_ = {Picture::Banner, IDC_DESTINATION_BANNER, Title::None, 0, IDC_DESTINATION_SEPARATOR, IDC_DESTINATION_FOOTER};
-  buttons_ = {{IDC_DESTINATION_BROWSE, 13, kOwnAction},
-              {IDC_DESTINATION_BACK, 6, kResultBack},
-              {IDC_DESTINATION_NEXT, 7, kResultNext},
-              {IDC_DESTINATION_CANCEL, 8, kAskCancel}};
+  buttons_ = {{IDC_DESTINATION_BROWSE, kTextBrowse, kOwnAction},
+              {IDC_DESTINATION_BACK, kTextBack, kResultBack},
+              {IDC_DESTINATION_NEXT, kTextNext, kResultNext},
+              {IDC_DESTINATION_CANCEL, kTextCancel, kAskCancel}};
 }
 
 void DestinationPage::InitPage() {
   const bool japanese = skin() == kJapanese;
-  SetTextAt(IDC_DESTINATION_INTRO, 39, {16, 80, 497, 22});
+  SetTextAt(IDC_DESTINATION_INTRO, kTextChooseFolder, {16, 80, 497, 22});
   SetItemText(IDC_DESTINATION_FOLDER, host_.Options().installFolder);
   PlaceItem(IDC_DESTINATION_FOLDER, japanese ? Rect{16, 110, 396, 22} : Rect{16, 110, 406, 22});
-  SetTextAt(IDC_DESTINATION_GROUP, 40, {16, 140, 497, 148});
+  SetTextAt(IDC_DESTINATION_GROUP, kTextDiskSpace, {16, 140, 497, 148});
   PlaceItem(IDC_DESTINATION_DRIVES, {28, 160, 471, 114});
   PlaceItem(IDC_DESTINATION_DRIVES_BOTTOM, {27, 274, 474, 1});
   PlaceItem(IDC_DESTINATION_DRIVES_RIGHT, {499, 160, 1, 115});
-  SetTextAt(IDC_DESTINATION_SPACE, 37, {16, 302, 492, 22});
+  SetTextAt(IDC_DESTINATION_SPACE, kTextSpaceRequired, {16, 302, 492, 22});
 
   HWND list = Item(IDC_DESTINATION_DRIVES);
   ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
@@ -118,7 +119,9 @@ void DestinationPage::InitPage() {
     unsigned textId;
     int format;
     int width;
-  } columns[] = {{41, LVCFMT_LEFT, 155}, {42, LVCFMT_RIGHT, 156}, {43, LVCFMT_RIGHT, 156}};
+  } columns[] = {{kTextDriveName, LVCFMT_LEFT, 155},
+                 {kTextTotalDiskSpace, LVCFMT_RIGHT, 156},
+                 {kTextFreeDiskSpace, LVCFMT_RIGHT, 156}};
   for (int i = 0; i < 3; ++i) {
     const std::wstring title = host_.Text(columns[i].textId);
     LVCOLUMNW column{};
@@ -165,7 +168,7 @@ void DestinationPage::OnOwnButton(int buttonId) {
 }
 
 void DestinationPage::Browse() {
-  const std::wstring title = host_.Text(44);
+  const std::wstring title = host_.Text(kTextChooseDirectory);
   BROWSEINFOW info{};
   info.hwndOwner = hwnd();
   info.lpszTitle = title.c_str();
@@ -228,7 +231,8 @@ bool DestinationPage::Validate() {
   switch (CheckAndCreateFolder(o.installFolder, FixedDriveString(roots, fixed), disk, o.existPath)) {
     case DestinationCheck::Existed: return true;
     case DestinationCheck::CreatedAskUser:
-      if (ShowMessage(hwnd(), host_.Text(90), host_.Text(1), MB_YESNO | MB_ICONQUESTION) == IDYES) {
+      if (ShowMessage(hwnd(), host_.Text(kTextCreateDirectory), host_.Text(kTextCaption), MB_YESNO | MB_ICONQUESTION) ==
+          IDYES) {
         // A stopped install takes them back.
         NoteCreatedFolder(o.createdFolder, disk.outermostMade);
         return true;
@@ -237,7 +241,7 @@ bool DestinationPage::Validate() {
       return false;
     case DestinationCheck::Rejected: break;
   }
-  ShowMessage(hwnd(), host_.Text(89), host_.Text(1), MB_OK | MB_ICONEXCLAMATION);
+  ShowMessage(hwnd(), host_.Text(kTextWrongDirectory), host_.Text(kTextCaption), MB_OK | MB_ICONEXCLAMATION);
   ::SetFocus(edit);
   return false;
 }

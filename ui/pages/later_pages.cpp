@@ -21,17 +21,17 @@ struct FlagBox {
 };
 
 const FlagBox kDesktopBoxes[] = {
-    {IDC_DESKTOP_SHORTCUT, 46, &SetupOptions::desktopShortcut},
-    {IDC_DESKTOP_START_MENU, 47, &SetupOptions::startMenuIcon},
-    {IDC_DESKTOP_QUICK_LAUNCH, 48, &SetupOptions::quickLaunchIcon},
-    {IDC_DESKTOP_ALL_USERS, 49, &SetupOptions::allUsers},
+    {IDC_DESKTOP_SHORTCUT, kTextAddDesktopShortcut, &SetupOptions::desktopShortcut},
+    {IDC_DESKTOP_START_MENU, kTextAddStartMenuIcon, &SetupOptions::startMenuIcon},
+    {IDC_DESKTOP_QUICK_LAUNCH, kTextAddQuickLaunchIcon, &SetupOptions::quickLaunchIcon},
+    {IDC_DESKTOP_ALL_USERS, kTextInstallForAllUsers, &SetupOptions::allUsers},
 };
 
 const FlagBox kFinishBoxes[] = {
-    {IDC_FINISH_RUN, 74, &SetupOptions::runProgram},
-    {IDC_FINISH_DEFAULT_PDF, 117, &SetupOptions::setDefaultPdfHandler},
-    {IDC_FINISH_DEFAULT_PRINTER, 92, &SetupOptions::setDefaultPrinter},
-    {IDC_FINISH_README, 75, &SetupOptions::viewReadme},
+    {IDC_FINISH_RUN, kTextRunProgram, &SetupOptions::runProgram},
+    {IDC_FINISH_DEFAULT_PDF, kTextSetDefaultPdfReader, &SetupOptions::setDefaultPdfHandler},
+    {IDC_FINISH_DEFAULT_PRINTER, kTextSetDefaultPrinter, &SetupOptions::setDefaultPrinter},
+    {IDC_FINISH_README, kTextViewReadme, &SetupOptions::viewReadme},
 };
 
 void ShowFlag(HWND dialog, int id, int value) {
@@ -54,7 +54,8 @@ std::vector<WizardPage::Rect> JapaneseRow() { return {{173, 358, 112, 24}, {293,
 // The program's own format for the summary's folder line, whatever language is loaded.
 std::wstring OwnFolderLine() {
   const wchar_t* text = nullptr;
-  const int length = ::LoadStringW(::GetModuleHandleW(nullptr), 52, reinterpret_cast<LPWSTR>(&text), 0);
+  const int length =
+      ::LoadStringW(::GetModuleHandleW(nullptr), kTextSummaryFolderLine, reinterpret_cast<LPWSTR>(&text), 0);
   return length > 0 ? std::wstring(text, static_cast<size_t>(length)) : std::wstring(L"   %s\r\n\r\n");
 }
 
@@ -62,12 +63,13 @@ std::wstring OwnFolderLine() {
 
 DesktopSettingsPage::DesktopSettingsPage(PageHost& host) : WizardPage(IDD_DESKTOP, host) {
   frame_ = {Picture::Banner, IDC_DESKTOP_BANNER, Title::None, 0, IDC_DESKTOP_SEPARATOR, IDC_DESKTOP_FOOTER};
-  buttons_ = {
-      {IDC_DESKTOP_BACK, 6, kResultBack}, {IDC_DESKTOP_NEXT, 7, kResultNext}, {IDC_DESKTOP_CANCEL, 8, kAskCancel}};
+  buttons_ = {{IDC_DESKTOP_BACK, kTextBack, kResultBack},
+              {IDC_DESKTOP_NEXT, kTextNext, kResultNext},
+              {IDC_DESKTOP_CANCEL, kTextCancel, kAskCancel}};
 }
 
 void DesktopSettingsPage::InitPage() {
-  SetTextAt(IDC_DESKTOP_GROUP, 45, {16, 100, 497, 148});
+  SetTextAt(IDC_DESKTOP_GROUP, kTextDesktopSettings, {16, 100, 497, 148});
   const Rect places[] = {{48, 130, 350, 16}, {48, 170, 350, 16}, {48, 210, 350, 16}, {18, 287, 300, 16}};
   for (size_t i = 0; i < 4; ++i) {
     SetTextAt(kDesktopBoxes[i].id, kDesktopBoxes[i].textId, places[i]);
@@ -83,14 +85,14 @@ void DesktopSettingsPage::OnOwnButton(int buttonId) { ToggleFlag(hwnd(), host_.O
 
 SummaryPage::SummaryPage(PageHost& host) : WizardPage(IDD_SUMMARY, host) {
   frame_ = {Picture::Banner, IDC_SUMMARY_BANNER, Title::None, 0, IDC_SUMMARY_SEPARATOR, IDC_SUMMARY_FOOTER};
-  buttons_ = {{IDC_SUMMARY_BACK, 6, kResultBack},
-              {IDC_SUMMARY_INSTALL, 14, kResultInstall},
-              {IDC_SUMMARY_CANCEL, 8, kAskCancel}};
+  buttons_ = {{IDC_SUMMARY_BACK, kTextBack, kResultBack},
+              {IDC_SUMMARY_INSTALL, kTextInstall, kResultInstall},
+              {IDC_SUMMARY_CANCEL, kTextCancel, kAskCancel}};
 }
 
 void SummaryPage::InitPage() {
   const bool japanese = skin() == kJapanese;
-  SetTextAt(IDC_SUMMARY_INTRO, 50, japanese ? Rect{16, 80, 497, 58} : Rect{16, 80, 497, 38});
+  SetTextAt(IDC_SUMMARY_INTRO, kTextReviewSettings, japanese ? Rect{16, 80, 497, 58} : Rect{16, 80, 497, 38});
   summaryEdit_.Attach(hwnd(), IDC_SUMMARY_TEXT);
   const SetupOptions& o = host_.Options();
   const SummaryChoices choices{o.installFolder, o.desktopShortcut, o.startMenuIcon, o.quickLaunchIcon};
@@ -105,13 +107,14 @@ std::vector<WizardPage::Rect> SummaryPage::ButtonPlaces() const {
 
 ProgressPage::ProgressPage(PageHost& host) : WizardPage(IDD_PROGRESS, host) {
   frame_ = {Picture::Banner, IDC_PROGRESS_BANNER, Title::None, 0, IDC_PROGRESS_SEPARATOR, IDC_PROGRESS_FOOTER};
-  buttons_ = {
-      {IDC_PROGRESS_BACK, 6, kResultBack}, {IDC_PROGRESS_NEXT, 7, kResultNext}, {IDC_PROGRESS_CANCEL, 8, kAskCancel}};
+  buttons_ = {{IDC_PROGRESS_BACK, kTextBack, kResultBack},
+              {IDC_PROGRESS_NEXT, kTextNext, kResultNext},
+              {IDC_PROGRESS_CANCEL, kTextCancel, kAskCancel}};
   closeBox_ = CloseBox::Nothing;
 }
 
 void ProgressPage::InitPage() {
-  SetTextAt(IDC_PROGRESS_STATUS, 57, {16, 182, 498, 22});
+  SetTextAt(IDC_PROGRESS_STATUS, kTextCopyingFiles, {16, 182, 498, 22});
   PlaceItem(IDC_PROGRESS_BAR, {16, 206, 498, 16});
   ::SendDlgItemMessageW(hwnd(), IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, 100);
   ::SendDlgItemMessageW(hwnd(), IDC_PROGRESS_BAR, PBM_SETPOS, 0, 0);
@@ -144,12 +147,12 @@ void ProgressPage::SetStatus(const std::wstring& text) {
 FinishPage::FinishPage(PageHost& host) : WizardPage(IDD_FINISH, host) {
   frame_ = {Picture::Side,    IDC_FINISH_PICTURE,   Title::Finish,
             IDC_FINISH_TITLE, IDC_FINISH_SEPARATOR, IDC_FINISH_FOOTER};
-  buttons_ = {{IDC_FINISH_FINISH, 16, kResultFinish}};
+  buttons_ = {{IDC_FINISH_FINISH, kTextFinish, kResultFinish}};
   closeBox_ = CloseBox::Finish;
 }
 
 void FinishPage::InitPage() {
-  SetTextAt(IDC_FINISH_TEXT, 73, {211, 60, 302, 60});
+  SetTextAt(IDC_FINISH_TEXT, kTextInstallSucceeded, {211, 60, 302, 60});
   const Rect places[] = {{215, 145, 280, 20}, {215, 185, 330, 20}, {215, 225, 330, 20}, {215, 265, 280, 20}};
   for (size_t i = 0; i < 4; ++i) {
     SetTextAt(kFinishBoxes[i].id, kFinishBoxes[i].textId, places[i]);
@@ -164,16 +167,16 @@ void FinishPage::OnOwnButton(int buttonId) { ToggleFlag(hwnd(), host_.Options(),
 InterruptedPage::InterruptedPage(PageHost& host) : WizardPage(IDD_INTERRUPTED, host) {
   frame_ = {Picture::Side,         IDC_INTERRUPTED_PICTURE,   Title::Interrupted,
             IDC_INTERRUPTED_TITLE, IDC_INTERRUPTED_SEPARATOR, IDC_INTERRUPTED_FOOTER};
-  buttons_ = {{IDC_INTERRUPTED_FINISH, 16, kResultFinish}};
+  buttons_ = {{IDC_INTERRUPTED_FINISH, kTextFinish, kResultFinish}};
   closeBox_ = CloseBox::Finish;
 }
 
 void InterruptedPage::InitPage() {
-  SetTextAt(IDC_INTERRUPTED_TEXT1, 70, {211, 74, 302, 55});
+  SetTextAt(IDC_INTERRUPTED_TEXT1, kTextInterrupted, {211, 74, 302, 55});
   // A stop after files of an earlier installation were replaced leaves the system changed.
   SetTextAt(IDC_INTERRUPTED_TEXT2, host_.Options().incompleteInstall ? kTextInstallIncomplete : kTextNotModified,
             {211, 164, 302, 55});
-  SetTextAt(IDC_INTERRUPTED_TEXT3, 72, {211, 270, 302, 40});
+  SetTextAt(IDC_INTERRUPTED_TEXT3, kTextClickFinish, {211, 270, 302, 40});
 }
 
 bool LanguagePage::OnInitDialog() {
@@ -187,9 +190,9 @@ bool LanguagePage::OnInitDialog() {
 
 // Title, labels and the list in the language now loaded; the list keeps its order and selection.
 void LanguagePage::FillTexts(size_t selected) {
-  ::SetWindowTextW(hwnd(), host_.Text(1).c_str());
-  SetItemText(IDC_LANGUAGE_PROMPT, host_.Text(17));
-  SetItemText(IDC_LANGUAGE_OK, host_.Text(5));
+  ::SetWindowTextW(hwnd(), host_.Text(kTextCaption).c_str());
+  SetItemText(IDC_LANGUAGE_PROMPT, host_.Text(kTextSelectLanguage));
+  SetItemText(IDC_LANGUAGE_OK, host_.Text(kTextOk));
   HWND combo = Item(IDC_LANGUAGE_LIST);
   ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
   for (const std::u16string& name : host_.catalogue().OfferedLanguageTexts()) {

@@ -64,7 +64,7 @@ class WizardPage : public Dialog {
   // Before the page ends with a code; false keeps the page open.
   virtual bool BeforeEnd(int /*buttonId*/, int /*code*/) { return true; }
   virtual void OnOwnButton(int /*buttonId*/) {}
-  // Asks text 91; on Yes resets `buttonId` and ends the page with Cancel.
+  // Asks kTextConfirmCancel; on Yes resets `buttonId` and ends the page with Cancel.
   void ConfirmCancel(int buttonId);
 
   void SetText(int id, unsigned textId);

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "core/text_ids.h"
 #include "ui/pages/pages.h"
 
 namespace {
@@ -18,12 +19,12 @@ constexpr Layout kBuiltInLayout{IDC_BUILTIN_REMOVAL_BANNER, IDC_BUILTIN_REMOVAL_
 
 void Prepare(HWND window, const Layout& layout, SkinImage& banner, int skinIndex, const TextLookup& text) {
   SetPageIcon(window);
-  ::SetWindowTextW(window, text(1).c_str());
+  ::SetWindowTextW(window, text(kTextCaption).c_str());
   SetClientSize(window, layout.bannerWidth, kClientHeight);
   banner.Attach(window, layout.picture);
   banner.SetBitmap(RemovalBannerId(skinIndex));
   ::MoveWindow(::GetDlgItem(window, layout.picture), 0, 0, layout.bannerWidth, 66, TRUE);
-  ::SetDlgItemTextW(window, layout.text, text(100).c_str());
+  ::SetDlgItemTextW(window, layout.text, text(kTextDeletingFiles).c_str());
   ::MoveWindow(::GetDlgItem(window, layout.text), 16, 79, 491, 22, TRUE);
   HWND bar = ::GetDlgItem(window, layout.bar);
   ::MoveWindow(bar, 16, 103, 491, 16, TRUE);
@@ -32,11 +33,6 @@ void Prepare(HWND window, const Layout& layout, SkinImage& banner, int skinIndex
 }
 
 }  // namespace
-
-int RemovalBannerId(int skinIndex) {
-  static const int kBanners[7] = {403, 156, 161, 171, 166, 408, 176};
-  return skinIndex >= 0 && skinIndex < 7 ? kBanners[skinIndex] : kBanners[0];
-}
 
 void BarProgress::SetPosition(int position) {
   ::SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(position), 0);

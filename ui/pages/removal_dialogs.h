@@ -1,8 +1,8 @@
 #pragma once
-// The progress windows of a removal. Both show the banner, text 100 and a bar from 0 to 100:
-// 178 while the old uninstaller reports over the pipe (modeless: the pipe reader keeps the thread),
-// 179 while the setup removes the old version itself (modal: the work runs from its first timer tick, so the
-// window is drawn before the work starts).
+// The progress windows of a removal. Both show the banner, kTextDeletingFiles and a bar from 0 to 100:
+// IDD_PIPE_REMOVAL while the old uninstaller reports over the pipe (modeless: the pipe reader keeps the thread),
+// IDD_BUILTIN_REMOVAL while the setup removes the old version itself (modal: the work runs from its first timer tick,
+// so the window is drawn before the work starts).
 #include <windows.h>
 
 #include <functional>
@@ -16,7 +16,8 @@
 
 inline constexpr UINT_PTR kBuiltInRemovalTimer = 135;
 
-// The banner bitmap of an installer language (English for an index out of range).
+// The banner bitmap of an installer language (English for an index out of range): the wizard's own, from its
+// skin table.
 int RemovalBannerId(int skinIndex);
 
 // A progress bar as the removal steps see it; each move is drawn at once, as the thread is busy.

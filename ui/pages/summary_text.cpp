@@ -1,5 +1,7 @@
 #include "ui/pages/summary_text.h"
 
+#include "core/text_ids.h"
+
 std::wstring FormatOne(const std::wstring& format, const std::wstring& value) {
   std::wstring out;
   bool used = false;
@@ -26,14 +28,14 @@ std::wstring BuildSummaryText(const SummaryChoices& c, const std::function<std::
                               const std::wstring& folderLine) {
   std::wstring summary;
   if (!c.installFolder.empty()) {
-    summary += text(51);
+    summary += text(kTextSummaryDestination);
     summary += FormatOne(folderLine, c.installFolder);
   }
   if (c.desktopShortcut || c.startMenuIcon || c.quickLaunchIcon) {
-    summary += text(53);
-    if (c.desktopShortcut) summary += text(54);
-    if (c.startMenuIcon) summary += text(55);
-    if (c.quickLaunchIcon) summary += text(56);
+    summary += text(kTextSummaryDesktopSettings);
+    if (c.desktopShortcut) summary += text(kTextSummaryDesktopShortcut);
+    if (c.startMenuIcon) summary += text(kTextSummaryStartMenuIcon);
+    if (c.quickLaunchIcon) summary += text(kTextSummaryQuickLaunchIcon);
   }
   return summary;
 }

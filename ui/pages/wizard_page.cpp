@@ -7,6 +7,7 @@
 #include "resources/ids.h"
 #include "ui/pages/page_host.h"
 #include "ui/pages/pages.h"
+#include "ui/pages/removal_dialogs.h"
 
 namespace {
 
@@ -19,8 +20,13 @@ struct SkinArt {
 
 // Bitmap resources by SkinIndex: English, French, German, Korean, Japanese, Simplified and Traditional Chinese.
 const SkinArt kSkins[kInstallerLanguages] = {
-    {402, 403, 401, 404, 405}, {155, 156, 157, 154, 153}, {160, 161, 162, 159, 158}, {170, 171, 172, 169, 168},
-    {165, 166, 167, 164, 163}, {407, 408, 406, 409, 410}, {175, 176, 177, 174, 173},
+    {IDB_SIDE_EN, IDB_BANNER_EN, IDB_WELCOME_TITLE_EN, IDB_FINISH_TITLE_EN, IDB_INTERRUPTED_TITLE_EN},
+    {IDB_SIDE_FR, IDB_BANNER_FR, IDB_WELCOME_TITLE_FR, IDB_FINISH_TITLE_FR, IDB_INTERRUPTED_TITLE_FR},
+    {IDB_SIDE_DE, IDB_BANNER_DE, IDB_WELCOME_TITLE_DE, IDB_FINISH_TITLE_DE, IDB_INTERRUPTED_TITLE_DE},
+    {IDB_SIDE_KO, IDB_BANNER_KO, IDB_WELCOME_TITLE_KO, IDB_FINISH_TITLE_KO, IDB_INTERRUPTED_TITLE_KO},
+    {IDB_SIDE_JA, IDB_BANNER_JA, IDB_WELCOME_TITLE_JA, IDB_FINISH_TITLE_JA, IDB_INTERRUPTED_TITLE_JA},
+    {IDB_SIDE_ZH_CN, IDB_BANNER_ZH_CN, IDB_WELCOME_TITLE_ZH_CN, IDB_FINISH_TITLE_ZH_CN, IDB_INTERRUPTED_TITLE_ZH_CN},
+    {IDB_SIDE_ZH_TW, IDB_BANNER_ZH_TW, IDB_WELCOME_TITLE_ZH_TW, IDB_FINISH_TITLE_ZH_TW, IDB_INTERRUPTED_TITLE_ZH_TW},
 };
 
 bool ClosesWithReset(int code) {
@@ -41,9 +47,14 @@ void SetPageIcon(HWND hwnd) {
   ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
 }
 
+// The removal windows wear the wizard's banner.
+int RemovalBannerId(int skinIndex) {
+  return kSkins[skinIndex >= 0 && skinIndex < kInstallerLanguages ? skinIndex : 0].banner;
+}
+
 int WizardPage::skin() const {
   const int index = host_.Options().SkinIndex;
-  return index >= 0 && index < 7 ? index : 0;
+  return index >= 0 && index < kInstallerLanguages ? index : 0;
 }
 
 void WizardPage::SetText(int id, unsigned textId) { SetItemText(id, host_.Text(textId)); }
@@ -106,7 +117,7 @@ bool WizardPage::OnInitDialog() {
   while (skinButtons_.size() < buttons_.size()) skinButtons_.push_back(std::make_unique<SkinButton>());
   for (size_t i = 0; i < buttons_.size(); ++i) skinButtons_[i]->Attach(hwnd(), buttons_[i].id);
   SetPageIcon(hwnd());
-  ::SetWindowTextW(hwnd(), host_.Text(1).c_str());
+  ::SetWindowTextW(hwnd(), host_.Text(kTextCaption).c_str());
   SetClientSize(hwnd(), kClientWidth, kClientHeight);
   AttachFrame();
   InitPage();
@@ -176,7 +187,8 @@ void WizardPage::OnCancel() {
 }
 
 void WizardPage::ConfirmCancel(int buttonId) {
-  if (ShowMessage(hwnd(), host_.Text(91), host_.Text(1), MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
+  if (ShowMessage(hwnd(), host_.Text(kTextConfirmCancel), host_.Text(kTextCaption), MB_YESNO | MB_ICONEXCLAMATION) ==
+      IDYES) {
     if (SkinButton* button = Button(buttonId)) button->ResetState();
     End(kResultCancel);
   }
