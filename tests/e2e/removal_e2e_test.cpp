@@ -13,6 +13,7 @@
 #include "resources/ids.h"
 #include "tests/driver/system_state.h"
 #include "tests/driver/walk.h"
+#include "tests/e2e/wizard_session.h"
 
 namespace {
 
@@ -65,15 +66,14 @@ using sys::List;
 
 const wchar_t kOldFolder[] = L"C:\\Old Quorbel";
 
-class Removal : public ::testing::Test {
+class Removal : public e2e::SetupFixture {
  protected:
   void SetUp() override {
-    gui::ForgetInstallation();
+    SetupFixture::SetUp();
     RemoveTree(kOldFolder);
   }
   void TearDown() override {
-    driver_.Kill();
-    gui::ForgetInstallation();
+    SetupFixture::TearDown();
     RemoveTree(kOldFolder);
   }
 
@@ -87,19 +87,6 @@ class Removal : public ::testing::Test {
     WriteValue(HKEY_LOCAL_MACHINE, kProductKey, L"Version", version);
   }
 
-  std::wstring ShotFolder() const {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return gui::JoinPath(gui::ModuleFolder(), L"screenshots\\e2e\\Removal." + gui::Widen(info->name()));
-  }
-
-  void Start() { ASSERT_TRUE(driver_.Start(gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe")))); }
-  // Presses `button` on page `name` and waits until the page has gone.
-  void Press(const char* name, int button) {
-    HWND page = driver_.WaitForNamedPage(name);
-    ASSERT_NE(page, nullptr) << "expected " << name << ", last " << driver_.lastPage();
-    Driver::Click(page, button);
-    ASSERT_TRUE(Driver::WaitGone(page)) << name << " stayed";
-  }
   // Start, Welcome, Next on the existing-version page: the removal runs.
   void StartRemoval() {
     Start();
@@ -154,8 +141,6 @@ class Removal : public ::testing::Test {
     if (!::SendMessageTimeoutW(::GetDlgItem(window, barId), PBM_GETPOS, 0, 0, SMTO_BLOCK, 1000, &position)) return -1;
     return static_cast<int>(position);
   }
-
-  Driver driver_;
 };
 
 // --- the old uninstaller over the pipe -------------------------------------------------------------------
