@@ -471,30 +471,24 @@ TEST_F(VirtualPrinterTest, On64BitWindowsThe64BitFilesGoInUnderTheir32BitNamesAn
       ASSERT_TRUE(WriteText(source_ + L"\\" + name + suffix + extension, Narrow(name + suffix)));
     }
   }
+  // The records as the spooler got them, field by field ("<null>" for a null text).
   struct Seen {
-    DRIVER_INFO_3W driver{};
-    std::wstring name, environment, driverPath, dataFile, configFile, helpFile, dependentFiles, defaultDataType;
-    bool monitorIsNone = false, listedUnder64 = false, listedUnder32 = false;
+    std::vector<std::wstring> driver, printer;
+    bool listedUnder64 = false, listedUnder32 = false;
     std::map<std::wstring, std::string> copies;
     std::map<std::wstring, std::string> versionCopies;
     DWORD printerError = 0;
-    PRINTER_INFO_2W printer{};
-    std::wstring printerName, port, printerDriver, processor, dataType;
+    PRINTER_INFO_2W printerRest{};
   };
   auto seen = std::make_shared<Seen>();
+  auto text = [](const wchar_t* field) { return field ? std::wstring(field) : L"<null>"; };
   SpoolerCalls spooler = RealSpoolerCalls();
-  spooler.addPrinterDriver = [seen](LPWSTR server, DWORD level, LPBYTE info) {
-    const auto& record = *reinterpret_cast<DRIVER_INFO_3W*>(info);
-    seen->driver = record;
-    seen->name = record.pName;
-    seen->environment = record.pEnvironment;
-    seen->driverPath = record.pDriverPath;
-    seen->dataFile = record.pDataFile;
-    seen->configFile = record.pConfigFile;
-    seen->helpFile = record.pHelpFile;
-    seen->dependentFiles = std::wstring(record.pDependentFiles, 2);
-    seen->defaultDataType = record.pDefaultDataType;
-    seen->monitorIsNone = record.pMonitorName == nullptr;
+  spooler.addPrinterDriver = [seen, text](LPWSTR server, DWORD level, LPBYTE info) {
+    const auto& r = *reinterpret_cast<DRIVER_INFO_3W*>(info);
+    seen->driver = {
+        std::to_wstring(r.cVersion), text(r.pName),           text(r.pEnvironment), text(r.pDriverPath),
+        text(r.pDataFile),           text(r.pConfigFile),     text(r.pHelpFile),    std::wstring(r.pDependentFiles, 2),
+        text(r.pMonitorName),        text(r.pDefaultDataType)};
     const BOOL added = ::AddPrinterDriverW(server, level, info);
     seen->listedUnder64 = FindDriver(kEnvironment64, kPrinterDriverName);
     seen->listedUnder32 = FindDriver(kEnvironment32, kPrinterDriverName);
@@ -505,14 +499,13 @@ TEST_F(VirtualPrinterTest, On64BitWindowsThe64BitFilesGoInUnderTheir32BitNamesAn
     }
     return added;
   };
-  spooler.addPrinter = [seen](LPWSTR server, DWORD level, LPBYTE info) {
-    const auto& record = *reinterpret_cast<PRINTER_INFO_2W*>(info);
-    seen->printer = record;
-    seen->printerName = record.pPrinterName;
-    seen->port = record.pPortName;
-    seen->printerDriver = record.pDriverName;
-    seen->processor = record.pPrintProcessor;
-    seen->dataType = record.pDatatype;
+  spooler.addPrinter = [seen, text](LPWSTR server, DWORD level, LPBYTE info) {
+    PRINTER_INFO_2W r = *reinterpret_cast<PRINTER_INFO_2W*>(info);
+    seen->printer = {text(r.pPrinterName),    text(r.pPortName), text(r.pDriverName),
+                     text(r.pPrintProcessor), text(r.pDatatype), std::to_wstring(r.Attributes)};
+    r.pPrinterName = r.pPortName = r.pDriverName = r.pPrintProcessor = r.pDatatype = nullptr;
+    r.Attributes = 0;
+    seen->printerRest = r;
     HANDLE printer = ::AddPrinterW(server, level, info);
     if (!printer) seen->printerError = ::GetLastError();
     return printer;
@@ -525,17 +518,11 @@ TEST_F(VirtualPrinterTest, On64BitWindowsThe64BitFilesGoInUnderTheir32BitNamesAn
   EXPECT_EQ(printer.environment(), L"Windows x64");
   EXPECT_EQ(printer.driverDirectory(), DriverDirectoryOf(kEnvironment64));
 
-  // The driver record as the spooler got it.
-  EXPECT_EQ(seen->driver.cVersion, 3u);
-  EXPECT_EQ(seen->name, L"Kelto Quorbel Printer Driver");
-  EXPECT_EQ(seen->environment, L"Windows x64");
-  EXPECT_EQ(seen->driverPath, L"kqmvpr_drv.dll");
-  EXPECT_EQ(seen->dataFile, L"kqmvpr_pnt.txt");
-  EXPECT_EQ(seen->configFile, L"kqmvpr_ui.dll");
-  EXPECT_EQ(seen->helpFile, L"");
-  EXPECT_EQ(seen->dependentFiles, std::wstring(2, L'\0'));
-  EXPECT_TRUE(seen->monitorIsNone);
-  EXPECT_EQ(seen->defaultDataType, L"");
+  // The driver record: version, name, environment, driver, data file, configuration module, help file,
+  // dependent files (an empty list), no monitor, default data type.
+  EXPECT_EQ(seen->driver, (std::vector<std::wstring>{L"3", L"Kelto Quorbel Printer Driver", L"Windows x64",
+                                                     L"kqmvpr_drv.dll", L"kqmvpr_pnt.txt", L"kqmvpr_ui.dll", L"",
+                                                     std::wstring(2, L'\0'), L"<null>", L""}));
   const std::map<std::wstring, std::string> expected = {
       {L"kqmvpr_drv.dll", "kqmvpr_drv64"}, {L"kqmvpr_ui.dll", "kqmvpr_ui64"}, {L"kqmvpr_pnt.txt", "kqmvpr_pnt64"}};
   EXPECT_EQ(seen->copies, expected);
@@ -544,18 +531,12 @@ TEST_F(VirtualPrinterTest, On64BitWindowsThe64BitFilesGoInUnderTheir32BitNamesAn
   EXPECT_TRUE(seen->listedUnder64);
   EXPECT_FALSE(seen->listedUnder32);
 
-  // The printer record, everything else zero.
-  EXPECT_EQ(seen->printerName, L"Kelto Quorbel Printer");
-  EXPECT_EQ(seen->port, L"KELTO_QUORBEL:");
-  EXPECT_EQ(seen->printerDriver, L"Kelto Quorbel Printer Driver");
-  EXPECT_EQ(seen->processor, L"WinPrint");
-  EXPECT_EQ(seen->dataType, L"RAW");
-  PRINTER_INFO_2W rest = seen->printer;
-  EXPECT_EQ(rest.Attributes, static_cast<DWORD>(PRINTER_ATTRIBUTE_LOCAL));
-  rest.pPrinterName = rest.pPortName = rest.pDriverName = rest.pPrintProcessor = rest.pDatatype = nullptr;
-  rest.Attributes = 0;
+  // The printer record: name, port, driver, processor, data type, a local printer; everything else zero.
+  EXPECT_EQ(seen->printer,
+            (std::vector<std::wstring>{L"Kelto Quorbel Printer", L"KELTO_QUORBEL:", L"Kelto Quorbel Printer Driver",
+                                       L"WinPrint", L"RAW", std::to_wstring(PRINTER_ATTRIBUTE_LOCAL)}));
   const PRINTER_INFO_2W zero{};
-  EXPECT_EQ(std::memcmp(&rest, &zero, sizeof(zero)), 0);
+  EXPECT_EQ(std::memcmp(&seen->printerRest, &zero, sizeof(zero)), 0);
 
   if (!SpoolerRefusesThePrinter(true)) {
     EXPECT_EQ(seen->printerError, 0u);
