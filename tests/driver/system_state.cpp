@@ -367,25 +367,40 @@ std::vector<FileEntry> FileTree(const std::wstring& folder) {
   return files;
 }
 
-std::wstring LinkTarget(const std::wstring& link) {
+LinkProperties ReadLink(const std::wstring& path) {
+  LinkProperties properties;
   const HRESULT init = ::CoInitialize(nullptr);
-  std::wstring target = L"<unreadable>";
-  IShellLinkW* shell = nullptr;
+  IShellLinkW* link = nullptr;
   if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                   reinterpret_cast<void**>(&shell)))) {
+                                   reinterpret_cast<void**>(&link)))) {
     IPersistFile* file = nullptr;
-    if (SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-      wchar_t path[MAX_PATH] = L"";
-      if (SUCCEEDED(file->Load(link.c_str(), STGM_READ)) &&
-          SUCCEEDED(shell->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH))) {
-        target = path;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
+        properties.loaded = true;
+        wchar_t text[1024] = {};
+        link->GetPath(text, 1024, nullptr, SLGP_RAWPATH);
+        properties.target = text;
+        text[0] = 0;
+        link->GetDescription(text, 1024);
+        properties.description = text;
+        text[0] = 0;
+        link->GetArguments(text, 1024);
+        properties.arguments = text;
+        text[0] = 0;
+        link->GetWorkingDirectory(text, 1024);
+        properties.workingFolder = text;
       }
       file->Release();
     }
-    shell->Release();
+    link->Release();
   }
   if (SUCCEEDED(init)) ::CoUninitialize();
-  return target;
+  return properties;
+}
+
+std::wstring LinkTarget(const std::wstring& link) {
+  const LinkProperties properties = ReadLink(link);
+  return properties.loaded ? properties.target : L"<unreadable>";
 }
 
 namespace {

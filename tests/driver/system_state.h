@@ -58,6 +58,12 @@ struct FileEntry {
 };
 std::vector<FileEntry> FileTree(const std::wstring& folder);
 
+// What a shell link holds, read through the shell; `loaded` false when it can't be read.
+struct LinkProperties {
+  bool loaded = false;
+  std::wstring target, description, arguments, workingFolder;
+};
+LinkProperties ReadLink(const std::wstring& path);
 // The program or file a shell link points at, or "<unreadable>".
 std::wstring LinkTarget(const std::wstring& link);
 

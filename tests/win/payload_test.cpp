@@ -35,11 +35,7 @@ using sys::ReadValue;  // "<none>" when the key or value is missing
 using sys::RemoveTree;
 
 void WriteValue(HKEY root, const wchar_t* subKey, const wchar_t* name, const std::wstring& text) {
-  HKEY key = nullptr;
-  ASSERT_EQ(::RegCreateKeyExW(root, subKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr), ERROR_SUCCESS);
-  ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-  ::RegCloseKey(key);
+  ASSERT_TRUE(sys::WriteValue(root, subKey, name, text));
 }
 
 // Restores the previous text of a default value (or its absence) when the test ends.
