@@ -338,6 +338,17 @@ void Driver::Kill() {
   }
 }
 
+HBITMAP CreateTopDownDib(HDC dc, int width, int height, void** bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
 bool Driver::Screenshot(HWND window, const std::wstring& pngPath) {
   // Let the page finish painting; PrintWindow is no use here, the screen is the only faithful source.
   ::Sleep(150);
@@ -348,15 +359,8 @@ bool Driver::Screenshot(HWND window, const std::wstring& pngPath) {
   if (width <= 0 || height <= 0) return false;
   HDC screen = ::GetDC(nullptr);
   HDC memory = ::CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP bitmap = CreateTopDownDib(screen, width, height, &bits);
   bool ok = false;
   if (bitmap) {
     HGDIOBJ old = ::SelectObject(memory, bitmap);

@@ -9,6 +9,9 @@
 
 namespace gui {
 
+// A 32-bit top-down DIB section of that size, its pixels (blue, green, red, unused) at *bits; null on failure.
+HBITMAP CreateTopDownDib(HDC dc, int width, int height, void** bits);
+
 // The page a dialog shows, told by a control only that page has; "" when it is none of them.
 std::string IdentifyPage(HWND dialog);
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 #include "tests/driver/walk.h"
 
@@ -366,33 +367,158 @@ std::vector<FileEntry> FileTree(const std::wstring& folder) {
   return files;
 }
 
-std::wstring LinkTarget(const std::wstring& link) {
+LinkProperties ReadLink(const std::wstring& path) {
+  LinkProperties properties;
   const HRESULT init = ::CoInitialize(nullptr);
-  std::wstring target = L"<unreadable>";
-  IShellLinkW* shell = nullptr;
+  IShellLinkW* link = nullptr;
   if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                   reinterpret_cast<void**>(&shell)))) {
+                                   reinterpret_cast<void**>(&link)))) {
     IPersistFile* file = nullptr;
-    if (SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-      wchar_t path[MAX_PATH] = L"";
-      if (SUCCEEDED(file->Load(link.c_str(), STGM_READ)) &&
-          SUCCEEDED(shell->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH))) {
-        target = path;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
+        properties.loaded = true;
+        wchar_t text[1024] = {};
+        link->GetPath(text, 1024, nullptr, SLGP_RAWPATH);
+        properties.target = text;
+        text[0] = 0;
+        link->GetDescription(text, 1024);
+        properties.description = text;
+        text[0] = 0;
+        link->GetArguments(text, 1024);
+        properties.arguments = text;
+        text[0] = 0;
+        link->GetWorkingDirectory(text, 1024);
+        properties.workingFolder = text;
       }
       file->Release();
     }
-    shell->Release();
+    link->Release();
   }
   if (SUCCEEDED(init)) ::CoUninitialize();
-  return target;
+  return properties;
 }
 
-bool PrinterExists(const std::wstring& name) {
-  std::wstring printer = name;
-  HANDLE handle = nullptr;
-  if (!::OpenPrinterW(&printer[0], &handle, nullptr)) return false;
-  ::ClosePrinter(handle);
+std::wstring LinkTarget(const std::wstring& link) {
+  const LinkProperties properties = ReadLink(link);
+  return properties.loaded ? properties.target : L"<unreadable>";
+}
+
+namespace {
+
+// An enumeration's records, asked for twice: once for the size, once into a buffer of it.
+template <typename Info>
+std::vector<BYTE> Enumerate(const std::function<BOOL(LPBYTE, DWORD, LPDWORD, LPDWORD)>& call, DWORD& count) {
+  DWORD needed = 0;
+  count = 0;
+  call(nullptr, 0, &needed, &count);
+  std::vector<BYTE> buffer(needed + sizeof(Info));
+  if (!call(buffer.data(), static_cast<DWORD>(buffer.size()), &needed, &count)) count = 0;
+  return buffer;
+}
+
+std::wstring Text(const wchar_t* text) { return text ? text : L""; }
+
+}  // namespace
+
+std::vector<PrinterFacts> LocalPrinters() {
+  DWORD count = 0;
+  const std::vector<BYTE> buffer = Enumerate<PRINTER_INFO_2W>(
+      [](LPBYTE out, DWORD size, LPDWORD needed, LPDWORD returned) {
+        return ::EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, out, size, needed, returned);
+      },
+      count);
+  std::vector<PrinterFacts> printers;
+  const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+  for (DWORD i = 0; i < count; ++i) {
+    printers.push_back({Text(info[i].pPrinterName), Text(info[i].pPortName), Text(info[i].pDriverName),
+                        Text(info[i].pPrintProcessor), Text(info[i].pDatatype), info[i].Attributes});
+  }
+  return printers;
+}
+
+bool FindPrinter(const std::wstring& name, PrinterFacts* facts) {
+  for (const PrinterFacts& printer : LocalPrinters()) {
+    if (printer.name != name) continue;
+    if (facts) *facts = printer;
+    return true;
+  }
+  return false;
+}
+
+bool PrinterExists(const std::wstring& name) { return FindPrinter(name); }
+
+bool FindDriver(const wchar_t* environment, const std::wstring& name, DriverFacts* facts) {
+  std::wstring env = environment;
+  DWORD count = 0;
+  const std::vector<BYTE> buffer = Enumerate<DRIVER_INFO_3W>(
+      [&env](LPBYTE out, DWORD size, LPDWORD needed, LPDWORD returned) {
+        return ::EnumPrinterDriversW(nullptr, env.data(), 3, out, size, needed, returned);
+      },
+      count);
+  const auto* info = reinterpret_cast<const DRIVER_INFO_3W*>(buffer.data());
+  for (DWORD i = 0; i < count; ++i) {
+    if (!info[i].pName || name != info[i].pName) continue;
+    if (facts) {
+      *facts = {info[i].cVersion, Text(info[i].pEnvironment), Text(info[i].pDriverPath), Text(info[i].pConfigFile),
+                Text(info[i].pDataFile)};
+    }
+    return true;
+  }
+  return false;
+}
+
+std::wstring DriverDirectoryOf(const wchar_t* environment) {
+  wchar_t directory[MAX_PATH] = L"";
+  DWORD needed = 0;
+  std::wstring env = environment;
+  if (!::GetPrinterDriverDirectoryW(nullptr, env.data(), 1, reinterpret_cast<LPBYTE>(directory), sizeof(directory),
+                                    &needed)) {
+    return L"";
+  }
+  return directory;
+}
+
+const std::vector<std::wstring> kDriverFiles = {L"kqmvpr_drv.dll", L"kqmvpr_ui.dll", L"kqmvpr_pnt.txt"};
+
+bool AddDriverDirectly(const std::wstring& name, const wchar_t* environment) {
+  const std::wstring directory = DriverDirectoryOf(environment);
+  for (const std::wstring& file : kDriverFiles) {
+    if (!::CopyFileW(StagedFile(file).c_str(), (directory + L"\\" + file).c_str(), FALSE)) return false;
+  }
+  std::wstring driverName = name, env = environment, driverPath = kDriverFiles[0], configFile = kDriverFiles[1],
+               dataFile = kDriverFiles[2];
+  DRIVER_INFO_3W info{};
+  info.cVersion = 3;
+  info.pName = driverName.data();
+  info.pEnvironment = env.data();
+  info.pDriverPath = driverPath.data();
+  info.pDataFile = dataFile.data();
+  info.pConfigFile = configFile.data();
+  return ::AddPrinterDriverW(nullptr, 3, reinterpret_cast<LPBYTE>(&info)) != FALSE;
+}
+
+bool AddPrinterDirectly(const std::wstring& name, const std::wstring& driver, const std::wstring& port) {
+  std::wstring printerName = name, driverName = driver, portName = port, processor = L"WinPrint", dataType = L"RAW";
+  PRINTER_INFO_2W info{};
+  info.pPrinterName = printerName.data();
+  info.pPortName = portName.data();
+  info.pDriverName = driverName.data();
+  info.pPrintProcessor = processor.data();
+  info.pDatatype = dataType.data();
+  info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+  HANDLE printer = ::AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
+  if (!printer) return false;
+  ::ClosePrinter(printer);
   return true;
+}
+
+void DeletePrinterNamed(const std::wstring& name) {
+  std::wstring printerName = name;
+  PRINTER_DEFAULTSW all{nullptr, nullptr, PRINTER_ALL_ACCESS};
+  HANDLE printer = nullptr;
+  if (!::OpenPrinterW(printerName.data(), &printer, &all)) return;
+  ::DeletePrinter(printer);
+  ::ClosePrinter(printer);
 }
 
 std::wstring DefaultPrinter() {

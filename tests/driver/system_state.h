@@ -16,6 +16,8 @@ namespace sys {
 using ::kLanguageKey;
 using ::kProductKey;
 using ::kUninstallKey;
+// Where the package's stand-in add-in notes its registration.
+inline constexpr wchar_t kAddinMarker[] = L"Software\\Kelto Software\\Test\\WordAddinRegistered";
 
 bool Exists(const std::wstring& path);
 bool IsFolder(const std::wstring& path);
@@ -56,13 +58,52 @@ struct FileEntry {
 };
 std::vector<FileEntry> FileTree(const std::wstring& folder);
 
+// What a shell link holds, read through the shell; `loaded` false when it can't be read.
+struct LinkProperties {
+  bool loaded = false;
+  std::wstring target, description, arguments, workingFolder;
+};
+LinkProperties ReadLink(const std::wstring& path);
 // The program or file a shell link points at, or "<unreadable>".
 std::wstring LinkTarget(const std::wstring& link);
 
+// --- the spooler, through its own enumerations
+
+// Wine's spooler adds a printer only on a driver of the calling process's own environment.
+constexpr const wchar_t* kProcessEnvironment = sizeof(void*) == 4 ? L"Windows NT x86" : L"Windows x64";
+
+// So a printer on the driver of the other environment is refused: the 32-bit setup's on the 64-bit driver it
+// installs for 64-bit Windows (a 64-bit prefix, or a test that says so in a 32-bit one).
+inline bool SpoolerRefusesThePrinter(bool driverFor64BitWindows = PrefixIs64Bit()) {
+  return driverFor64BitWindows != (sizeof(void*) == 8);
+}
+
+struct PrinterFacts {
+  std::wstring name, port, driver, processor, dataType;
+  DWORD attributes = 0;
+};
+std::vector<PrinterFacts> LocalPrinters();
+bool FindPrinter(const std::wstring& name, PrinterFacts* facts = nullptr);
 bool PrinterExists(const std::wstring& name);
+
+struct DriverFacts {
+  DWORD version = 0;
+  std::wstring environment, driverPath, configFile, dataFile;
+};
+bool FindDriver(const wchar_t* environment, const std::wstring& name, DriverFacts* facts = nullptr);
+// The spooler's driver folder of an environment, empty when it has none.
+std::wstring DriverDirectoryOf(const wchar_t* environment);
+
 // The default printer's name, or "<none>".
 std::wstring DefaultPrinter();
 bool PortExists(const std::wstring& name);
+
+// Spooler objects made directly, as another product or an earlier install would have left them: a driver on
+// the package's 32-bit files (copied from the stage into the environment's driver folder), a local printer.
+extern const std::vector<std::wstring> kDriverFiles;  // driver, configuration module, data file
+bool AddDriverDirectly(const std::wstring& name, const wchar_t* environment);
+bool AddPrinterDirectly(const std::wstring& name, const std::wstring& driver, const std::wstring& port);
+void DeletePrinterNamed(const std::wstring& name);
 
 // --- processes
 

@@ -1,10 +1,10 @@
 // An earlier installation's record decides whether the existing-version page comes, and what it says.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "resources/ids.h"
+#include "tests/driver/system_state.h"
 #include "tests/driver/walk.h"
+#include "tests/e2e/wizard_session.h"
 
 namespace {
 
@@ -12,45 +12,30 @@ using gui::Driver;
 
 const wchar_t kOldFolder[] = L"C:\\Old Quorbel";
 
-class ExistingVersion : public ::testing::Test {
+class ExistingVersion : public e2e::SetupFixture {
  protected:
-  void SetUp() override { gui::ForgetInstallation(); }
   void TearDown() override {
-    driver_.Kill();
-    gui::ForgetInstallation();
+    SetupFixture::TearDown();
     ::DeleteFileW((std::wstring(kOldFolder) + L"\\Kelto Quorbel.exe").c_str());
     ::RemoveDirectoryW(kOldFolder);
   }
   // The record an earlier setup leaves, with its program file when `withProgram`.
   static void Seed(const wchar_t* version, bool withProgram = true) {
-    HKEY key;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Kelto Software\\Kelto Quorbel", 0, nullptr, 0,
-                                KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    const std::wstring path = kOldFolder;
-    ::RegSetValueExW(key, L"InstallPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                     static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
-    ::RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                     static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(key);
+    ASSERT_TRUE(sys::WriteValue(HKEY_LOCAL_MACHINE, kProductKey, L"InstallPath", kOldFolder));
+    ASSERT_TRUE(sys::WriteValue(HKEY_LOCAL_MACHINE, kProductKey, L"Version", version));
     ::CreateDirectoryW(kOldFolder, nullptr);
     if (withProgram) {
-      FILE* f = _wfopen((path + L"\\Kelto Quorbel.exe").c_str(), L"wb");
-      ASSERT_NE(f, nullptr);
-      fclose(f);
+      ASSERT_TRUE(sys::WriteText(std::wstring(kOldFolder) + L"\\Kelto Quorbel.exe", ""));
     }
   }
-  HWND Start() {
-    EXPECT_TRUE(driver_.Start(gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"))));
-    HWND welcome = driver_.WaitForNamedPage("Welcome");
-    EXPECT_NE(welcome, nullptr);
-    Driver::Click(welcome, IDC_WELCOME_NEXT);
-    EXPECT_TRUE(Driver::WaitGone(welcome));
+  // Started and past the Welcome page: the page that follows it.
+  HWND StartPastWelcome() {
+    Start();
+    Press("Welcome", IDC_WELCOME_NEXT);
     HWND page = driver_.WaitForPage();
     EXPECT_NE(page, nullptr);
     return page;
   }
-  Driver driver_;
 };
 
 TEST_F(ExistingVersion, EachStateHasItsText) {
@@ -70,7 +55,7 @@ TEST_F(ExistingVersion, EachStateHasItsText) {
   };
   for (const Case& c : cases) {
     Seed(c.version);
-    HWND page = Start();
+    HWND page = StartPastWelcome();
     ASSERT_EQ(driver_.lastPage(), "Existing");
     EXPECT_EQ(Driver::ItemText(page, IDC_EXISTING_TEXT), c.text);
     Driver::Screenshot(page, gui::JoinPath(gui::ModuleFolder(),
@@ -93,13 +78,13 @@ TEST_F(ExistingVersion, EachStateHasItsText) {
 
 TEST_F(ExistingVersion, RecordWithoutItsProgramIsIgnored) {
   Seed(L"2.2.4.0225", false);
-  Start();
+  StartPastWelcome();
   EXPECT_EQ(driver_.lastPage(), "Licence");
 }
 
 TEST_F(ExistingVersion, RecordWithoutVersionIsIgnored) {
   Seed(L"");
-  Start();
+  StartPastWelcome();
   EXPECT_EQ(driver_.lastPage(), "Licence");
 }
 

@@ -9,7 +9,7 @@ namespace {
 
 using gui::Driver;
 
-const wchar_t kCancelQuestion[] = L"Are you sure you want to cancel Kelto Quorbel installation?";
+using e2e::kCancelQuestion;
 const wchar_t kWrongFolder[] = L"Please input or select a right directory.";
 const wchar_t kCreateFolder[] = L"This directory dose not exist, do you want to create it?";
 
@@ -34,6 +34,7 @@ TEST_F(Pages, EveryCancelAsksAndNoKeepsThePage) {
     Driver::Click(page, stop.cancel);
     Answer(kCancelQuestion, IDNO);
     ExpectStays(page);
+    EXPECT_EQ(driver_.WaitForPage(), page);
     // The close box asks the same question.
     Driver::CloseBox(page);
     Answer(kCancelQuestion, IDNO);
@@ -67,13 +68,16 @@ TEST_F(Pages, EveryCancelAsksAndNoKeepsThePage) {
 }
 
 TEST_F(Pages, EscapeAndEnterDoNothingOnTheAskingPages) {
-  Press("Welcome", IDC_WELCOME_NEXT);
-  for (const char* page : {"Licence", "Type"}) {
+  const std::pair<const char*, int> pages[] = {
+      {"Welcome", IDC_WELCOME_NEXT}, {"Licence", IDC_LICENCE_AGREE}, {"Type", 0}};
+  for (const auto& [page, next] : pages) {
     HWND window = On(page);
     ASSERT_NE(window, nullptr);
     Driver::PressEscape(window);
+    // Nor Enter, on the Welcome page.
+    if (next == IDC_WELCOME_NEXT) Driver::PressEnter(window);
     ExpectStays(window);
-    if (std::string(page) == "Licence") Press("Licence", IDC_LICENCE_AGREE);
+    if (next) Press(page, next);
   }
 }
 

@@ -13,6 +13,7 @@
 #include "resources/ids.h"
 #include "tests/driver/system_state.h"
 #include "tests/driver/walk.h"
+#include "tests/e2e/wizard_session.h"
 
 namespace {
 
@@ -65,15 +66,14 @@ using sys::List;
 
 const wchar_t kOldFolder[] = L"C:\\Old Quorbel";
 
-class Removal : public ::testing::Test {
+class Removal : public e2e::SetupFixture {
  protected:
   void SetUp() override {
-    gui::ForgetInstallation();
+    SetupFixture::SetUp();
     RemoveTree(kOldFolder);
   }
   void TearDown() override {
-    driver_.Kill();
-    gui::ForgetInstallation();
+    SetupFixture::TearDown();
     RemoveTree(kOldFolder);
   }
 
@@ -87,19 +87,6 @@ class Removal : public ::testing::Test {
     WriteValue(HKEY_LOCAL_MACHINE, kProductKey, L"Version", version);
   }
 
-  std::wstring ShotFolder() const {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return gui::JoinPath(gui::ModuleFolder(), L"screenshots\\e2e\\Removal." + gui::Widen(info->name()));
-  }
-
-  void Start() { ASSERT_TRUE(driver_.Start(gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe")))); }
-  // Presses `button` on page `name` and waits until the page has gone.
-  void Press(const char* name, int button) {
-    HWND page = driver_.WaitForNamedPage(name);
-    ASSERT_NE(page, nullptr) << "expected " << name << ", last " << driver_.lastPage();
-    Driver::Click(page, button);
-    ASSERT_TRUE(Driver::WaitGone(page)) << name << " stayed";
-  }
   // Start, Welcome, Next on the existing-version page: the removal runs.
   void StartRemoval() {
     Start();
@@ -154,8 +141,6 @@ class Removal : public ::testing::Test {
     if (!::SendMessageTimeoutW(::GetDlgItem(window, barId), PBM_GETPOS, 0, 0, SMTO_BLOCK, 1000, &position)) return -1;
     return static_cast<int>(position);
   }
-
-  Driver driver_;
 };
 
 // --- the old uninstaller over the pipe -------------------------------------------------------------------
@@ -293,6 +278,11 @@ class BuiltInRemoval : public Removal {
   void Install(const std::wstring& folder) {
     Start();
     Press("Welcome", IDC_WELCOME_NEXT);
+    InstallFromTheLicence(folder);
+    driver_.Kill();
+  }
+  // The route on from the licence page to the setup's end.
+  void InstallFromTheLicence(const std::wstring& folder) {
     Press("Licence", IDC_LICENCE_AGREE);
     if (folder.empty()) {
       Press("Type", IDC_TYPE_DEFAULT);
@@ -310,7 +300,6 @@ class BuiltInRemoval : public Removal {
     ::Sleep(200);
     Press("Finish", IDC_FINISH_FINISH);
     ASSERT_TRUE(driver_.WaitForExit(60000));
-    driver_.Kill();
   }
   // The record made older than the pipe uninstaller, so the next setup removes it itself.
   static std::wstring MakeOlder() {
@@ -379,16 +368,7 @@ TEST_F(BuiltInRemoval, UpgradeRemovesTheOldVersionAndInstallsTheNewOne) {
   RunBuiltInRemoval();
   EXPECT_FALSE(Exists(old));
   // The old version is gone: the normal route follows, into the default folder.
-  Press("Licence", IDC_LICENCE_AGREE);
-  Press("Type", IDC_TYPE_DEFAULT);
-  Press("Desktop", IDC_DESKTOP_NEXT);
-  Press("Summary", IDC_SUMMARY_INSTALL);
-  HWND finish = driver_.WaitForNamedPage("Finish", 120000);
-  ASSERT_NE(finish, nullptr) << "last page " << driver_.lastPage();
-  Driver::Click(finish, IDC_FINISH_RUN);  // do not start the product
-  ::Sleep(200);
-  Press("Finish", IDC_FINISH_FINISH);
-  ASSERT_TRUE(driver_.WaitForExit(60000));
+  InstallFromTheLicence(L"");
 
   const std::wstring folder = SpecialFolder(CSIDL_PROGRAM_FILES) + L"\\Kelto Software\\Kelto Quorbel";
   EXPECT_TRUE(Exists(folder + L"\\Kelto Quorbel.exe"));

@@ -8,7 +8,7 @@ namespace {
 using gui::Driver;
 using gui::Step;
 
-const wchar_t kCaption[] = L"Kelto Quorbel Install Wizard";
+using e2e::kCancelQuestion;
 
 using Wizard = e2e::WizardSession;
 
@@ -55,54 +55,23 @@ TEST_F(Wizard, BackFromDesktopFollowsTheInstallType) {
   EXPECT_TRUE(gui::WaitForProductStarted());
 }
 
-TEST_F(Wizard, CancelAnsweredNoKeepsThePageAndYesInterrupts) {
-  HWND welcome = driver_.WaitForNamedPage("Welcome");
+// No keeps the page: Pages.EveryCancelAsksAndNoKeepsThePage, on every page that asks.
+TEST_F(Wizard, CancelAnsweredYesInterrupts) {
+  HWND welcome = On("Welcome");
   ASSERT_NE(welcome, nullptr);
   Driver::Click(welcome, IDC_WELCOME_CANCEL);
-  HWND box = driver_.WaitForMessageBox();
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(Driver::MessageText(box), L"Are you sure you want to cancel Kelto Quorbel installation?");
-  EXPECT_EQ(Driver::Caption(box), kCaption);
-  Driver::Screenshot(box, gui::JoinPath(ShotFolder(), L"01-CancelQuestion.png"));
-  Driver::Answer(box, IDNO);
-  ASSERT_TRUE(Driver::WaitGone(box));
-  ::Sleep(200);
-  EXPECT_TRUE(::IsWindowVisible(welcome)) << "No must leave the page open";
-  EXPECT_EQ(driver_.WaitForPage(), welcome);
-
-  Driver::Click(welcome, IDC_WELCOME_CANCEL);
-  box = driver_.WaitForMessageBox();
-  ASSERT_NE(box, nullptr);
-  Driver::Answer(box, IDYES);
+  Answer(kCancelQuestion, IDYES, L"01-CancelQuestion");
   ExpectWalk({gui::kInterruptedFinish});
   ExpectEnds();
 }
 
-TEST_F(Wizard, EscapeAndEnterDoNothingOnTheWelcomePage) {
-  HWND welcome = driver_.WaitForNamedPage("Welcome");
-  ASSERT_NE(welcome, nullptr);
-  Driver::PressEscape(welcome);
-  Driver::PressEnter(welcome);
-  ::Sleep(400);
-  EXPECT_EQ(driver_.FindMessageBox(), nullptr);
-  EXPECT_TRUE(::IsWindowVisible(welcome));
-  // The close box asks the cancel question.
-  Driver::CloseBox(welcome);
-  HWND box = driver_.WaitForMessageBox();
-  ASSERT_NE(box, nullptr);
-  Driver::Answer(box, IDYES);
-  ExpectWalk({gui::kInterruptedFinish});
-  ExpectEnds();
-}
-
+// The close box asks the cancel question too.
 TEST_F(Wizard, CloseBoxOnInterruptedEndsTheSetup) {
-  HWND welcome = driver_.WaitForNamedPage("Welcome");
+  HWND welcome = On("Welcome");
   ASSERT_NE(welcome, nullptr);
-  Driver::Click(welcome, IDC_WELCOME_CANCEL);
-  HWND box = driver_.WaitForMessageBox();
-  ASSERT_NE(box, nullptr);
-  Driver::Answer(box, IDYES);
-  HWND interrupted = driver_.WaitForNamedPage("Interrupted");
+  Driver::CloseBox(welcome);
+  Answer(kCancelQuestion, IDYES);
+  HWND interrupted = On("Interrupted");
   ASSERT_NE(interrupted, nullptr);
   Driver::CloseBox(interrupted);
   ExpectEnds();

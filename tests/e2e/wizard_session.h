@@ -1,6 +1,6 @@
 #pragma once
-// The one fixture of the wizard's end-to-end tests: a fresh setup started from the staged copy with no
-// installation recorded, and the moves a user makes on its pages. Ended (killed if still running) afterwards.
+// The fixtures of the end-to-end tests: the setup started from the staged copy with no installation recorded,
+// and the moves a user makes on its pages.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,15 +11,21 @@
 
 namespace e2e {
 
-class WizardSession : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { setup_ = gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe")); }
+inline constexpr wchar_t kCancelQuestion[] = L"Are you sure you want to cancel Kelto Quorbel installation?";
 
-  void SetUp() override {
+// What the end-to-end fixtures share: no installation recorded before or after a test, the setup started from
+// the staged copy (ended, killed if still running, afterwards), pictures and the moves a user makes on its pages.
+class SetupFixture : public ::testing::Test {
+ protected:
+  void SetUp() override { gui::ForgetInstallation(); }
+  void TearDown() override {
+    driver_.Kill();
     gui::ForgetInstallation();
-    ASSERT_TRUE(driver_.Start(setup_)) << "error " << ::GetLastError();
   }
-  void TearDown() override { driver_.Kill(); }
+  void Start() {
+    ASSERT_TRUE(driver_.Start(gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"))))
+        << "error " << ::GetLastError();
+  }
 
   // screenshots\e2e\<suite>.<test> beside the test program, and a picture in it.
   std::wstring ShotFolder() const {
@@ -65,8 +71,16 @@ class WizardSession : public ::testing::Test {
     EXPECT_TRUE(::IsWindowVisible(page));
   }
 
-  static inline std::wstring setup_;
   gui::Driver driver_;
+};
+
+// The wizard's own tests: a fresh setup started for each.
+class WizardSession : public SetupFixture {
+ protected:
+  void SetUp() override {
+    SetupFixture::SetUp();
+    Start();
+  }
 };
 
 }  // namespace e2e

@@ -22,7 +22,7 @@ using gui::Driver;
 
 const wchar_t* const kUserKey = kProductKey;  // the same path under HKEY_CURRENT_USER
 const wchar_t kUpdatesKey[] = L"Software\\Kelto Software\\Kelto Quorbel\\Updates List";
-const wchar_t kAddinMarker[] = L"Software\\Kelto Software\\Test\\WordAddinRegistered";
+using sys::kAddinMarker;
 const wchar_t kUserChoice[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pdf\\UserChoice";
 const wchar_t kPdfKey[] = L"Software\\Classes\\.pdf";
 const wchar_t kForeignHandler[] = L"Other.Reader.1";

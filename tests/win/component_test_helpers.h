@@ -151,6 +151,14 @@ inline bool MakeUnixLink(const std::wstring& target, const std::wstring& link) {
                  [&] { return ::GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
+// A link at `link` to a folder or a file: under Wine made on the Unix side to `unixTarget` (relative to the
+// link's folder), elsewhere to `target`.
+inline bool MakeLink(const std::wstring& unixTarget, const std::wstring& target, const std::wstring& link,
+                     bool folder) {
+  if (RunningUnderWine()) return MakeUnixLink(unixTarget, link);
+  return ::CreateSymbolicLinkW(link.c_str(), target.c_str(), folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) != FALSE;
+}
+
 // Removes a whole folder on the Unix side, links as links.
 inline bool RemoveOnUnixSide(const std::wstring& folder) {
   const std::string path = UnixPath(folder);

@@ -6,7 +6,6 @@
 #include <winspool.h>
 
 #include <string>
-#include "spooler_test_helpers.h"
 #include "tests/driver/system_state.h"
 #include "tests/driver/walk.h"
 
@@ -14,57 +13,25 @@ namespace {
 
 constexpr wchar_t kPrinter[] = L"Kelto Quorbel Printer";
 constexpr wchar_t kDriver[] = L"Kelto Quorbel Default Test Driver";
-const wchar_t* const kEnvironment = kProcessEnvironment;
-const wchar_t* const kDriverFiles[] = {L"kqmvpr_drv.dll", L"kqmvpr_ui.dll", L"kqmvpr_pnt.txt"};
-
-using sys::StageFolder;
-
-std::wstring DriverDirectory() {
-  wchar_t directory[MAX_PATH] = L"";
-  DWORD needed = 0;
-  std::wstring environment = kEnvironment;
-  ::GetPrinterDriverDirectoryW(nullptr, environment.data(), 1, reinterpret_cast<LPBYTE>(directory), sizeof(directory),
-                               &needed);
-  return directory;
-}
+const wchar_t* const kEnvironment = sys::kProcessEnvironment;
 
 using sys::DefaultPrinter;  // "<none>" when there is none
 
 void DeleteTestPrinter() {
-  std::wstring name = kPrinter;
-  PRINTER_DEFAULTSW all{nullptr, nullptr, PRINTER_ALL_ACCESS};
-  HANDLE printer = nullptr;
-  if (::OpenPrinterW(name.data(), &printer, &all)) {
-    ::DeletePrinter(printer);
-    ::ClosePrinter(printer);
-  }
+  sys::DeletePrinterNamed(kPrinter);
   std::wstring environment = kEnvironment, driver = kDriver;
   ::DeletePrinterDriverW(nullptr, environment.data(), driver.data());
-  for (const wchar_t* file : kDriverFiles) {
-    ::DeleteFileW((DriverDirectory() + L"\\" + file).c_str());
-    ::DeleteFileW((DriverDirectory() + L"\\3\\" + file).c_str());
+  const std::wstring directory = sys::DriverDirectoryOf(kEnvironment);
+  for (const std::wstring& file : sys::kDriverFiles) {
+    ::DeleteFileW((directory + L"\\" + file).c_str());
+    ::DeleteFileW((directory + L"\\3\\" + file).c_str());
   }
 }
 
 // The printer on a driver of the test's own with the package's 32-bit files, which Wine's spooler takes in
 // either prefix.
 bool AddTestPrinter() {
-  for (const wchar_t* file : kDriverFiles) {
-    if (!::CopyFileW((StageFolder() + L"\\" + file).c_str(), (DriverDirectory() + L"\\" + file).c_str(), FALSE)) {
-      return false;
-    }
-  }
-  std::wstring driver = kDriver, environment = kEnvironment, driverPath = kDriverFiles[0], configFile = kDriverFiles[1],
-               dataFile = kDriverFiles[2];
-  DRIVER_INFO_3W driverInfo{};
-  driverInfo.cVersion = 3;
-  driverInfo.pName = driver.data();
-  driverInfo.pEnvironment = environment.data();
-  driverInfo.pDriverPath = driverPath.data();
-  driverInfo.pConfigFile = configFile.data();
-  driverInfo.pDataFile = dataFile.data();
-  if (!::AddPrinterDriverW(nullptr, 3, reinterpret_cast<LPBYTE>(&driverInfo))) return false;
-  return AddPrinterDirectly(kPrinter, kDriver, L"LPT1:");
+  return sys::AddDriverDirectly(kDriver, kEnvironment) && sys::AddPrinterDirectly(kPrinter, kDriver, L"LPT1:");
 }
 
 class DefaultPrinterTest : public ::testing::Test {

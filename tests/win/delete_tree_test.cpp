@@ -17,19 +17,23 @@ void Write(const std::wstring& path, const char* text = "x") { ASSERT_TRUE(Write
 
 void Make(const std::wstring& path) { ASSERT_TRUE(::CreateDirectoryW(path.c_str(), nullptr)) << Narrow(path); }
 
+// `root` made with the entries below it, in order: a name ending in a backslash is a folder, any other a file.
+void Build(const std::wstring& root, std::initializer_list<const wchar_t*> entries) {
+  Make(root);
+  for (const std::wstring entry : entries) {
+    if (entry.back() == L'\\') {
+      Make(root + L"\\" + entry.substr(0, entry.size() - 1));
+    } else {
+      Write(root + L"\\" + entry);
+    }
+  }
+}
+
 TEST(DeleteTree, ReadOnlyFileStaysWithTheFoldersAboveItAndTheRestGoes) {
   Sandbox sandbox(L"deltree");
   const std::wstring root = sandbox.path() + L"\\tree";
-  Make(root);
-  Make(root + L"\\a");
-  Make(root + L"\\a\\b");
-  Make(root + L"\\c");
-  Make(root + L"\\c\\empty");
-  Write(root + L"\\top.txt");
-  Write(root + L"\\a\\one.txt");
+  Build(root, {L"a\\", L"a\\b\\", L"c\\", L"c\\empty\\", L"top.txt", L"a\\one.txt", L"a\\b\\two.txt", L"c\\three.txt"});
   Write(root + L"\\a\\b\\locked.txt", "keep");
-  Write(root + L"\\a\\b\\two.txt");
-  Write(root + L"\\c\\three.txt");
   ::SetFileAttributesW((root + L"\\a\\b\\locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
 
   deleteTree(root);
@@ -43,9 +47,7 @@ TEST(DeleteTree, TakesTheFolderWithOrWithoutATrailingBackslash) {
   Sandbox sandbox(L"deltree");
   for (const wchar_t* ending : {L"", L"\\"}) {
     const std::wstring root = sandbox.path() + L"\\tree";
-    Make(root);
-    Make(root + L"\\sub");
-    Write(root + L"\\sub\\file.txt");
+    Build(root, {L"sub\\", L"sub\\file.txt"});
     deleteTree(root + ending);
     EXPECT_FALSE(Exists(root)) << "ending '" << Narrow(ending) << "'";
   }
@@ -55,10 +57,7 @@ TEST(DeleteTree, TakesTheFolderWithOrWithoutATrailingBackslash) {
 TEST(DeleteTree, TakesAFolderGivenByItsShortName) {
   Sandbox sandbox(L"deltree");
   const std::wstring root = sandbox.path() + L"\\extraction folder.tmp";
-  Make(root);
-  Make(root + L"\\long sub-folder name");
-  Write(root + L"\\long sub-folder name\\a file with a long name.txt");
-  Write(root + L"\\Kelto Quorbel.exe");
+  Build(root, {L"long sub-folder name\\", L"long sub-folder name\\a file with a long name.txt", L"Kelto Quorbel.exe"});
   wchar_t shortPath[MAX_PATH] = {};
   ASSERT_GT(::GetShortPathNameW(root.c_str(), shortPath, MAX_PATH), 0u);
   ASSERT_NE(std::wstring(shortPath), root);
@@ -87,16 +86,8 @@ TEST(DeleteTree, EmptyPathOrAFileDeletesNothing) {
 TEST(DeleteMatching, ShortcutPatternTakesShortcutsAndAFolderNamedLikeOneWhole) {
   Sandbox sandbox(L"delmatch");
   const std::wstring folder = sandbox.path() + L"\\links";
-  Make(folder);
-  Write(folder + L"\\Kelto Quorbel.lnk");
-  Write(folder + L"\\Uninstall.lnk");
-  Write(folder + L"\\readme.txt");
-  Write(folder + L"\\notes.lnk2");
-  Make(folder + L"\\x.lnk");
-  Make(folder + L"\\x.lnk\\inner");
-  Write(folder + L"\\x.lnk\\inner\\deep.txt");
-  Make(folder + L"\\keep");
-  Write(folder + L"\\keep\\inside.lnk");
+  Build(folder, {L"Kelto Quorbel.lnk", L"Uninstall.lnk", L"readme.txt", L"notes.lnk2", L"x.lnk\\", L"x.lnk\\inner\\",
+                 L"x.lnk\\inner\\deep.txt", L"keep\\", L"keep\\inside.lnk"});
 
   deleteMatching(folder + L"\\*.lnk");
 
@@ -108,11 +99,7 @@ TEST(DeleteMatching, ShortcutPatternTakesShortcutsAndAFolderNamedLikeOneWhole) {
 TEST(DeleteMatching, AllPatternEmptiesTheFolderButKeepsIt) {
   Sandbox sandbox(L"delmatch");
   const std::wstring folder = sandbox.path() + L"\\all";
-  Make(folder);
-  Write(folder + L"\\noextension");
-  Write(folder + L"\\a.b.c");
-  Make(folder + L"\\sub");
-  Write(folder + L"\\sub\\x");
+  Build(folder, {L"noextension", L"a.b.c", L"sub\\", L"sub\\x"});
   deleteMatching(folder + L"\\*.*\\");
   EXPECT_TRUE(IsFolder(folder));
   EXPECT_TRUE(List(folder).empty());
@@ -126,32 +113,16 @@ class DeleteThroughLinks : public ::testing::TestWithParam<FinalPathSource> {
  protected:
   void SetUp() override {
     SetFinalPathSourceForTests(GetParam());
-    Make(base_);
-    Make(base_ + L"\\outside");
-    Make(base_ + L"\\outside\\sub");
+    Build(base_, {L"outside\\", L"outside\\sub\\", L"outside-empty\\"});
     Write(base_ + L"\\outside\\keep.txt", "keep");
     Write(base_ + L"\\outside\\sub\\deep.txt", "deep");
-    Make(base_ + L"\\outside-empty");
     Write(base_ + L"\\outside-file.txt", "file");
-    Make(tree_);
-    Write(tree_ + L"\\plain.txt");
-    Make(tree_ + L"\\dir");
-    Write(tree_ + L"\\dir\\x.txt");
-    if (RunningUnderWine()) {
-      // One link deeper down: the walk judges every entry it reaches, not only the top ones.
-      ASSERT_TRUE(MakeUnixLink(L"../../outside", tree_ + L"\\dir\\deeplink"));
-      ASSERT_TRUE(MakeUnixLink(L"../outside", tree_ + L"\\dirlink"));
-      ASSERT_TRUE(MakeUnixLink(L"../outside-empty", tree_ + L"\\emptylink"));
-      ASSERT_TRUE(MakeUnixLink(L"../outside-file.txt", tree_ + L"\\filelink"));
-    } else {
-      ASSERT_TRUE(::CreateSymbolicLinkW((tree_ + L"\\dir\\deeplink").c_str(), (base_ + L"\\outside").c_str(),
-                                        SYMBOLIC_LINK_FLAG_DIRECTORY));
-      ASSERT_TRUE(::CreateSymbolicLinkW((tree_ + L"\\dirlink").c_str(), (base_ + L"\\outside").c_str(),
-                                        SYMBOLIC_LINK_FLAG_DIRECTORY));
-      ASSERT_TRUE(::CreateSymbolicLinkW((tree_ + L"\\emptylink").c_str(), (base_ + L"\\outside-empty").c_str(),
-                                        SYMBOLIC_LINK_FLAG_DIRECTORY));
-      ASSERT_TRUE(::CreateSymbolicLinkW((tree_ + L"\\filelink").c_str(), (base_ + L"\\outside-file.txt").c_str(), 0));
-    }
+    Build(tree_, {L"plain.txt", L"dir\\", L"dir\\x.txt"});
+    // One link deeper down: the walk judges every entry it reaches, not only the top ones.
+    ASSERT_TRUE(MakeLink(L"../../outside", base_ + L"\\outside", tree_ + L"\\dir\\deeplink", true));
+    ASSERT_TRUE(MakeLink(L"../outside", base_ + L"\\outside", tree_ + L"\\dirlink", true));
+    ASSERT_TRUE(MakeLink(L"../outside-empty", base_ + L"\\outside-empty", tree_ + L"\\emptylink", true));
+    ASSERT_TRUE(MakeLink(L"../outside-file.txt", base_ + L"\\outside-file.txt", tree_ + L"\\filelink", false));
   }
   void TearDown() override {
     SetFinalPathSourceForTests(FinalPathSource::Automatic);

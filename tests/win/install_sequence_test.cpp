@@ -11,7 +11,6 @@
 #include "i18n/string_catalogue.h"
 #include "i18n/win_string_sources.h"
 #include "install_test_helpers.h"
-#include "spooler_test_helpers.h"
 #include "integration/virtual_printer.h"
 #include "tests/driver/walk.h"
 
@@ -303,7 +302,7 @@ class FrenchTexts {
 // The printer asks through the install's own prompter, so its questions speak the installer's language during an
 // install, as they do during a removal.
 TEST_F(InstallSequenceTest, ThePrinterStepAsksInTheInstallersLanguage) {
-  if (SpoolerRefusesThePrinter())
+  if (sys::SpoolerRefusesThePrinter())
     GTEST_SKIP() << "Wine's 32-bit spooler adds no printer on a 64-bit driver, so the add-in never comes";
   FrenchTexts french;
   ASSERT_EQ(french.skin(), 1);

@@ -155,41 +155,8 @@ inline void RemoveProductRecords() {
 
 inline const wchar_t kQuickLaunch[] = L"\\Microsoft\\Internet Explorer\\Quick Launch";
 
-struct LinkProperties {
-  bool loaded = false;
-  std::wstring target, description, arguments, workingFolder;
-};
-
-inline LinkProperties ReadLink(const std::wstring& path) {
-  LinkProperties properties;
-  const HRESULT init = ::CoInitialize(nullptr);
-  IShellLinkW* link = nullptr;
-  if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                   reinterpret_cast<void**>(&link)))) {
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-      if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
-        properties.loaded = true;
-        wchar_t text[1024] = {};
-        link->GetPath(text, 1024, nullptr, SLGP_RAWPATH);
-        properties.target = text;
-        text[0] = 0;
-        link->GetDescription(text, 1024);
-        properties.description = text;
-        text[0] = 0;
-        link->GetArguments(text, 1024);
-        properties.arguments = text;
-        text[0] = 0;
-        link->GetWorkingDirectory(text, 1024);
-        properties.workingFolder = text;
-      }
-      file->Release();
-    }
-    link->Release();
-  }
-  if (SUCCEEDED(init)) ::CoUninitialize();
-  return properties;
-}
+using sys::LinkProperties;
+using sys::ReadLink;
 
 // The five special folders the shortcuts use, resolved the way the setup resolves them.
 struct Folders {

@@ -22,7 +22,7 @@
 
 namespace {
 
-const wchar_t kAddinMarker[] = L"Software\\Kelto Software\\Test\\WordAddinRegistered";
+using sys::kAddinMarker;
 
 // payload-stage beside this program, ending with a backslash.
 std::wstring StageFolder() { return sys::StageFolder() + L"\\"; }
@@ -35,11 +35,7 @@ using sys::ReadValue;  // "<none>" when the key or value is missing
 using sys::RemoveTree;
 
 void WriteValue(HKEY root, const wchar_t* subKey, const wchar_t* name, const std::wstring& text) {
-  HKEY key = nullptr;
-  ASSERT_EQ(::RegCreateKeyExW(root, subKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr), ERROR_SUCCESS);
-  ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-  ::RegCloseKey(key);
+  ASSERT_TRUE(sys::WriteValue(root, subKey, name, text));
 }
 
 // Restores the previous text of a default value (or its absence) when the test ends.
@@ -506,84 +502,80 @@ class UninstallerTest : public PayloadTest {
   std::unique_ptr<sys::ScopedEnvironment> delay_;
 };
 
-TEST_F(UninstallerTest, ReportModeRemovesAndReportsThreeSixTen) {
-  Record();
-  sys::ScopedEnvironment mode(L"KELTO_UNINSTALL_MODE", L"report");
+// One run of the stand-in through the pipe, as the removal step starts it, and what it must leave.
+enum class Left { Removed, Untouched, EveryFile };
+struct UninstallerRun {
+  const char* name;
+  const wchar_t* mode;                // KELTO_UNINSTALL_MODE, nullptr: unset
+  std::vector<std::string> messages;  // each in full, its NUL byte included
+  bool broken = true;
+  Left left = Left::Removed;
+  bool recorded = true;          // the setup's records point at the folder
+  const wchar_t* nul = nullptr;  // KELTO_UNINSTALL_NUL
+  bool realDelay = false;        // KELTO_UNINSTALL_DELAY_MS unset: the real pause between reports
+  bool checkExitCode = false;
+};
+
+class UninstallerModeTest : public UninstallerTest, public ::testing::WithParamInterface<UninstallerRun> {};
+
+TEST_P(UninstallerModeTest, ReportsAndLeavesWhatItsModeSays) {
+  const UninstallerRun& row = GetParam();
+  if (row.recorded) Record();
+  sys::ScopedEnvironment mode(L"KELTO_UNINSTALL_MODE", row.mode);
+  sys::ScopedEnvironment nul(L"KELTO_UNINSTALL_NUL", row.nul);
+  std::unique_ptr<sys::ScopedEnvironment> delay;
+  if (row.realDelay) delay = std::make_unique<sys::ScopedEnvironment>(L"KELTO_UNINSTALL_DELAY_MS", nullptr);
   const PipeRun run = RunUninstaller(folder_);
   ASSERT_TRUE(run.started);
-  EXPECT_EQ(Texts(run), (std::vector<std::string>{"3", "6", "10"}));
   // Each report is the digits and their NUL byte, in a message of its own.
-  ASSERT_EQ(run.messages.size(), 3u);
-  EXPECT_EQ(run.messages[0], std::string("3", 2));
-  EXPECT_EQ(run.messages[2], std::string("10", 3));
-  EXPECT_TRUE(run.broken);
-  EXPECT_EQ(run.exitCode, 0);
-  ExpectRemoved();
+  EXPECT_EQ(run.messages, row.messages);
+  std::vector<std::string> texts;
+  for (const std::string& message : row.messages) texts.push_back(message.c_str());
+  EXPECT_EQ(Texts(run), texts);
+  EXPECT_EQ(run.broken, row.broken);
+  if (row.checkExitCode) {
+    EXPECT_EQ(run.exitCode, 0);
+  }
+  switch (row.left) {
+    case Left::Removed: ExpectRemoved(); break;
+    case Left::Untouched: ExpectUntouched(); break;
+    case Left::EveryFile: EXPECT_EQ(List(folder_).size(), 5u); break;
+  }
 }
 
-TEST_F(UninstallerTest, ReportIsTheDefaultMode) {
-  Record();
-  sys::ScopedEnvironment mode(L"KELTO_UNINSTALL_MODE", nullptr);
-  sys::ScopedEnvironment delay(L"KELTO_UNINSTALL_DELAY_MS", nullptr);  // the real pause between reports
-  const PipeRun run = RunUninstaller(folder_);
-  EXPECT_EQ(Texts(run), (std::vector<std::string>{"3", "6", "10"}));
-  EXPECT_TRUE(run.broken);
-  ExpectRemoved();
-}
+const std::vector<std::string> kThreeSixTen = {std::string("3", 2), std::string("6", 2), std::string("10", 3)};
 
-TEST_F(UninstallerTest, FailModeReportsMinusOneAndKeepsEverything) {
-  Record();
-  sys::ScopedEnvironment mode(L"KELTO_UNINSTALL_MODE", L"fail");
-  const PipeRun run = RunUninstaller(folder_);
-  EXPECT_EQ(Texts(run), std::vector<std::string>{"-1"});
-  EXPECT_TRUE(run.broken);
-  ExpectUntouched();
-}
-
-TEST_F(UninstallerTest, SilentExitConnectsAndBreaksThePipe) {
-  Record();
-  sys::ScopedEnvironment mode(L"KELTO_UNINSTALL_MODE", L"silent-exit");
-  const PipeRun run = RunUninstaller(folder_);
-  EXPECT_TRUE(run.messages.empty());
-  EXPECT_TRUE(run.broken);
-  EXPECT_EQ(run.exitCode, 0);
-  ExpectUntouched();
-}
-
-TEST_F(UninstallerTest, NeverConnectLeavesThePipeListening) {
-  Record();
-  sys::ScopedEnvironment mode(L"KELTO_UNINSTALL_MODE", L"never-connect");
-  const PipeRun run = RunUninstaller(folder_);
-  ASSERT_TRUE(run.started);
-  EXPECT_TRUE(run.messages.empty());
-  EXPECT_FALSE(run.broken);
-  EXPECT_EQ(run.exitCode, 0);
-  ExpectUntouched();
-}
-
-TEST_F(UninstallerTest, FirstTenReportsOnlyTen) {
-  Record();
-  sys::ScopedEnvironment mode(L"KELTO_UNINSTALL_MODE", L"first-10");
-  const PipeRun run = RunUninstaller(folder_);
-  EXPECT_EQ(Texts(run), std::vector<std::string>{"10"});
-  EXPECT_TRUE(run.broken);
-  ExpectRemoved();
-}
-
-TEST_F(UninstallerTest, NulByteCanBeLeftOut) {
-  Record();
-  sys::ScopedEnvironment mode(L"KELTO_UNINSTALL_MODE", L"first-10");
-  sys::ScopedEnvironment nul(L"KELTO_UNINSTALL_NUL", L"0");
-  const PipeRun run = RunUninstaller(folder_);
-  EXPECT_EQ(run.messages, std::vector<std::string>{"10"});
-}
-
-TEST_F(UninstallerTest, AFolderTheRegistryDoesNotNameIsLeftAlone) {
-  sys::ScopedEnvironment mode(L"KELTO_UNINSTALL_MODE", L"report");
-  const PipeRun run = RunUninstaller(folder_);
-  EXPECT_EQ(Texts(run), (std::vector<std::string>{"3", "6", "10"}));
-  EXPECT_EQ(List(folder_).size(), 5u);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Modes, UninstallerModeTest,
+    ::testing::Values(
+        UninstallerRun{"ReportModeRemovesAndReportsThreeSixTen", L"report", kThreeSixTen, true, Left::Removed, true,
+                       nullptr, false, true},
+        UninstallerRun{"ReportIsTheDefaultMode", nullptr, kThreeSixTen, true, Left::Removed, true, nullptr, true},
+        UninstallerRun{
+            "FailModeReportsMinusOneAndKeepsEverything", L"fail", {std::string("-1", 3)}, true, Left::Untouched},
+        UninstallerRun{"SilentExitConnectsAndBreaksThePipe",
+                       L"silent-exit",
+                       {},
+                       true,
+                       Left::Untouched,
+                       true,
+                       nullptr,
+                       false,
+                       true},
+        UninstallerRun{"NeverConnectLeavesThePipeListening",
+                       L"never-connect",
+                       {},
+                       false,
+                       Left::Untouched,
+                       true,
+                       nullptr,
+                       false,
+                       true},
+        UninstallerRun{"FirstTenReportsOnlyTen", L"first-10", {std::string("10", 3)}},
+        UninstallerRun{"NulByteCanBeLeftOut", L"first-10", {"10"}, true, Left::Removed, true, L"0"},
+        UninstallerRun{"AFolderTheRegistryDoesNotNameIsLeftAlone", L"report", kThreeSixTen, true, Left::EveryFile,
+                       false}),
+    [](const ::testing::TestParamInfo<UninstallerRun>& info) { return std::string(info.param.name); });
 
 TEST_F(UninstallerTest, WithoutKeywordItRemovesQuietlyAndUsesNoPipe) {
   Record();

@@ -635,14 +635,8 @@ TEST_F(BuiltInSteps, LinksBelowTheFolderAreLeftAloneWithEverythingBehindThem) {
   ASSERT_TRUE(WriteText(outside + L"\\Readme.txt", "theirs"));
   MakeFolders(folder_ + L"\\plugins\\OCR");
   ASSERT_TRUE(::DeleteFileW((folder_ + L"\\Readme.txt").c_str()));
-  if (RunningUnderWine()) {
-    ASSERT_TRUE(MakeUnixLink(L"../../../../../outside", folder_ + L"\\plugins\\OCR\\KT_Abbyy_OCR"));
-    ASSERT_TRUE(MakeUnixLink(L"../../../outside/Readme.txt", folder_ + L"\\Readme.txt"));
-  } else {
-    ASSERT_TRUE(::CreateSymbolicLinkW((folder_ + L"\\plugins\\OCR\\KT_Abbyy_OCR").c_str(), outside.c_str(),
-                                      SYMBOLIC_LINK_FLAG_DIRECTORY));
-    ASSERT_TRUE(::CreateSymbolicLinkW((folder_ + L"\\Readme.txt").c_str(), (outside + L"\\Readme.txt").c_str(), 0));
-  }
+  ASSERT_TRUE(MakeLink(L"../../../../../outside", outside, folder_ + L"\\plugins\\OCR\\KT_Abbyy_OCR", true));
+  ASSERT_TRUE(MakeLink(L"../../../outside/Readme.txt", outside + L"\\Readme.txt", folder_ + L"\\Readme.txt", false));
   Run();
   EXPECT_EQ(Tree(outside), (std::vector<std::wstring>{L"Readme.txt", L"keep.dat"}));
   EXPECT_EQ(ReadText(outside + L"\\keep.dat"), "keep");

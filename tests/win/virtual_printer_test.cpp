@@ -6,13 +6,13 @@
 #include <winspool.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <cwctype>
 #include <map>
 #include <memory>
 
 #include "install_test_helpers.h"
-#include "spooler_test_helpers.h"
 #include "tests/driver/walk.h"
 
 namespace {
@@ -24,10 +24,9 @@ constexpr wchar_t kSecondPrinter[] = L"My PDF Printer";
 constexpr wchar_t kUnrelatedPrinter[] = L"Kelto Test Unrelated Printer";
 constexpr wchar_t kPendingRenamesKey[] = L"System\\CurrentControlSet\\Control\\Session Manager";
 constexpr wchar_t kPendingRenames[] = L"PendingFileRenameOperations";
-// Where the package's stand-in add-in notes its registration.
-constexpr wchar_t kAddinMarker[] = L"Software\\Kelto Software\\Test\\WordAddinRegistered";
+using sys::kAddinMarker;
 
-const std::vector<std::wstring> kDriverCopies = {L"kqmvpr_drv.dll", L"kqmvpr_ui.dll", L"kqmvpr_pnt.txt"};
+const std::vector<std::wstring>& kDriverCopies = sys::kDriverFiles;
 const std::vector<std::wstring> kVersionFolderNames = {L"kqmvpr_drv.dll", L"kqmvpr_ui.dll", L"kqmvpr_pnt.txt",
                                                        L"KTC_ProxyProcess.exe"};
 const std::vector<std::wstring> kMovedAsideNames = {L"ktTmp1.tmp", L"ktTmp2.tmp", L"ktTmp3.tmp", L"ktTmp4.tmp"};
@@ -46,96 +45,19 @@ std::wstring SystemFolder() {
 
 // --- the spooler as the tests see it, through the plain calls -----------------------------------------------
 
-std::wstring DriverDirectoryOf(const wchar_t* environment) {
-  wchar_t directory[MAX_PATH] = L"";
-  DWORD needed = 0;
-  std::wstring env = environment;
-  if (!::GetPrinterDriverDirectoryW(nullptr, env.data(), 1, reinterpret_cast<LPBYTE>(directory), sizeof(directory),
-                                    &needed)) {
-    return L"";
-  }
-  return directory;
-}
+using sys::AddDriverDirectly;
+using sys::AddPrinterDirectly;
+using sys::DeletePrinterNamed;
+using sys::DriverDirectoryOf;
+using sys::DriverFacts;
+using sys::FindDriver;
+using sys::FindPrinter;
+using sys::kProcessEnvironment;
+using sys::LocalPrinters;
+using sys::PrinterFacts;
+using sys::SpoolerRefusesThePrinter;
 
-template <typename Info>
-std::vector<BYTE> Enumerate(const std::function<BOOL(LPBYTE, DWORD, LPDWORD, LPDWORD)>& call, DWORD& count) {
-  DWORD needed = 0;
-  count = 0;
-  call(nullptr, 0, &needed, &count);
-  std::vector<BYTE> buffer(needed + sizeof(Info));
-  if (!call(buffer.data(), static_cast<DWORD>(buffer.size()), &needed, &count)) count = 0;
-  return buffer;
-}
-
-struct PrinterFacts {
-  std::wstring name, port, driver, processor, dataType;
-  DWORD attributes = 0;
-};
-
-std::vector<PrinterFacts> LocalPrinters() {
-  DWORD count = 0;
-  const std::vector<BYTE> buffer = Enumerate<PRINTER_INFO_2W>(
-      [](LPBYTE out, DWORD size, LPDWORD needed, LPDWORD returned) {
-        return ::EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, out, size, needed, returned);
-      },
-      count);
-  std::vector<PrinterFacts> printers;
-  const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
-  auto text = [](const wchar_t* s) { return std::wstring(s ? s : L""); };
-  for (DWORD i = 0; i < count; ++i) {
-    printers.push_back({text(info[i].pPrinterName), text(info[i].pPortName), text(info[i].pDriverName),
-                        text(info[i].pPrintProcessor), text(info[i].pDatatype), info[i].Attributes});
-  }
-  return printers;
-}
-
-bool FindPrinter(const std::wstring& name, PrinterFacts* facts = nullptr) {
-  for (const PrinterFacts& printer : LocalPrinters()) {
-    if (printer.name != name) continue;
-    if (facts) *facts = printer;
-    return true;
-  }
-  return false;
-}
-
-struct DriverFacts {
-  DWORD version = 0;
-  std::wstring environment, driverPath, configFile, dataFile;
-};
-
-bool FindDriver(const wchar_t* environment, const std::wstring& name, DriverFacts* facts = nullptr) {
-  std::wstring env = environment;
-  DWORD count = 0;
-  const std::vector<BYTE> buffer = Enumerate<DRIVER_INFO_3W>(
-      [&env](LPBYTE out, DWORD size, LPDWORD needed, LPDWORD returned) {
-        return ::EnumPrinterDriversW(nullptr, env.data(), 3, out, size, needed, returned);
-      },
-      count);
-  const auto* info = reinterpret_cast<const DRIVER_INFO_3W*>(buffer.data());
-  for (DWORD i = 0; i < count; ++i) {
-    if (!info[i].pName || name != info[i].pName) continue;
-    if (facts) {
-      *facts = {info[i].cVersion, info[i].pEnvironment ? info[i].pEnvironment : L"",
-                info[i].pDriverPath ? info[i].pDriverPath : L"", info[i].pConfigFile ? info[i].pConfigFile : L"",
-                info[i].pDataFile ? info[i].pDataFile : L""};
-    }
-    return true;
-  }
-  return false;
-}
-
-bool PortExists() {
-  DWORD count = 0;
-  const std::vector<BYTE> buffer =
-      Enumerate<PORT_INFO_1W>([](LPBYTE out, DWORD size, LPDWORD needed,
-                                 LPDWORD returned) { return ::EnumPortsW(nullptr, 1, out, size, needed, returned); },
-                              count);
-  const auto* info = reinterpret_cast<const PORT_INFO_1W*>(buffer.data());
-  for (DWORD i = 0; i < count; ++i) {
-    if (info[i].pName && std::wstring(info[i].pName) == kPrinterPortName) return true;
-  }
-  return false;
-}
+bool PortExists() { return sys::PortExists(kPrinterPortName); }
 
 DWORD PortCommand(const wchar_t* command) {
   std::wstring monitor = L", XcvMonitor Local Port";
@@ -148,34 +70,6 @@ DWORD PortCommand(const wchar_t* command) {
   ::XcvDataW(handle, command, reinterpret_cast<PBYTE>(port), sizeof(kPrinterPortName), nullptr, 0, &needed, &status);
   ::ClosePrinter(handle);
   return status;
-}
-
-// Registers a driver with the package's 32-bit files, the way a driver of an earlier install or another
-// product would be there.
-bool AddDriverDirectly(const std::wstring& name, const wchar_t* environment) {
-  const std::wstring directory = DriverDirectoryOf(environment);
-  for (const std::wstring& file : kDriverCopies) {
-    if (!::CopyFileW((StageFolder() + L"\\" + file).c_str(), (directory + L"\\" + file).c_str(), FALSE)) return false;
-  }
-  std::wstring driverName = name, env = environment, driverPath = L"kqmvpr_drv.dll", dataFile = L"kqmvpr_pnt.txt",
-               configFile = L"kqmvpr_ui.dll";
-  DRIVER_INFO_3W info{};
-  info.cVersion = 3;
-  info.pName = driverName.data();
-  info.pEnvironment = env.data();
-  info.pDriverPath = driverPath.data();
-  info.pDataFile = dataFile.data();
-  info.pConfigFile = configFile.data();
-  return ::AddPrinterDriverW(nullptr, 3, reinterpret_cast<LPBYTE>(&info)) != FALSE;
-}
-
-void DeletePrinterNamed(const std::wstring& name) {
-  std::wstring printerName = name;
-  PRINTER_DEFAULTSW all{nullptr, nullptr, PRINTER_ALL_ACCESS};
-  HANDLE printer = nullptr;
-  if (!::OpenPrinterW(printerName.data(), &printer, &all)) return;
-  ::DeletePrinter(printer);
-  ::ClosePrinter(printer);
 }
 
 // The operations waiting for the next restart, as source and target in turn (an empty target deletes).
@@ -303,6 +197,33 @@ SpoolerCalls CountedSpooler(std::shared_ptr<int> count) {
   return calls;
 }
 
+std::shared_ptr<int> Always() { return std::make_shared<int>(INT_MAX); }
+
+// Makes a spooler call fail with `error` while `*left` is above zero (each failure counts it down) and pass to
+// the one it replaces otherwise; `*calls`, when given, counts every call. With `applies`, only the calls it
+// picks can fail.
+template <typename R, typename... A>
+void Fail(std::function<R(A...)>& call, DWORD error, std::shared_ptr<int> left = Always(),
+          std::shared_ptr<int> calls = nullptr, std::function<bool(A...)> applies = nullptr) {
+  call = [inner = call, error, left, calls, applies](A... args) -> R {
+    if (calls) ++*calls;
+    if ((!applies || applies(args...)) && *left > 0) {
+      --*left;
+      ::SetLastError(error);
+      return R{};
+    }
+    return inner(args...);
+  };
+}
+
+// Opens for full access fail: the ones removal asks for, not the reads around them.
+void FailFullAccessOpens(SpoolerCalls& spooler, std::shared_ptr<int> left) {
+  Fail(spooler.openPrinter, ERROR_ACCESS_DENIED, left, nullptr,
+       std::function<bool(LPWSTR, LPHANDLE, LPPRINTER_DEFAULTSW)>([](LPWSTR, LPHANDLE, LPPRINTER_DEFAULTSW defaults) {
+         return defaults && defaults->DesiredAccess == PRINTER_ALL_ACCESS;
+       }));
+}
+
 struct AddinRecord {
   int installResult = 1;
   std::vector<std::wstring> installs;  // "source|install folder"
@@ -394,6 +315,13 @@ class VirtualPrinterTest : public ::testing::Test {
   }
 
   const wchar_t* Environment() const { return PrefixIs64Bit() ? kEnvironment64 : kEnvironment32; }
+  // Which of the printer, its driver (under `environment`, this prefix's by default) and its port the spooler
+  // lists: "printer driver port", with "-" for each it doesn't.
+  std::string Listed(const wchar_t* environment = nullptr) const {
+    return std::string(FindPrinter(kPrinterName) ? "printer" : "-") +
+           (FindDriver(environment ? environment : Environment(), kPrinterDriverName) ? " driver" : " -") +
+           (PortExists() ? " port" : " -");
+  }
   std::wstring DriverFile(const std::wstring& name) const { return DriverDirectoryOf(Environment()) + L"\\" + name; }
   std::wstring VersionFile(const std::wstring& name) const {
     return DriverDirectoryOf(Environment()) + L"\\3\\" + name;
@@ -474,12 +402,10 @@ TEST_F(VirtualPrinterTest, InstallBuildsPortDriverPrinterAndProxyAndRemoveTakesT
   PrepareRemoval(remover);
   EXPECT_EQ(remover.Remove(), 1);
   EXPECT_TRUE(prompts_.texts().empty());
-  EXPECT_FALSE(FindPrinter(kPrinterName));
+  EXPECT_EQ(Listed(kEnvironment32), "- - -");
   EXPECT_FALSE(FindPrinter(kSecondPrinter));
   EXPECT_TRUE(FindPrinter(kUnrelatedPrinter));
-  EXPECT_FALSE(FindDriver(kEnvironment32, kPrinterDriverName));
   EXPECT_TRUE(FindDriver(kProcessEnvironment, kOtherDriver));
-  EXPECT_FALSE(PortExists());
   for (const std::wstring& name : kDriverCopies) EXPECT_FALSE(Exists(DriverFile(name))) << Narrow(name);
   EXPECT_EQ(LeftInVersionFolder(Environment()), std::vector<std::wstring>{});
   EXPECT_EQ(addin_.removals, std::vector<std::wstring>{installFolder_});
@@ -498,11 +424,9 @@ TEST_F(VirtualPrinterTest, RemoveDeletesEveryLocalPrinterOnTheDriverWhateverItsN
   PrepareRemoval(remover);
   EXPECT_EQ(remover.Remove(), 1);
   EXPECT_TRUE(prompts_.texts().empty());
-  EXPECT_FALSE(FindPrinter(kPrinterName));
+  EXPECT_EQ(Listed(), "- - -");
   EXPECT_FALSE(FindPrinter(kSecondPrinter));
   EXPECT_TRUE(FindPrinter(kUnrelatedPrinter));
-  EXPECT_FALSE(FindDriver(Environment(), kPrinterDriverName));
-  EXPECT_FALSE(PortExists());
   EXPECT_EQ(LeftInVersionFolder(Environment()), std::vector<std::wstring>{});
   // A folder with something left in it stays.
   EXPECT_TRUE(Exists(installFolder_ + L"\\settings.ini"));
@@ -521,8 +445,7 @@ TEST_F(VirtualPrinterTest, AnExistingPrinterOfTheNameIsLeftAsItIs) {
   ASSERT_TRUE(FindPrinter(kPrinterName, &facts));
   EXPECT_EQ(facts.driver, kOtherDriver);
   EXPECT_EQ(facts.port, L"LPT1:");
-  EXPECT_TRUE(FindDriver(Environment(), kPrinterDriverName));
-  EXPECT_TRUE(PortExists());
+  EXPECT_EQ(Listed(), "printer driver port");
   EXPECT_TRUE(Exists(VersionFile(L"KTC_ProxyProcess.exe")));
 }
 
@@ -548,30 +471,24 @@ TEST_F(VirtualPrinterTest, On64BitWindowsThe64BitFilesGoInUnderTheir32BitNamesAn
       ASSERT_TRUE(WriteText(source_ + L"\\" + name + suffix + extension, Narrow(name + suffix)));
     }
   }
+  // The records as the spooler got them, field by field ("<null>" for a null text).
   struct Seen {
-    DRIVER_INFO_3W driver{};
-    std::wstring name, environment, driverPath, dataFile, configFile, helpFile, dependentFiles, defaultDataType;
-    bool monitorIsNone = false, listedUnder64 = false, listedUnder32 = false;
+    std::vector<std::wstring> driver, printer;
+    bool listedUnder64 = false, listedUnder32 = false;
     std::map<std::wstring, std::string> copies;
     std::map<std::wstring, std::string> versionCopies;
     DWORD printerError = 0;
-    PRINTER_INFO_2W printer{};
-    std::wstring printerName, port, printerDriver, processor, dataType;
+    PRINTER_INFO_2W printerRest{};
   };
   auto seen = std::make_shared<Seen>();
+  auto text = [](const wchar_t* field) { return field ? std::wstring(field) : L"<null>"; };
   SpoolerCalls spooler = RealSpoolerCalls();
-  spooler.addPrinterDriver = [seen](LPWSTR server, DWORD level, LPBYTE info) {
-    const auto& record = *reinterpret_cast<DRIVER_INFO_3W*>(info);
-    seen->driver = record;
-    seen->name = record.pName;
-    seen->environment = record.pEnvironment;
-    seen->driverPath = record.pDriverPath;
-    seen->dataFile = record.pDataFile;
-    seen->configFile = record.pConfigFile;
-    seen->helpFile = record.pHelpFile;
-    seen->dependentFiles = std::wstring(record.pDependentFiles, 2);
-    seen->defaultDataType = record.pDefaultDataType;
-    seen->monitorIsNone = record.pMonitorName == nullptr;
+  spooler.addPrinterDriver = [seen, text](LPWSTR server, DWORD level, LPBYTE info) {
+    const auto& r = *reinterpret_cast<DRIVER_INFO_3W*>(info);
+    seen->driver = {
+        std::to_wstring(r.cVersion), text(r.pName),           text(r.pEnvironment), text(r.pDriverPath),
+        text(r.pDataFile),           text(r.pConfigFile),     text(r.pHelpFile),    std::wstring(r.pDependentFiles, 2),
+        text(r.pMonitorName),        text(r.pDefaultDataType)};
     const BOOL added = ::AddPrinterDriverW(server, level, info);
     seen->listedUnder64 = FindDriver(kEnvironment64, kPrinterDriverName);
     seen->listedUnder32 = FindDriver(kEnvironment32, kPrinterDriverName);
@@ -582,14 +499,13 @@ TEST_F(VirtualPrinterTest, On64BitWindowsThe64BitFilesGoInUnderTheir32BitNamesAn
     }
     return added;
   };
-  spooler.addPrinter = [seen](LPWSTR server, DWORD level, LPBYTE info) {
-    const auto& record = *reinterpret_cast<PRINTER_INFO_2W*>(info);
-    seen->printer = record;
-    seen->printerName = record.pPrinterName;
-    seen->port = record.pPortName;
-    seen->printerDriver = record.pDriverName;
-    seen->processor = record.pPrintProcessor;
-    seen->dataType = record.pDatatype;
+  spooler.addPrinter = [seen, text](LPWSTR server, DWORD level, LPBYTE info) {
+    PRINTER_INFO_2W r = *reinterpret_cast<PRINTER_INFO_2W*>(info);
+    seen->printer = {text(r.pPrinterName),    text(r.pPortName), text(r.pDriverName),
+                     text(r.pPrintProcessor), text(r.pDatatype), std::to_wstring(r.Attributes)};
+    r.pPrinterName = r.pPortName = r.pDriverName = r.pPrintProcessor = r.pDatatype = nullptr;
+    r.Attributes = 0;
+    seen->printerRest = r;
     HANDLE printer = ::AddPrinterW(server, level, info);
     if (!printer) seen->printerError = ::GetLastError();
     return printer;
@@ -602,17 +518,11 @@ TEST_F(VirtualPrinterTest, On64BitWindowsThe64BitFilesGoInUnderTheir32BitNamesAn
   EXPECT_EQ(printer.environment(), L"Windows x64");
   EXPECT_EQ(printer.driverDirectory(), DriverDirectoryOf(kEnvironment64));
 
-  // The driver record as the spooler got it.
-  EXPECT_EQ(seen->driver.cVersion, 3u);
-  EXPECT_EQ(seen->name, L"Kelto Quorbel Printer Driver");
-  EXPECT_EQ(seen->environment, L"Windows x64");
-  EXPECT_EQ(seen->driverPath, L"kqmvpr_drv.dll");
-  EXPECT_EQ(seen->dataFile, L"kqmvpr_pnt.txt");
-  EXPECT_EQ(seen->configFile, L"kqmvpr_ui.dll");
-  EXPECT_EQ(seen->helpFile, L"");
-  EXPECT_EQ(seen->dependentFiles, std::wstring(2, L'\0'));
-  EXPECT_TRUE(seen->monitorIsNone);
-  EXPECT_EQ(seen->defaultDataType, L"");
+  // The driver record: version, name, environment, driver, data file, configuration module, help file,
+  // dependent files (an empty list), no monitor, default data type.
+  EXPECT_EQ(seen->driver, (std::vector<std::wstring>{L"3", L"Kelto Quorbel Printer Driver", L"Windows x64",
+                                                     L"kqmvpr_drv.dll", L"kqmvpr_pnt.txt", L"kqmvpr_ui.dll", L"",
+                                                     std::wstring(2, L'\0'), L"<null>", L""}));
   const std::map<std::wstring, std::string> expected = {
       {L"kqmvpr_drv.dll", "kqmvpr_drv64"}, {L"kqmvpr_ui.dll", "kqmvpr_ui64"}, {L"kqmvpr_pnt.txt", "kqmvpr_pnt64"}};
   EXPECT_EQ(seen->copies, expected);
@@ -621,18 +531,12 @@ TEST_F(VirtualPrinterTest, On64BitWindowsThe64BitFilesGoInUnderTheir32BitNamesAn
   EXPECT_TRUE(seen->listedUnder64);
   EXPECT_FALSE(seen->listedUnder32);
 
-  // The printer record, everything else zero.
-  EXPECT_EQ(seen->printerName, L"Kelto Quorbel Printer");
-  EXPECT_EQ(seen->port, L"KELTO_QUORBEL:");
-  EXPECT_EQ(seen->printerDriver, L"Kelto Quorbel Printer Driver");
-  EXPECT_EQ(seen->processor, L"WinPrint");
-  EXPECT_EQ(seen->dataType, L"RAW");
-  PRINTER_INFO_2W rest = seen->printer;
-  EXPECT_EQ(rest.Attributes, static_cast<DWORD>(PRINTER_ATTRIBUTE_LOCAL));
-  rest.pPrinterName = rest.pPortName = rest.pDriverName = rest.pPrintProcessor = rest.pDatatype = nullptr;
-  rest.Attributes = 0;
+  // The printer record: name, port, driver, processor, data type, a local printer; everything else zero.
+  EXPECT_EQ(seen->printer,
+            (std::vector<std::wstring>{L"Kelto Quorbel Printer", L"KELTO_QUORBEL:", L"Kelto Quorbel Printer Driver",
+                                       L"WinPrint", L"RAW", std::to_wstring(PRINTER_ATTRIBUTE_LOCAL)}));
   const PRINTER_INFO_2W zero{};
-  EXPECT_EQ(std::memcmp(&rest, &zero, sizeof(zero)), 0);
+  EXPECT_EQ(std::memcmp(&seen->printerRest, &zero, sizeof(zero)), 0);
 
   if (!SpoolerRefusesThePrinter(true)) {
     EXPECT_EQ(seen->printerError, 0u);
@@ -643,12 +547,10 @@ TEST_F(VirtualPrinterTest, On64BitWindowsThe64BitFilesGoInUnderTheir32BitNamesAn
   EXPECT_EQ(seen->printerError, static_cast<DWORD>(ERROR_UNKNOWN_PRINTER_DRIVER));
   EXPECT_EQ(printer.stage(), 3);
   EXPECT_EQ(progress_.positions(), (std::vector<std::wstring>{L"18", L"21", L"24"}));
-  EXPECT_FALSE(FindPrinter(kPrinterName));
-  EXPECT_FALSE(FindDriver(kEnvironment64, kPrinterDriverName));
+  EXPECT_EQ(Listed(kEnvironment64), "- - -");
   for (const std::wstring& name : kDriverCopies) {
     EXPECT_FALSE(Exists(DriverDirectoryOf(kEnvironment64) + L"\\" + name)) << Narrow(name);
   }
-  EXPECT_FALSE(PortExists());
   EXPECT_TRUE(addin_.installs.empty());
 }
 
@@ -688,9 +590,7 @@ TEST_F(VirtualPrinterTest, AFailedAddinFailsTheInstallButUndoesNothing) {
   EXPECT_EQ(printer.stage(), 4);
   EXPECT_EQ(progress_.positions(), (std::vector<std::wstring>{L"18", L"21", L"24", L"27", L"30", L"33", L"36"}));
   EXPECT_EQ(addin_.installs.size(), 1u);
-  EXPECT_TRUE(FindPrinter(kPrinterName));
-  EXPECT_TRUE(FindDriver(Environment(), kPrinterDriverName));
-  EXPECT_TRUE(PortExists());
+  EXPECT_EQ(Listed(), "printer driver port");
   EXPECT_TRUE(Exists(VersionFile(L"KTC_ProxyProcess.exe")));
   EXPECT_TRUE(prompts_.texts().empty());
 }
@@ -705,9 +605,7 @@ TEST_F(VirtualPrinterTest, AProxyThatCannotBeCopiedUndoesEverything) {
   EXPECT_TRUE(prompts_.texts().empty());
   EXPECT_EQ(printer.stage(), 4);
   EXPECT_EQ(progress_.positions(), (std::vector<std::wstring>{L"18", L"21", L"24", L"27"}));
-  EXPECT_FALSE(FindPrinter(kPrinterName));
-  EXPECT_FALSE(FindDriver(kEnvironment32, kPrinterDriverName));
-  EXPECT_FALSE(PortExists());
+  EXPECT_EQ(Listed(kEnvironment32), "- - -");
   for (const std::wstring& name : kDriverCopies) EXPECT_FALSE(Exists(DriverFile(name))) << Narrow(name);
   EXPECT_TRUE(addin_.installs.empty());
 }
@@ -796,11 +694,7 @@ TEST_F(VirtualPrinterTest, WithoutADriverDirectoryNothingIsTouched) {
 
   auto calls = std::make_shared<int>(0);
   SpoolerCalls spooler = CountedSpooler(calls);
-  spooler.getPrinterDriverDirectory = [calls](LPWSTR, LPWSTR, DWORD, LPBYTE, DWORD, LPDWORD) {
-    ++*calls;
-    ::SetLastError(ERROR_INVALID_ENVIRONMENT);
-    return FALSE;
-  };
+  Fail(spooler.getPrinterDriverDirectory, ERROR_INVALID_ENVIRONMENT, Always(), calls);
   VirtualPrinterInstaller printer(spooler);
   Prepare(printer, Params());
   EXPECT_EQ(printer.Install(), 0);
@@ -820,10 +714,7 @@ TEST_F(VirtualPrinterTest, WithoutADriverDirectoryNothingIsTouched) {
 
 TEST_F(VirtualPrinterTest, RemovalWithoutAFolderLooksForNoAddinAtTheDriveRoot) {
   SpoolerCalls spooler = RealSpoolerCalls();
-  spooler.deletePrinterDriver = [](LPWSTR, LPWSTR, LPWSTR) {
-    ::SetLastError(ERROR_UNKNOWN_PRINTER_DRIVER);
-    return FALSE;
-  };
+  Fail(spooler.deletePrinterDriver, ERROR_UNKNOWN_PRINTER_DRIVER);
   VirtualPrinterInstaller remover(spooler);
   remover.InitForRemoval(L"\\", nullptr, 60, 75);
   remover.SetPrompter(&prompts_);
@@ -919,11 +810,7 @@ TEST_F(VirtualPrinterTest, CancelInTheDeletePrinterBoxLeavesEverythingInPlace) {
   ASSERT_FALSE(versionFolder.empty());
   auto deletes = std::make_shared<int>(0);
   SpoolerCalls spooler = RealSpoolerCalls();
-  spooler.deletePrinter = [deletes](HANDLE) {
-    ++*deletes;
-    ::SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
-  };
+  Fail(spooler.deletePrinter, ERROR_ACCESS_DENIED, Always(), deletes);
 
   {
     // With nobody to ask, the retry is declined as Cancel declines it.
@@ -947,9 +834,7 @@ TEST_F(VirtualPrinterTest, CancelInTheDeletePrinterBoxLeavesEverythingInPlace) {
   EXPECT_EQ(shown[0].style, static_cast<unsigned>(MB_OKCANCEL));
   EXPECT_EQ(*deletes, 1);
 
-  EXPECT_TRUE(FindPrinter(kPrinterName));
-  EXPECT_TRUE(FindDriver(Environment(), kPrinterDriverName));
-  EXPECT_TRUE(PortExists());
+  EXPECT_EQ(Listed(), "printer driver port");
   for (const std::wstring& name : kDriverCopies) EXPECT_TRUE(Exists(DriverFile(name))) << Narrow(name);
   EXPECT_EQ(VersionFolderContents(), versionFolder);
   EXPECT_TRUE(addin_.removals.empty());
@@ -959,18 +844,9 @@ TEST_F(VirtualPrinterTest, CancelInTheDeletePrinterBoxLeavesEverythingInPlace) {
 TEST_F(VirtualPrinterTest, CancelInTheOpenOrDeleteDriverBoxStopsWhereItStands) {
   InstallForRemoval();
   SpoolerCalls spooler = RealSpoolerCalls();
-  auto openFails = std::make_shared<bool>(true);
-  spooler.openPrinter = [openFails](LPWSTR name, LPHANDLE printer, LPPRINTER_DEFAULTSW defaults) {
-    if (*openFails && defaults && defaults->DesiredAccess == PRINTER_ALL_ACCESS) {
-      ::SetLastError(ERROR_ACCESS_DENIED);
-      return FALSE;
-    }
-    return ::OpenPrinterW(name, printer, defaults);
-  };
-  spooler.deletePrinterDriver = [](LPWSTR, LPWSTR, LPWSTR) {
-    ::SetLastError(ERROR_PRINTER_DRIVER_IN_USE);
-    return FALSE;
-  };
+  auto openFailures = Always();
+  FailFullAccessOpens(spooler, openFailures);
+  Fail(spooler.deletePrinterDriver, ERROR_PRINTER_DRIVER_IN_USE);
   {
     AnswerBoxes({IDCANCEL});
     VirtualPrinterInstaller remover(spooler);
@@ -979,7 +855,7 @@ TEST_F(VirtualPrinterTest, CancelInTheOpenOrDeleteDriverBoxStopsWhereItStands) {
     EXPECT_EQ(prompts_.texts(), Texts({93}));
     EXPECT_TRUE(FindPrinter(kPrinterName));
   }
-  *openFails = false;
+  *openFailures = 0;
   {
     AnswerBoxes({IDCANCEL});
     VirtualPrinterInstaller remover(spooler);
@@ -988,40 +864,17 @@ TEST_F(VirtualPrinterTest, CancelInTheOpenOrDeleteDriverBoxStopsWhereItStands) {
     EXPECT_EQ(prompts_.texts(), Texts({95}));
   }
   // The printer went before the driver's box; the driver, its files and the port stay.
-  EXPECT_FALSE(FindPrinter(kPrinterName));
-  EXPECT_TRUE(FindDriver(Environment(), kPrinterDriverName));
+  EXPECT_EQ(Listed(), "- driver port");
   for (const std::wstring& name : kDriverCopies) EXPECT_TRUE(Exists(DriverFile(name))) << Narrow(name);
-  EXPECT_TRUE(PortExists());
   EXPECT_TRUE(addin_.removals.empty());
 }
 
 TEST_F(VirtualPrinterTest, OkInABoxTriesAgain) {
   InstallForRemoval();
-  auto openFailures = std::make_shared<int>(2);
-  auto deleteFailures = std::make_shared<int>(1);
-  auto driverFailures = std::make_shared<int>(1);
   SpoolerCalls spooler = RealSpoolerCalls();
-  spooler.openPrinter = [openFailures](LPWSTR name, LPHANDLE printer, LPPRINTER_DEFAULTSW defaults) {
-    if (defaults && defaults->DesiredAccess == PRINTER_ALL_ACCESS && (*openFailures)-- > 0) {
-      ::SetLastError(ERROR_ACCESS_DENIED);
-      return FALSE;
-    }
-    return ::OpenPrinterW(name, printer, defaults);
-  };
-  spooler.deletePrinter = [deleteFailures](HANDLE printer) {
-    if ((*deleteFailures)-- > 0) {
-      ::SetLastError(ERROR_ACCESS_DENIED);
-      return FALSE;
-    }
-    return ::DeletePrinter(printer);
-  };
-  spooler.deletePrinterDriver = [driverFailures](LPWSTR server, LPWSTR environment, LPWSTR driver) {
-    if ((*driverFailures)-- > 0) {
-      ::SetLastError(ERROR_PRINTER_DRIVER_IN_USE);
-      return FALSE;
-    }
-    return ::DeletePrinterDriverW(server, environment, driver);
-  };
+  FailFullAccessOpens(spooler, std::make_shared<int>(2));
+  Fail(spooler.deletePrinter, ERROR_ACCESS_DENIED, std::make_shared<int>(1));
+  Fail(spooler.deletePrinterDriver, ERROR_PRINTER_DRIVER_IN_USE, std::make_shared<int>(1));
 
   AnswerBoxes({IDOK, IDOK, IDOK, IDOK});
   VirtualPrinterInstaller remover(spooler);
@@ -1033,9 +886,7 @@ TEST_F(VirtualPrinterTest, OkInABoxTriesAgain) {
     EXPECT_EQ(prompt.captionText, L"Kelto Quorbel Printer");
     EXPECT_EQ(prompt.style, static_cast<unsigned>(MB_OKCANCEL));
   }
-  EXPECT_FALSE(FindPrinter(kPrinterName));
-  EXPECT_FALSE(FindDriver(Environment(), kPrinterDriverName));
-  EXPECT_FALSE(PortExists());
+  EXPECT_EQ(Listed(), "- - -");
   EXPECT_EQ(LeftInVersionFolder(Environment()), std::vector<std::wstring>{});
   EXPECT_EQ(addin_.removals, std::vector<std::wstring>{installFolder_});
 }
@@ -1044,11 +895,7 @@ TEST_F(VirtualPrinterTest, ADriverAlreadyGoneFinishesWithoutAMessage) {
   InstallForRemoval();
   auto driverCalls = std::make_shared<int>(0);
   SpoolerCalls spooler = RealSpoolerCalls();
-  spooler.deletePrinterDriver = [driverCalls](LPWSTR, LPWSTR, LPWSTR) {
-    ++*driverCalls;
-    ::SetLastError(ERROR_UNKNOWN_PRINTER_DRIVER);
-    return FALSE;
-  };
+  Fail(spooler.deletePrinterDriver, ERROR_UNKNOWN_PRINTER_DRIVER, Always(), driverCalls);
 
   VirtualPrinterInstaller remover(spooler);
   PrepareRemoval(remover);
@@ -1076,11 +923,7 @@ TEST_F(VirtualPrinterTest, ADriverTheSpoolerDoesNotListIsGoneWhateverTheDeletion
     AnswerBoxes({});
     auto driverCalls = std::make_shared<int>(0);
     SpoolerCalls spooler = RealSpoolerCalls();
-    spooler.deletePrinterDriver = [driverCalls, error](LPWSTR, LPWSTR, LPWSTR) {
-      ++*driverCalls;
-      ::SetLastError(error);
-      return FALSE;
-    };
+    Fail(spooler.deletePrinterDriver, error, Always(), driverCalls);
     VirtualPrinterInstaller remover(spooler);
     PrepareRemoval(remover);
     EXPECT_EQ(remover.Remove(), 1) << error;
@@ -1093,10 +936,7 @@ TEST_F(VirtualPrinterTest, CancelDuringTheUndoOfAnInstallKeepsWhatIsLeft) {
   if (PrefixIs64Bit()) GTEST_SKIP() << "Wine's 32-bit spooler adds no printer on a 64-bit driver";
   ASSERT_TRUE(::DeleteFileW((source_ + L"\\KTC_ProxyProcess.exe").c_str()));
   SpoolerCalls spooler = RealSpoolerCalls();
-  spooler.deletePrinter = [](HANDLE) {
-    ::SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
-  };
+  Fail(spooler.deletePrinter, ERROR_ACCESS_DENIED);
 
   AnswerBoxes({IDCANCEL});
   VirtualPrinterInstaller printer(spooler);
@@ -1104,9 +944,7 @@ TEST_F(VirtualPrinterTest, CancelDuringTheUndoOfAnInstallKeepsWhatIsLeft) {
   EXPECT_EQ(printer.Install(), 0);
   EXPECT_EQ(prompts_.texts(), Texts({94}));
   // Cancelled: the printer and everything below it stay.
-  EXPECT_TRUE(FindPrinter(kPrinterName));
-  EXPECT_TRUE(FindDriver(kEnvironment32, kPrinterDriverName));
-  EXPECT_TRUE(PortExists());
+  EXPECT_EQ(Listed(kEnvironment32), "printer driver port");
 }
 
 }  // namespace

@@ -10,7 +10,7 @@ namespace {
 
 using namespace component_test;
 
-const wchar_t kMarker[] = L"Software\\Kelto Software\\Test\\WordAddinRegistered";
+const wchar_t* const kMarker = sys::kAddinMarker;
 
 class WordAddinTest : public ::testing::Test {
  protected:
