@@ -5,6 +5,7 @@
 #include <set>
 
 #include "core/product.h"
+#include "framework/base/path_text.h"
 #include "i18n/language_catalogue.h"
 
 namespace {
@@ -100,8 +101,6 @@ const ProductFile kTable[] = {
     {L"", kLang, nullptr, S::LanguageFiles, C::EachLanguage, false},
     {L"OnDemandPlugin", kOnDemand, nullptr, S::LanguageFiles, C::EachLanguage, false},
 };
-
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
 // Windows' own folding is wider, but every name the setup takes is ASCII.
 template <typename Text>

@@ -129,8 +129,8 @@ bool RunUnix(const std::wstring& program, const std::wstring& arguments, Done do
                         &startup, &process)) {
     return false;
   }
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
+  // For a Unix program Wine may hand back no real handles: closing what it left there can close one of ours
+  // (standard output, once), so they stay as they are.
   for (int i = 0; i < 250 && !done(); ++i) ::Sleep(20);
   return done();
 }
