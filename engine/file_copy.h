@@ -27,12 +27,12 @@ std::wstring EnsureFolder(const std::wstring& path);
 // Turns both folders of the options into their working form (extraction folder in its short 8.3 form,
 // both with a trailing backslash), makes the install folder and copies the table, replacing read-only or
 // hidden files; nothing is written through a link below the install folder. While the main program is in use,
-// text 59 asks the user to close it, then the copy is tried again; another file in use keeps its installed copy.
-// An optional file the package lacks is left out. Any other failure (a full drive, a failed write, a missing
+// kTextCloseProgram asks the user to close it, then the copy is tried again; another file in use keeps its installed
+// copy. An optional file the package lacks is left out. Any other failure (a full drive, a failed write, a missing
 // required source, an entry that is a link, no extraction folder at all) stops the copy at once: what it left of that
-// file, the files this run created and the folders it made (TakeBackInstallFolders) go again, text 119 names the
-// destination's path, incompleteInstall tells whether files that were there before had been replaced, and the result is
-// false.
+// file, the files this run created and the folders it made (TakeBackInstallFolders) go again, kTextFileNotCopied names
+// the destination's path, incompleteInstall tells whether files that were there before had been replaced, and the
+// result is false.
 bool CopyProductFiles(InstallContext& context);
 
 // After a stopped install: removes, once empty, the install folder and the folders above it that this run made

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-// The English name of an installer language (built-in text 101 + skinIndex); empty out of range.
+// The English name of an installer language (built-in kTextFirstLanguageName + skinIndex); empty out of range.
 std::wstring InstallerLanguageName(int skinIndex);
 
 // What a language's files are named after: the catalogue's file for the name (case-insensitive) from its

@@ -80,7 +80,7 @@ class PreviousVersionRemover {
   PipeRemovalResult RemoveViaPipe(bool ownJob = true);
 
   // Preparation, then window 179 running the removal steps. False when the preparation refused: a program
-  // file is in use (after text 98), or the record names no folder the removal may touch.
+  // file is in use (after kTextProgramInUse), or the record names no folder the removal may touch.
   bool RemoveBuiltIn();
 
   // The pieces of the built-in removal, for tests.
@@ -91,7 +91,7 @@ class PreviousVersionRemover {
   const PreviousInstallation& previous() const { return previous_; }
 
  private:
-  // True when another program holds `path` (after text 98); deletes nothing.
+  // True when another program holds `path` (after kTextProgramInUse); deletes nothing.
   bool InUse(const std::wstring& path);
   void RemoveDesktopLinks();
   void RemoveQuickLaunchLinks();
