@@ -78,15 +78,6 @@ const char* const kComponentRecords[] = {"Eastern Asian Language Support", "Fire
 
 using sys::Narrow;
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  return lines;
-}
-
 // Under WoW64 Wine's 32-bit spooler takes the driver but not the printer: the printer install is undone (port
 // taken back) and the add-in that comes with it is left out; the rest of the installation is complete.
 bool UnderWow64() {
