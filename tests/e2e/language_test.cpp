@@ -1,10 +1,10 @@
 // The installer language: LangConfig.xml beside the setup, the language dialog, and the fallbacks.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "resources/ids.h"
+#include "tests/driver/system_state.h"
 #include "tests/driver/walk.h"
+#include "tests/e2e/wizard_session.h"
 
 namespace {
 
@@ -12,37 +12,20 @@ using gui::Driver;
 
 const wchar_t kFolder[] = L"C:\\kelto";
 
-void WriteUtf8(const std::wstring& path, const char* text) {
-  FILE* f = _wfopen(path.c_str(), L"wb");
-  ASSERT_NE(f, nullptr);
-  fputs(text, f);
-  fclose(f);
-}
-
-class Languages : public ::testing::Test {
+class Languages : public e2e::SetupFixture {
  protected:
   void SetUp() override {
-    gui::ForgetInstallation();
-    setup_ = gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"));
-    for (const wchar_t* name : {L"inst_lang_fr_fr.xml", L"inst_lang_de_de.xml", L"inst_lang_ru_ru.xml"}) {
-      const std::wstring target = gui::JoinPath(kFolder, name);
-      ASSERT_TRUE(::CopyFileW(gui::JoinPath(gui::ModuleFolder(), std::wstring(L"lang\\") + name).c_str(),
-                              target.c_str(), FALSE));
-    }
+    SetupFixture::SetUp();
+    LayLanguageFiles({L"inst_lang_fr_fr.xml", L"inst_lang_de_de.xml", L"inst_lang_ru_ru.xml"});
   }
   void TearDown() override {
-    driver_.Kill();
+    SetupFixture::TearDown();
     for (const wchar_t* name :
          {L"LangConfig.xml", L"inst_lang_fr_fr.xml", L"inst_lang_de_de.xml", L"inst_lang_ru_ru.xml"}) {
       ::DeleteFileW(gui::JoinPath(kFolder, name).c_str());
     }
   }
-  void Config(const char* xml) { WriteUtf8(gui::JoinPath(kFolder, L"LangConfig.xml"), xml); }
-  std::wstring Shot(const wchar_t* name) const {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return gui::JoinPath(gui::ModuleFolder(),
-                         L"screenshots\\e2e\\Languages." + gui::Widen(info->name()) + L"\\" + name + L".png");
-  }
+  static void Config(const char* xml) { ASSERT_TRUE(sys::WriteText(gui::JoinPath(kFolder, L"LangConfig.xml"), xml)); }
   static std::vector<std::wstring> ComboItems(HWND dialog) {
     HWND combo = ::GetDlgItem(dialog, IDC_LANGUAGE_LIST);
     std::vector<std::wstring> items;
@@ -54,14 +37,11 @@ class Languages : public ::testing::Test {
     }
     return items;
   }
-
-  std::wstring setup_;
-  Driver driver_;
 };
 
 TEST_F(Languages, FixedLanguageSpeaksItsFileWithoutADialog) {
   Config("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<config LangType=\"1\"><LangId value=\"40827\"/></config>\n");
-  ASSERT_TRUE(driver_.Start(setup_));
+  Start();
   HWND welcome = driver_.WaitForPage();
   ASSERT_NE(welcome, nullptr);
   EXPECT_EQ(driver_.lastPage(), "Welcome") << "no language dialog in mode 1";
@@ -77,7 +57,7 @@ TEST_F(Languages, FixedLanguageSpeaksItsFileWithoutADialog) {
 
 TEST_F(Languages, ListModeOffersTheWizardLanguagesAndSwitchesAtOnce) {
   Config("<LangConfig LangType=\"2\"><LangId value=\"40811,40814,40816\"/></LangConfig>");
-  ASSERT_TRUE(driver_.Start(setup_));
+  Start();
   HWND dialog = driver_.WaitForPage();
   ASSERT_NE(dialog, nullptr);
   ASSERT_EQ(driver_.lastPage(), "Language");
@@ -116,7 +96,7 @@ TEST_F(Languages, ListModeOffersTheWizardLanguagesAndSwitchesAtOnce) {
 
 TEST_F(Languages, ListModeSkipsLanguagesWithoutASkin) {
   Config("<c LangType=\"2\"><LangId value=\"40811,40802\"/></c>");
-  ASSERT_TRUE(driver_.Start(setup_));
+  Start();
   HWND dialog = driver_.WaitForNamedPage("Language");
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(ComboItems(dialog), (std::vector<std::wstring>{L"English"}));
@@ -129,8 +109,8 @@ TEST_F(Languages, ListModeSkipsLanguagesWithoutASkin) {
 
 TEST_F(Languages, CorruptLanguageFileFallsBackToEnglishSilently) {
   Config("<c LangType=\"1\"><LangId value=\"40814\"/></c>");
-  WriteUtf8(gui::JoinPath(kFolder, L"inst_lang_fr_fr.xml"), "\xEF\xBB\xBF<<<not xml at all\x01\x02");
-  ASSERT_TRUE(driver_.Start(setup_));
+  ASSERT_TRUE(sys::WriteText(gui::JoinPath(kFolder, L"inst_lang_fr_fr.xml"), "\xEF\xBB\xBF<<<not xml at all\x01\x02"));
+  Start();
   HWND welcome = driver_.WaitForPage();
   ASSERT_NE(welcome, nullptr);
   EXPECT_EQ(driver_.lastPage(), "Welcome");

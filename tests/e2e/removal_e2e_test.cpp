@@ -227,15 +227,14 @@ TEST_F(Removal, APipeThatCannotBeCreatedEndsTheSetupWithOneLineOnItsOutput) {
     HANDLE outRead = nullptr, outWrite = nullptr;
     ASSERT_TRUE(::CreatePipe(&outRead, &outWrite, &inherit, 0));
     ::SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-    const std::wstring setup = gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"));
-    std::wstring line = L"\"" + setup + L"\"";
+    std::wstring line = L"\"" + setup_ + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = outWrite;
     PROCESS_INFORMATION info{};
     ASSERT_TRUE(
-        ::CreateProcessW(setup.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, L"C:\\kelto", &startup, &info));
+        ::CreateProcessW(setup_.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, L"C:\\kelto", &startup, &info));
     ::CloseHandle(outWrite);
     ::CloseHandle(info.hThread);
     driver_.Attach(info.dwProcessId);

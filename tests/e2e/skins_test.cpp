@@ -2,10 +2,12 @@
 // of the route is kept for each.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <string>
 
 #include "resources/ids.h"
+#include "tests/driver/system_state.h"
 #include "tests/driver/walk.h"
+#include "tests/e2e/wizard_session.h"
 
 namespace {
 
@@ -48,26 +50,21 @@ RECT ClientRect(HWND page, int id) {
                                        << (focused ? "" : ", not focused");
 }
 
-class Skins : public ::testing::TestWithParam<Skin> {
+class Skins : public e2e::SetupFixture, public ::testing::WithParamInterface<Skin> {
  protected:
   void SetUp() override {
-    gui::ForgetInstallation();
-    setup_ = gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"));
-    const Skin& skin = GetParam();
-    if (skin.languageId) {
-      ::CopyFileW(gui::JoinPath(gui::ModuleFolder(), L"lang\\inst_lang_fr_fr.xml").c_str(),
-                  L"C:\\kelto\\inst_lang_fr_fr.xml", FALSE);
-      FILE* f = _wfopen(L"C:\\kelto\\LangConfig.xml", L"wb");
-      ASSERT_NE(f, nullptr);
-      fprintf(f, "<LangConfig LangType=\"1\"><LangId value=\"%s\"/></LangConfig>", skin.languageId);
-      fclose(f);
+    SetupFixture::SetUp();
+    if (const char* id = GetParam().languageId) {
+      LayLanguageFiles({L"inst_lang_fr_fr.xml"});
+      ASSERT_TRUE(
+          sys::WriteText(L"C:\\kelto\\LangConfig.xml",
+                         std::string("<LangConfig LangType=\"1\"><LangId value=\"") + id + "\"/></LangConfig>"));
     }
   }
   void TearDown() override {
-    driver_.Kill();
+    SetupFixture::TearDown();
     ::DeleteFileW(L"C:\\kelto\\LangConfig.xml");
     ::DeleteFileW(L"C:\\kelto\\inst_lang_fr_fr.xml");
-    gui::ForgetInstallation();
   }
   HWND Page(const char* name) {
     HWND page = driver_.WaitForNamedPage(name);
@@ -83,13 +80,11 @@ class Skins : public ::testing::TestWithParam<Skin> {
     Driver::Click(page, button);
     ASSERT_TRUE(Driver::WaitGone(page));
   }
-  std::wstring setup_;
-  Driver driver_;
 };
 
 TEST_P(Skins, PagesTakeTheirLanguagesLayout) {
   const int skin = GetParam().index;
-  ASSERT_TRUE(driver_.Start(setup_));
+  Start();
   HWND welcome = Page("Welcome");
   ASSERT_NE(welcome, nullptr);
   EXPECT_TRUE(At(welcome, IDC_WELCOME_PICTURE, 0, 0, 195, 340));

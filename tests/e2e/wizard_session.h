@@ -3,6 +3,7 @@
 // and the moves a user makes on its pages.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -17,14 +18,22 @@ inline constexpr wchar_t kCancelQuestion[] = L"Are you sure you want to cancel K
 // the staged copy (ended, killed if still running, afterwards), pictures and the moves a user makes on its pages.
 class SetupFixture : public ::testing::Test {
  protected:
-  void SetUp() override { gui::ForgetInstallation(); }
+  void SetUp() override {
+    gui::ForgetInstallation();
+    setup_ = gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"));
+  }
   void TearDown() override {
     driver_.Kill();
     gui::ForgetInstallation();
   }
-  void Start() {
-    ASSERT_TRUE(driver_.Start(gui::StageSetup(gui::JoinPath(gui::ModuleFolder(), L"setup.exe"))))
-        << "error " << ::GetLastError();
+  void Start() { ASSERT_TRUE(driver_.Start(setup_)) << "error " << ::GetLastError(); }
+  // Language files from the build's lang folder beside the staged setup, where LangConfig.xml finds them.
+  static void LayLanguageFiles(std::initializer_list<const wchar_t*> names) {
+    for (const wchar_t* name : names) {
+      ASSERT_TRUE(::CopyFileW(gui::JoinPath(gui::ModuleFolder(), std::wstring(L"lang\\") + name).c_str(),
+                              gui::JoinPath(L"C:\\kelto", name).c_str(), FALSE))
+          << "error " << ::GetLastError();
+    }
   }
 
   // screenshots\e2e\<suite>.<test> beside the test program, and a picture in it.
@@ -72,6 +81,7 @@ class SetupFixture : public ::testing::Test {
   }
 
   gui::Driver driver_;
+  std::wstring setup_;  // the staged copy in C:\kelto, where language files are laid beside it
 };
 
 // The wizard's own tests: a fresh setup started for each.

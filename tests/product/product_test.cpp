@@ -78,15 +78,6 @@ const char* const kComponentRecords[] = {"Eastern Asian Language Support", "Fire
 
 using sys::Narrow;
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  return lines;
-}
-
 // Under WoW64 Wine's 32-bit spooler takes the driver but not the printer: the printer install is undone (port
 // taken back) and the add-in that comes with it is left out; the rest of the installation is complete.
 bool UnderWow64() {
@@ -227,13 +218,13 @@ class Product : public ::testing::Test {
   void PressFinish(bool keepChoices, const Expected& e = Expected{}) {
     HWND finish = driver_.WaitForNamedPage("Finish", 120000);
     ASSERT_NE(finish, nullptr) << "last page " << driver_.lastPage();
+    const int choices[] = {IDC_FINISH_RUN, IDC_FINISH_DEFAULT_PDF, IDC_FINISH_DEFAULT_PRINTER, IDC_FINISH_README};
     if (!keepChoices) {
-      for (int id : {IDC_FINISH_RUN, IDC_FINISH_DEFAULT_PDF, IDC_FINISH_DEFAULT_PRINTER, IDC_FINISH_README}) {
+      for (int id : choices) {
         if (Driver::IsChecked(finish, id)) Driver::Click(finish, id);
       }
       ::Sleep(200);
-      for (int id : {IDC_FINISH_RUN, IDC_FINISH_DEFAULT_PDF, IDC_FINISH_DEFAULT_PRINTER, IDC_FINISH_README})
-        ASSERT_FALSE(Driver::IsChecked(finish, id)) << id;
+      for (int id : choices) ASSERT_FALSE(Driver::IsChecked(finish, id)) << id;
     }
     if (e.readme) {
       AssociateTextFiles();
@@ -258,6 +249,14 @@ class Product : public ::testing::Test {
     Start();
     Walk(gui::kDefaultToInstall);
     PressFinish(keepChoices, e);
+  }
+  // The custom route into `folder`, which the destination page creates, up to the install.
+  void InstallCustom(const std::wstring& folder) {
+    Start();
+    Walk({gui::kWelcomeNext, gui::kLicenceAgree, gui::kTypeCustom});
+    const std::string chosen = gui::ChooseNewFolder(driver_, folder);
+    ASSERT_TRUE(chosen.empty()) << chosen;
+    Walk({gui::kDesktopNext, gui::kSummaryInstall});
   }
 
   static void ExpectFiles(const Expected& e) {
@@ -412,12 +411,17 @@ class Product : public ::testing::Test {
     for (const auto& window : shown) ::PostMessageW(window.first, WM_CLOSE, 0, 0);
   }
 
-  // Nothing but the extraction folder came and went.
-  void ExpectTempUnchanged() const {
+  // What came into the temporary folders since `tempBefore_` was taken.
+  std::vector<std::wstring> TempAdded() const {
     std::vector<std::wstring> added;
     for (const std::wstring& name : TempEntries()) {
       if (!tempBefore_.count(name)) added.push_back(name);
     }
+    return added;
+  }
+  // Nothing but the extraction folder came and went.
+  void ExpectTempUnchanged() const {
+    const std::vector<std::wstring> added = TempAdded();
     EXPECT_TRUE(added.empty()) << "left in the temporary folder: " << Narrow(added.empty() ? L"" : added.front());
   }
 
@@ -470,11 +474,7 @@ TEST_F(Product, CustomRouteInstallsIntoANewFolder) {
   e.folder = L"D:\\Apps\\PDF Tools\\Quorbel";
   e.readme = true;
   e.desktopShell = false;
-  Start();
-  Walk({gui::kWelcomeNext, gui::kLicenceAgree, gui::kTypeCustom});
-  const std::string chosen = gui::ChooseNewFolder(driver_, e.folder);
-  ASSERT_TRUE(chosen.empty()) << chosen;
-  Walk({gui::kDesktopNext, gui::kSummaryInstall});
+  InstallCustom(e.folder);
   PressFinish(true, e);
   ExpectComplete(e);
   EXPECT_FALSE(sys::Exists(DefaultFolder())) << "nothing goes to the default folder";
@@ -516,11 +516,7 @@ TEST_F(Product, CustomRouteOntoAFullDriveStopsThenCompletesOnceThereIsRoom) {
   ASSERT_LT(left, programBlocks + uninstallerSize) << "the uninstaller still fits";
   ASSERT_TRUE(::CreateDirectoryW(before.c_str(), nullptr));
 
-  Start();
-  Walk({gui::kWelcomeNext, gui::kLicenceAgree, gui::kTypeCustom});
-  const std::string chosen = gui::ChooseNewFolder(driver_, folder);
-  ASSERT_TRUE(chosen.empty()) << chosen;
-  Walk({gui::kDesktopNext, gui::kSummaryInstall});
+  InstallCustom(folder);
   HWND box = driver_.WaitForMessageBox(120000);
   ASSERT_NE(box, nullptr) << "no message about the copy, last page " << driver_.lastPage();
   const std::wstring message = Driver::MessageText(box);
@@ -541,12 +537,7 @@ TEST_F(Product, CustomRouteOntoAFullDriveStopsThenCompletesOnceThereIsRoom) {
   ExpectNothingInstalled();
 
   ASSERT_TRUE(::DeleteFileW(filler.c_str()));
-  Start();
-  Walk({gui::kWelcomeNext, gui::kLicenceAgree, gui::kTypeCustom});
-  // The folder went with the first run: the setup asks again whether to create it.
-  const std::string again = gui::ChooseNewFolder(driver_, folder);
-  ASSERT_TRUE(again.empty()) << again;
-  Walk({gui::kDesktopNext, gui::kSummaryInstall});
+  InstallCustom(folder);  // the folder went with the first run: the setup asks again whether to create it
   PressFinish(true);
 
   Expected e;
@@ -675,10 +666,7 @@ TEST_F(Product, KilledDuringProgressThenRunAgainEndsComplete) {
 
   // The killed run's extraction folder stays behind, in the machine's temporary folder, not the user's; the
   // second run must leave nothing more.
-  std::vector<std::wstring> left;
-  for (const std::wstring& name : TempEntries()) {
-    if (!tempBefore_.count(name)) left.push_back(name);
-  }
+  const std::vector<std::wstring> left = TempAdded();
   ASSERT_EQ(left.size(), 1u) << Narrow(left.empty() ? L"nothing" : left.back());
   wchar_t windows[MAX_PATH] = L"";
   ::GetSystemWindowsDirectoryW(windows, MAX_PATH);

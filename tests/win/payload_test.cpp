@@ -510,10 +510,10 @@ struct UninstallerRun {
   std::vector<std::string> messages;  // each in full, its NUL byte included
   bool broken = true;
   Left left = Left::Removed;
+  bool checkExitCode = false;
   bool recorded = true;          // the setup's records point at the folder
   const wchar_t* nul = nullptr;  // KELTO_UNINSTALL_NUL
   bool realDelay = false;        // KELTO_UNINSTALL_DELAY_MS unset: the real pause between reports
-  bool checkExitCode = false;
 };
 
 class UninstallerModeTest : public UninstallerTest, public ::testing::WithParamInterface<UninstallerRun> {};
@@ -548,33 +548,17 @@ const std::vector<std::string> kThreeSixTen = {std::string("3", 2), std::string(
 INSTANTIATE_TEST_SUITE_P(
     Modes, UninstallerModeTest,
     ::testing::Values(
-        UninstallerRun{"ReportModeRemovesAndReportsThreeSixTen", L"report", kThreeSixTen, true, Left::Removed, true,
-                       nullptr, false, true},
-        UninstallerRun{"ReportIsTheDefaultMode", nullptr, kThreeSixTen, true, Left::Removed, true, nullptr, true},
+        UninstallerRun{"ReportModeRemovesAndReportsThreeSixTen", L"report", kThreeSixTen, true, Left::Removed, true},
+        UninstallerRun{"ReportIsTheDefaultMode", nullptr, kThreeSixTen, true, Left::Removed, false, true, nullptr,
+                       true},
         UninstallerRun{
             "FailModeReportsMinusOneAndKeepsEverything", L"fail", {std::string("-1", 3)}, true, Left::Untouched},
-        UninstallerRun{"SilentExitConnectsAndBreaksThePipe",
-                       L"silent-exit",
-                       {},
-                       true,
-                       Left::Untouched,
-                       true,
-                       nullptr,
-                       false,
-                       true},
-        UninstallerRun{"NeverConnectLeavesThePipeListening",
-                       L"never-connect",
-                       {},
-                       false,
-                       Left::Untouched,
-                       true,
-                       nullptr,
-                       false,
-                       true},
+        UninstallerRun{"SilentExitConnectsAndBreaksThePipe", L"silent-exit", {}, true, Left::Untouched, true},
+        UninstallerRun{"NeverConnectLeavesThePipeListening", L"never-connect", {}, false, Left::Untouched, true},
         UninstallerRun{"FirstTenReportsOnlyTen", L"first-10", {std::string("10", 3)}},
-        UninstallerRun{"NulByteCanBeLeftOut", L"first-10", {"10"}, true, Left::Removed, true, L"0"},
+        UninstallerRun{"NulByteCanBeLeftOut", L"first-10", {"10"}, true, Left::Removed, false, true, L"0"},
         UninstallerRun{"AFolderTheRegistryDoesNotNameIsLeftAlone", L"report", kThreeSixTen, true, Left::EveryFile,
-                       false}),
+                       false, false}),
     [](const ::testing::TestParamInfo<UninstallerRun>& info) { return std::string(info.param.name); });
 
 TEST_F(UninstallerTest, WithoutKeywordItRemovesQuietlyAndUsesNoPipe) {

@@ -88,6 +88,10 @@ class RecordingRemovalWindows final : public RemovalWindows {
   bool open_ = false;
 };
 
+// The windows' calls of a removal whose uninstaller reports 3, 6 and 10: the first report opens the window, each
+// moves its bar.
+const std::vector<std::wstring> kReportedCalls = {L"open", L"pos 30", L"pos 60", L"pos 100", L"close"};
+
 // The spooler's retry questions are answered with Cancel (a retry must not loop), everything else with OK.
 int CancelPrinterRetries(int, unsigned textId) {
   return textId == kTextCantOpenPrinter || textId == kTextCantDeletePrinter || textId == kTextCantDeleteDriver
@@ -223,8 +227,7 @@ TEST_F(PipeRemoval, ReportsUpToTenCompleteAndTheUninstallerDoesItsWork) {
   EXPECT_EQ(Remove(L"report"), PipeRemovalResult::Completed);
   EXPECT_EQ(List(folder_), std::vector<std::wstring>{L"Uninstall.exe"});
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey));
-  // The first report opens the window; each moves its bar.
-  EXPECT_EQ(windows_.calls, (std::vector<std::wstring>{L"open", L"pos 30", L"pos 60", L"pos 100", L"close"}));
+  EXPECT_EQ(windows_.calls, kReportedCalls);
 
   // The window is torn down with the removal: a second run creates the pipe afresh and works the same.
   TakeStaged(folder_, {L"Kelto Quorbel.exe"});
@@ -262,6 +265,7 @@ TEST_F(PipeRemoval, AMissingUninstallerFailsAtOnce) {
 // process that reports is found to descend from the uninstaller by the processes' parents.
 TEST_F(PipeRemoval, AnUninstallerThatHandsOverToAnotherProcessIsFollowedToItsEnd) {
   for (const bool ownJob : {true, false}) {
+    SCOPED_TRACE(ownJob ? "own job" : "no job of its own");
     // This test program as "Uninstall.exe" starts the stand-in and ends before the stand-in connects.
     Install();
     const std::wstring stage = StageFolder();
@@ -271,9 +275,8 @@ TEST_F(PipeRemoval, AnUninstallerThatHandsOverToAnotherProcessIsFollowedToItsEnd
     ASSERT_TRUE(
         ::CopyFileW((StageFolder() + L"Uninstall.exe").c_str(), (folder_ + L"\\Uninstall-child.exe").c_str(), FALSE));
     double seconds = 0;
-    EXPECT_EQ(RemoveWithin(L"report", 60, seconds, ownJob), PipeRemovalResult::Completed) << "own job " << ownJob;
-    EXPECT_EQ(windows_.calls, (std::vector<std::wstring>{L"open", L"pos 30", L"pos 60", L"pos 100", L"close"}))
-        << "own job " << ownJob;
+    EXPECT_EQ(RemoveWithin(L"report", 60, seconds, ownJob), PipeRemovalResult::Completed);
+    EXPECT_EQ(windows_.calls, kReportedCalls);
   }
 }
 
@@ -337,6 +340,7 @@ TEST_F(PipeRemoval, ThePipeIsTheFirstOfItsNameForLocalClientsOfTheAdministrators
 TEST_F(PipeRemoval, AFinalReportFromAnotherProgramIsNotBelievedAndTheUninstallerIsWaitedFor) {
   ScopedEnvironment late(L"KELTO_UNINSTALL_WAIT_MS", L"1500");  // the other program comes first
   for (const bool ownJob : {true, false}) {
+    SCOPED_TRACE(ownJob ? "own job" : "no job of its own");
     Install();
     const auto start = std::chrono::steady_clock::now();
     auto done = std::async(std::launch::async, [this, ownJob] { return Remove(L"report", ownJob); });
@@ -345,13 +349,11 @@ TEST_F(PipeRemoval, AFinalReportFromAnotherProgramIsNotBelievedAndTheUninstaller
     DWORD written = 0;
     EXPECT_TRUE(::WriteFile(other.get(), "10", 3, &written, nullptr));
     double seconds = 0;
-    EXPECT_EQ(Finish(std::move(done), start, 60, seconds), PipeRemovalResult::Completed) << "own job " << ownJob;
+    EXPECT_EQ(Finish(std::move(done), start, 60, seconds), PipeRemovalResult::Completed);
     // The uninstaller's own reports ended the removal, after it had done its work.
-    EXPECT_EQ(List(folder_), std::vector<std::wstring>{L"Uninstall.exe"}) << "own job " << ownJob;
-    EXPECT_EQ(windows_.calls, (std::vector<std::wstring>{L"open", L"pos 30", L"pos 60", L"pos 100", L"close"}))
-        << "own job " << ownJob;
-    // The other program was sent away.
-    EXPECT_FALSE(::WriteFile(other.get(), "10", 3, &written, nullptr)) << "own job " << ownJob;
+    EXPECT_EQ(List(folder_), std::vector<std::wstring>{L"Uninstall.exe"});
+    EXPECT_EQ(windows_.calls, kReportedCalls);
+    EXPECT_FALSE(::WriteFile(other.get(), "10", 3, &written, nullptr)) << "the other program was not sent away";
   }
 }
 
@@ -563,9 +565,11 @@ class BuiltInSteps : public ::testing::Test {
 TEST_F(BuiltInSteps, RemoveWhatTheOldVersionLeftAndMoveTheBarAfterEachStep) {
   LayDownProgramFiles();
   quickLaunch_.Make();
+  std::vector<std::wstring> oldLinks;
   for (const std::wstring& folder : {links_.commonDesktop, links_.desktop, links_.quickLaunch}) {
     for (const wchar_t* link : {L"\\Kelto Quorbel Beta.lnk", L"\\Kelto Quorbel.lnk", L"\\KelmoraQuorbel.lnk"}) {
-      ASSERT_TRUE(WriteText(folder + link, "link"));
+      oldLinks.push_back(folder + link);
+      ASSERT_TRUE(WriteText(oldLinks.back(), "link"));
     }
   }
   for (const std::wstring& menu : {links_.programs + L"\\Kelto Quorbel SE", links_.programs + L"\\Kelto Quorbel",
@@ -593,11 +597,7 @@ TEST_F(BuiltInSteps, RemoveWhatTheOldVersionLeftAndMoveTheBarAfterEachStep) {
   // The old version left no printer: its removal asks nothing, and nothing else speaks up either.
   for (const Prompt& prompt : prompts) ADD_FAILURE() << Narrow(prompt.captionText) << ": " << Narrow(prompt.text);
 
-  for (const std::wstring& folder : {links_.commonDesktop, links_.desktop, links_.quickLaunch}) {
-    for (const wchar_t* link : {L"\\Kelto Quorbel Beta.lnk", L"\\Kelto Quorbel.lnk", L"\\KelmoraQuorbel.lnk"}) {
-      EXPECT_FALSE(Exists(folder + link)) << Narrow(folder + link);
-    }
-  }
+  for (const std::wstring& link : oldLinks) EXPECT_FALSE(Exists(link)) << Narrow(link);
   EXPECT_FALSE(Exists(links_.programs + L"\\Kelto Quorbel SE"));
   EXPECT_FALSE(Exists(links_.programs + L"\\Kelto Quorbel"));
   EXPECT_EQ(List(links_.commonPrograms + L"\\Kelto Quorbel"), std::vector<std::wstring>{L"notes.txt"});

@@ -294,6 +294,12 @@ class VirtualPrinterTest : public ::testing::Test {
     printer.SetPrompter(&prompts_);
     printer.SetWordAddinSteps(RecordingAddin(addin_));
   }
+  // A removal prepared as above on `spooler`: what it returned.
+  int RemoveWith(SpoolerCalls spooler = RealSpoolerCalls()) {
+    VirtualPrinterInstaller remover(std::move(spooler));
+    PrepareRemoval(remover);
+    return remover.Remove();
+  }
 
   // The product installed as far as this prefix's spooler allows: by Install where Wine takes the printer,
   // else the same objects made directly (the printer on the 32-bit driver Wine's spooler knows).
@@ -398,9 +404,7 @@ TEST_F(VirtualPrinterTest, InstallBuildsPortDriverPrinterAndProxyAndRemoveTakesT
   ASSERT_TRUE(AddDriverDirectly(kOtherDriver, kProcessEnvironment));
   ASSERT_TRUE(AddPrinterDirectly(kUnrelatedPrinter, kOtherDriver, L"LPT1:"));
 
-  VirtualPrinterInstaller remover;
-  PrepareRemoval(remover);
-  EXPECT_EQ(remover.Remove(), 1);
+  EXPECT_EQ(RemoveWith(), 1);
   EXPECT_TRUE(prompts_.texts().empty());
   EXPECT_EQ(Listed(kEnvironment32), "- - -");
   EXPECT_FALSE(FindPrinter(kSecondPrinter));
@@ -420,9 +424,7 @@ TEST_F(VirtualPrinterTest, RemoveDeletesEveryLocalPrinterOnTheDriverWhateverItsN
   ASSERT_TRUE(AddPrinterDirectly(kUnrelatedPrinter, kOtherDriver, kPrinterPortName));
   WriteText(installFolder_ + L"\\settings.ini", "user data");
 
-  VirtualPrinterInstaller remover;
-  PrepareRemoval(remover);
-  EXPECT_EQ(remover.Remove(), 1);
+  EXPECT_EQ(RemoveWith(), 1);
   EXPECT_TRUE(prompts_.texts().empty());
   EXPECT_EQ(Listed(), "- - -");
   EXPECT_FALSE(FindPrinter(kSecondPrinter));
@@ -822,9 +824,7 @@ TEST_F(VirtualPrinterTest, CancelInTheDeletePrinterBoxLeavesEverythingInPlace) {
     *deletes = 0;
   }
   AnswerBoxes({IDCANCEL});
-  VirtualPrinterInstaller remover(spooler);
-  PrepareRemoval(remover);
-  EXPECT_EQ(remover.Remove(), 0);
+  EXPECT_EQ(RemoveWith(spooler), 0);
   const std::vector<Prompt>& shown = prompts_.prompts();
   ASSERT_EQ(shown.size(), 1u);
   // OK and Cancel, captioned with the printer's name (which the setup shows without an owner).
@@ -847,22 +847,14 @@ TEST_F(VirtualPrinterTest, CancelInTheOpenOrDeleteDriverBoxStopsWhereItStands) {
   auto openFailures = Always();
   FailFullAccessOpens(spooler, openFailures);
   Fail(spooler.deletePrinterDriver, ERROR_PRINTER_DRIVER_IN_USE);
-  {
-    AnswerBoxes({IDCANCEL});
-    VirtualPrinterInstaller remover(spooler);
-    PrepareRemoval(remover);
-    EXPECT_EQ(remover.Remove(), 0);
-    EXPECT_EQ(prompts_.texts(), Texts({93}));
-    EXPECT_TRUE(FindPrinter(kPrinterName));
-  }
+  AnswerBoxes({IDCANCEL});
+  EXPECT_EQ(RemoveWith(spooler), 0);
+  EXPECT_EQ(prompts_.texts(), Texts({93}));
+  EXPECT_TRUE(FindPrinter(kPrinterName));
   *openFailures = 0;
-  {
-    AnswerBoxes({IDCANCEL});
-    VirtualPrinterInstaller remover(spooler);
-    PrepareRemoval(remover);
-    EXPECT_EQ(remover.Remove(), 0);
-    EXPECT_EQ(prompts_.texts(), Texts({95}));
-  }
+  AnswerBoxes({IDCANCEL});
+  EXPECT_EQ(RemoveWith(spooler), 0);
+  EXPECT_EQ(prompts_.texts(), Texts({95}));
   // The printer went before the driver's box; the driver, its files and the port stay.
   EXPECT_EQ(Listed(), "- driver port");
   for (const std::wstring& name : kDriverCopies) EXPECT_TRUE(Exists(DriverFile(name))) << Narrow(name);
@@ -877,9 +869,7 @@ TEST_F(VirtualPrinterTest, OkInABoxTriesAgain) {
   Fail(spooler.deletePrinterDriver, ERROR_PRINTER_DRIVER_IN_USE, std::make_shared<int>(1));
 
   AnswerBoxes({IDOK, IDOK, IDOK, IDOK});
-  VirtualPrinterInstaller remover(spooler);
-  PrepareRemoval(remover);
-  EXPECT_EQ(remover.Remove(), 1);
+  EXPECT_EQ(RemoveWith(spooler), 1);
   EXPECT_EQ(prompts_.texts(), Texts({93, 93, 94, 95}));
   for (const Prompt& prompt : prompts_.prompts()) {
     EXPECT_EQ(prompt.caption, PromptCaption::Printer);
@@ -897,9 +887,7 @@ TEST_F(VirtualPrinterTest, ADriverAlreadyGoneFinishesWithoutAMessage) {
   SpoolerCalls spooler = RealSpoolerCalls();
   Fail(spooler.deletePrinterDriver, ERROR_UNKNOWN_PRINTER_DRIVER, Always(), driverCalls);
 
-  VirtualPrinterInstaller remover(spooler);
-  PrepareRemoval(remover);
-  EXPECT_EQ(remover.Remove(), 1);
+  EXPECT_EQ(RemoveWith(spooler), 1);
   EXPECT_TRUE(prompts_.texts().empty());
   EXPECT_EQ(*driverCalls, 1);
   EXPECT_FALSE(FindPrinter(kPrinterName));
@@ -912,21 +900,15 @@ TEST_F(VirtualPrinterTest, ADriverAlreadyGoneFinishesWithoutAMessage) {
 // An earlier installation whose printer never went in (a 64-bit system where the spooler refused it): the
 // spooler lists no driver, and whatever the deletion answers, the removal goes through without a box.
 TEST_F(VirtualPrinterTest, ADriverTheSpoolerDoesNotListIsGoneWhateverTheDeletionAnswers) {
-  {
-    VirtualPrinterInstaller remover;
-    PrepareRemoval(remover);
-    EXPECT_EQ(remover.Remove(), 1);
-    EXPECT_TRUE(prompts_.texts().empty());
-    EXPECT_EQ(addin_.removals, std::vector<std::wstring>{installFolder_});
-  }
+  EXPECT_EQ(RemoveWith(), 1);
+  EXPECT_TRUE(prompts_.texts().empty());
+  EXPECT_EQ(addin_.removals, std::vector<std::wstring>{installFolder_});
   for (DWORD error : {DWORD{ERROR_ACCESS_DENIED}, DWORD{ERROR_SUCCESS}, DWORD{ERROR_INVALID_ENVIRONMENT}}) {
     AnswerBoxes({});
     auto driverCalls = std::make_shared<int>(0);
     SpoolerCalls spooler = RealSpoolerCalls();
     Fail(spooler.deletePrinterDriver, error, Always(), driverCalls);
-    VirtualPrinterInstaller remover(spooler);
-    PrepareRemoval(remover);
-    EXPECT_EQ(remover.Remove(), 1) << error;
+    EXPECT_EQ(RemoveWith(spooler), 1) << error;
     EXPECT_TRUE(prompts_.texts().empty()) << error;
     EXPECT_EQ(*driverCalls, 1) << error;
   }
