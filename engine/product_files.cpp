@@ -163,12 +163,15 @@ bool InstallsIntoInstallFolder(FileStep step) {
   }
 }
 
+std::wstring LanguageFileSuffix(const std::wstring& catalogueFile) {
+  const size_t underscore = catalogueFile.find(L'_');
+  return underscore == std::wstring::npos ? catalogueFile : catalogueFile.substr(underscore + 1);
+}
+
 std::vector<std::wstring> LanguageFileSuffixes() {
   std::vector<std::wstring> suffixes;
   for (int position = 0; position < LanguageCatalogue::kCount; ++position) {
-    const std::wstring file = Wide(LanguageCatalogue::FileOfPosition(position));
-    const size_t underscore = file.find(L'_');
-    suffixes.push_back(underscore == std::wstring::npos ? file : file.substr(underscore + 1));
+    suffixes.push_back(LanguageFileSuffix(Wide(LanguageCatalogue::FileOfPosition(position))));
   }
   return suffixes;
 }

@@ -70,8 +70,10 @@ std::wstring InstalledName(const ProductFile& row, const std::wstring& suffix = 
 std::wstring DestinationOf(const ProductFile& row, const std::wstring& suffix = std::wstring());
 bool InstallsIntoInstallFolder(FileStep step);
 
-// What a language's files are named after: its catalogue file from the first "_" on ("lang_fr_fr.xml"), for
-// every language of the catalogue.
+// What a language's files are named after: its catalogue file from the first "_" on ("lang_fr_fr.xml"); the whole
+// name when it has no "_".
+std::wstring LanguageFileSuffix(const std::wstring& catalogueFile);
+// That suffix for every language of the catalogue.
 std::vector<std::wstring> LanguageFileSuffixes();
 // Every package name a row stands for: its own, or one for each language of the catalogue.
 std::vector<std::wstring> PackageNamesOf(const ProductFile& row);

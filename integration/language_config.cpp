@@ -4,6 +4,7 @@
 
 #include "core/setup_options.h"
 #include "core/text_ids.h"
+#include "engine/product_files.h"
 #include "engine/xml/xml_document.h"
 #include "framework/base/path_text.h"
 #include "i18n/language_catalogue.h"
@@ -37,9 +38,7 @@ std::wstring InstallerLanguageName(int skinIndex) {
 }
 
 std::wstring LanguageSuffix(const std::wstring& languageName) {
-  const std::wstring file = Wide(LanguageCatalogue::FileOfName(Utf16(languageName)));
-  const size_t underscore = file.find(L'_');
-  return underscore == std::wstring::npos ? file : file.substr(underscore + 1);
+  return LanguageFileSuffix(Wide(LanguageCatalogue::FileOfName(Utf16(languageName))));
 }
 
 std::vector<std::wstring> LanguagesOfConfig(const std::string& bytes) {
