@@ -92,7 +92,8 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     default: break;
   }
   switch (msg) {
-    case WM_INITDIALOG: return OnInitDialog() ? TRUE : FALSE;
+    case WM_INITDIALOG: layout_.Begin(hwnd_, templateId_); return OnInitDialog() ? TRUE : FALSE;
+    case WM_DPICHANGED: layout_.ChangeDpi(LOWORD(wp), reinterpret_cast<const RECT*>(lp)); return TRUE;
     case WM_COMMAND: {
       const int id = LOWORD(wp);
       const int notify = HIWORD(wp);
@@ -123,15 +124,4 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
 
 int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption, UINT style) {
   return ::MessageBoxW(owner, text.c_str(), caption.c_str(), style);
-}
-
-void SetClientSize(HWND hwnd, int width, int height) {
-  RECT rect{0, 0, width, height};
-  ::AdjustWindowRectEx(&rect, static_cast<DWORD>(::GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(::GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
-  const int w = rect.right - rect.left;
-  const int h = rect.bottom - rect.top;
-  const int x = (::GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-  const int y = (::GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  ::SetWindowPos(hwnd, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }

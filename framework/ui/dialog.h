@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "framework/ui/dpi.h"
+
 // Notifications a dialog receives about a child are first offered to the child itself as
 // kReflectBase + message (control colours, owner drawing, commands). A child that handles one returns
 // non-zero: a brush for the colour messages, TRUE otherwise; the dialog then does nothing more with it.
@@ -22,6 +24,8 @@ class Dialog {
   HWND hwnd() const { return hwnd_; }
   int templateId() const { return templateId_; }
   HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
+  ScaledLayout& layout() { return layout_; }
+  const ScaledLayout& layout() const { return layout_; }
 
   // White background and black text for every dialog of the process.
   static void SetDialogColours(COLORREF background, COLORREF text);
@@ -47,7 +51,11 @@ class Dialog {
 
   void End(INT_PTR code) { ::EndDialog(hwnd_, code); }
   void SetItemText(int id, const std::wstring& text) { ::SetDlgItemTextW(hwnd_, id, text.c_str()); }
-  void Place(int id, int x, int y, int width, int height) { ::MoveWindow(Item(id), x, y, width, height, TRUE); }
+  // Places and sizes are in pixels at 96 DPI; the layout shows them at the window's DPI.
+  void Place(int id, int x, int y, int width, int height) { layout_.Place(id, x, y, width, height); }
+  // Gives the window exactly this client size, centred on the screen: dialogs laid out in pixels must not
+  // depend on the dialog font.
+  void SetClientSize(int width, int height) { layout_.SetClientSize(width, height); }
 
  private:
   static INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -57,11 +65,8 @@ class Dialog {
   int templateId_;
   HWND hwnd_ = nullptr;
   Dialog* outer_ = nullptr;  // the modal dialog that was active when this one opened
+  ScaledLayout layout_;
 };
-
-// Gives a window exactly this client size, centred on the screen: dialogs laid out in pixels must not
-// depend on the dialog font.
-void SetClientSize(HWND hwnd, int width, int height);
 
 // Message boxes: caption and style as given, optional owner.
 int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption, UINT style);

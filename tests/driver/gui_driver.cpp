@@ -350,7 +350,9 @@ HBITMAP CreateTopDownDib(HDC dc, int width, int height, void** bits) {
 }
 
 bool Driver::Screenshot(HWND window, const std::wstring& pngPath) {
-  // Let the page finish painting; PrintWindow is no use here, the screen is the only faithful source.
+  // Let the page finish painting: what it still has to paint is painted now (the call waits for the page's
+  // thread), then a moment for the screen. PrintWindow is no use here, the screen is the only faithful source.
+  ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   ::Sleep(150);
   RECT rect;
   if (!::GetWindowRect(window, &rect)) return false;

@@ -21,6 +21,7 @@
 #include "i18n/string_catalogue.h"
 #include "i18n/win_string_sources.h"
 #include "install_test_helpers.h"
+#include "page_test_helpers.h"
 #include "tests/driver/gui_driver.h"
 #include "tests/driver/walk.h"
 #include "ui/controls/button_gradient.h"
@@ -476,56 +477,17 @@ std::vector<ButtonPlace> LanguageDialogPlaces() {
   return places;
 }
 
-struct LanguageTexts {
-  std::string name;
-  int skin = 0;
-  std::function<std::wstring(unsigned)> text;
-};
-
-// The program's own English, then every language file beside the tests, loaded as the setup loads it.
-std::vector<LanguageTexts> ShippedLanguages(install_test::Sandbox& sandbox) {
-  std::vector<LanguageTexts> languages;
-  languages.push_back({"English", 0, [](unsigned id) {
-                         const std::u16string text = LoadBuiltinString(id);
-                         return std::wstring(text.begin(), text.end());
-                       }});
-  const std::wstring folder = gui::JoinPath(gui::ModuleFolder(), L"lang");
-  for (const std::wstring& file : gui::FolderEntries(folder)) {
-    const std::string bytes = install_test::ReadText(folder + L"\\" + file);
-    const std::unique_ptr<XmlElement> root = XmlDocument::Parse(bytes);
-    if (!root) {
-      ADD_FAILURE() << "unreadable language file";
-      continue;
-    }
-    const std::u16string name = root->AttrValue("name");
-    const std::wstring place = sandbox.path() + L"\\" + std::to_wstring(languages.size());
-    ::CreateDirectoryW(place.c_str(), nullptr);
-    ::CopyFileW((folder + L"\\" + file).c_str(), (place + L"\\" + file).c_str(), FALSE);
-    install_test::WriteText(place + L"\\LangConfig.xml", "<LangConfig LangType=\"1\"><LangId value=\"" +
-                                                             std::to_string(LanguageCatalogue::IdOfName(name)) +
-                                                             "\"/></LangConfig>");
-    auto catalogue = std::make_shared<StringCatalogue>(ReadWholeFile, LoadBuiltinString);
-    const int skin = catalogue->LoadAtStartup(std::u16string(place.begin(), place.end()), u"");
-    EXPECT_NE(catalogue->languageDocument(), nullptr) << std::string(name.begin(), name.end());
-    languages.push_back({std::string(name.begin(), name.end()), skin < 0 ? 0 : skin, [catalogue](unsigned id) {
-                           const std::u16string text = catalogue->text(id);
-                           return std::wstring(text.begin(), text.end());
-                         }});
-  }
-  return languages;
-}
-
 // Every button label, in its language's layout and drawn with the button's font, stays clear of the edges of
 // the button's inner rectangle: nothing of it is cut.
 TEST(SkinButtonLabels, EveryLabelOfEveryShippedLanguageFitsItsButton) {
   install_test::Sandbox sandbox(L"labels");
-  const std::vector<LanguageTexts> languages = ShippedLanguages(sandbox);
+  const std::vector<page_test::LanguageTexts> languages = page_test::ShippedLanguages(sandbox);
   EXPECT_GE(languages.size(), 4u) << "English and the three language files";
   const std::vector<ButtonPlace> dialogPlaces = LanguageDialogPlaces();
   ControlsDialog dialog;
   dialog.Run([&](ControlsDialog& d) {
     HWND button = d.Item(kButton);
-    for (const LanguageTexts& language : languages) {
+    for (const page_test::LanguageTexts& language : languages) {
       std::vector<ButtonPlace> places = NarrowestPlaces(language.skin);
       places.insert(places.end(), dialogPlaces.begin(), dialogPlaces.end());
       for (const ButtonPlace& place : places) {

@@ -37,21 +37,22 @@ bool HyperlinkLabel::Attach(HWND dialog, int id) {
   const UINT length = ::GetWindowsDirectoryW(windows, MAX_PATH);
   if (length > 0 && length < MAX_PATH) cursor_ = LoadPointingHandCursor(std::wstring(windows) + L"\\winhlp32.exe");
 
-  SetUnderlineFont();
+  SetUnderlineFont(reinterpret_cast<HFONT>(::SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
   CreateTooltip();
   return true;
 }
 
-void HyperlinkLabel::SetUnderlineFont() {
-  templateFont_ = reinterpret_cast<HFONT>(::SendMessageW(hwnd(), WM_GETFONT, 0, 0));
+void HyperlinkLabel::SetUnderlineFont(HFONT font) {
+  templateFont_ = font;
   // No font message means the label draws with the system font.
   HGDIOBJ source = templateFont_ ? static_cast<HGDIOBJ>(templateFont_) : ::GetStockObject(SYSTEM_FONT);
-  LOGFONTW font = {};
-  if (!::GetObjectW(source, sizeof(font), &font)) return;
-  font.lfUnderline = TRUE;
-  underlineFont_.reset(::CreateFontIndirectW(&font));
-  if (!underlineFont_) return;
-  ::SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(underlineFont_.get()), TRUE);
+  LOGFONTW look = {};
+  if (!::GetObjectW(source, sizeof(look), &look)) return;
+  look.lfUnderline = TRUE;
+  UniqueGdi underline(::CreateFontIndirectW(&look));
+  if (!underline) return;
+  Default(WM_SETFONT, reinterpret_cast<WPARAM>(underline.get()), TRUE);
+  underlineFont_ = std::move(underline);
   ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
@@ -121,6 +122,14 @@ LRESULT HyperlinkLabel::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (wp != kLeaveTimer) break;
       OnTimer();
       return 0;
+    case WM_SETFONT:
+      // A new font for another display scale: the link keeps its underline.
+      if (underlineFont_ && !restoringFont_ && reinterpret_cast<HFONT>(wp) != underlineFont_.get()) {
+        templateFont_ = reinterpret_cast<HFONT>(wp);
+        SetUnderlineFont(templateFont_);
+        return 0;
+      }
+      break;
     case WM_SETCURSOR:
       if (!cursor_) break;
       ::SetCursor(cursor_);
@@ -152,7 +161,9 @@ void HyperlinkLabel::Release() {
   if (tooltip_ && ::IsWindow(tooltip_)) ::DestroyWindow(tooltip_);
   tooltip_ = nullptr;
   if (underlineFont_ && hwnd() && ::IsWindow(hwnd())) {
+    restoringFont_ = true;
     ::SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(templateFont_), FALSE);
+    restoringFont_ = false;
   }
   underlineFont_.reset();
   templateFont_ = nullptr;

@@ -37,7 +37,8 @@ class HyperlinkLabel : public Control {
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
-  void SetUnderlineFont();
+  // The label's font with an underline, in place of `font` (null: the system font).
+  void SetUnderlineFont(HFONT font);
   void CreateTooltip();
   void OnTimer();
   // Gives back cursor, font and tooltip; the label keeps its template font if it outlives us.
@@ -48,6 +49,7 @@ class HyperlinkLabel : public Control {
   HWND tooltip_ = nullptr;
   HFONT templateFont_ = nullptr;  // not owned
   UniqueGdi underlineFont_;
+  bool restoringFont_ = false;
 };
 
 // Copy of the pointing hand (cursor 106) of the help viewer at `modulePath`, or null when the file or the

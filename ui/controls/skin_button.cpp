@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "framework/ui/dialog.h"
+#include "framework/ui/dpi.h"
 #include "ui/controls/button_gradient.h"
 
 namespace {
@@ -37,12 +38,18 @@ RECT Centred(const RECT& inner, SIZE size) {
 
 }  // namespace
 
-SkinButton::SkinButton()
-    : framePen_(FramePen(1, RGB(0, 0, 0))),
-      hoverPens_{FramePen(3, RGB(250, 196, 88)), FramePen(3, RGB(251, 202, 106)), FramePen(2, RGB(252, 210, 121)),
-                 FramePen(2, RGB(229, 151, 0))},
-      focusPens_{FramePen(3, RGB(153, 198, 252)), FramePen(3, RGB(162, 189, 252)), FramePen(2, RGB(162, 201, 255)),
-                 FramePen(2, RGB(162, 201, 255))} {}
+SkinButton::SkinButton() { MakePens(kLayoutDpi); }
+
+// The frame's lines are as thick at every scale as they look at 96 DPI.
+void SkinButton::MakePens(int dpi) {
+  const auto pen = [dpi](int width, COLORREF colour) { return FramePen(ScaleToDpi(width, dpi), colour); };
+  framePen_ = pen(1, RGB(0, 0, 0));
+  hoverPens_ = {pen(3, RGB(250, 196, 88)), pen(3, RGB(251, 202, 106)), pen(2, RGB(252, 210, 121)),
+                pen(2, RGB(229, 151, 0))};
+  focusPens_ = {pen(3, RGB(153, 198, 252)), pen(3, RGB(162, 189, 252)), pen(2, RGB(162, 201, 255)),
+                pen(2, RGB(162, 201, 255))};
+  pensDpi_ = dpi;
+}
 
 bool SkinButton::Attach(HWND dialog, int id) {
   if (!Control::Attach(dialog, id)) return false;
@@ -85,9 +92,9 @@ LRESULT SkinButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   return Default(msg, wp, lp);
 }
 
-RECT SkinButton::InnerRect(const RECT& rect) {
+RECT SkinButton::InnerRect(const RECT& rect, int dpi) {
   RECT inner = rect;
-  ::InflateRect(&inner, -::GetSystemMetrics(SM_CXEDGE), -::GetSystemMetrics(SM_CYEDGE));
+  ::InflateRect(&inner, -SystemMetricForDpi(SM_CXEDGE, dpi), -SystemMetricForDpi(SM_CYEDGE, dpi));
   return inner;
 }
 
@@ -117,7 +124,8 @@ SkinButton::Label SkinButton::LayOutLabel(HDC dc, const RECT& inner, const std::
   LOGFONTW look{};
   ::GetObjectW(label.font, sizeof(look), &look);
   const int sign = look.lfHeight < 0 ? -1 : 1;
-  for (int height = std::abs(look.lfHeight) - 1; height >= kSmallestFontHeight; --height) {
+  const int smallest = hwnd() ? ScaleToDpi(kSmallestFontHeight, WindowDpi(hwnd())) : kSmallestFontHeight;
+  for (int height = std::abs(look.lfHeight) - 1; height >= smallest; --height) {
     look.lfHeight = sign * height;
     label.smallerFont.reset(::CreateFontIndirectW(&look));
     if (!label.smallerFont) break;
@@ -152,14 +160,17 @@ void SkinButton::Draw(HDC dc, const RECT& rect, UINT itemState) {
   wchar_t text[kTextBuffer] = {};
   const int length = hwnd() ? ::GetWindowTextW(hwnd(), text, kTextBuffer) : 0;
 
+  const int dpi = hwnd() ? WindowDpi(hwnd()) : kLayoutDpi;
+  if (dpi != pensDpi_) MakePens(dpi);
   HGDIOBJ oldPen = ::SelectObject(dc, framePen_.get());
-  ::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, 5, 5);
+  const int corner = ScaleToDpi(5, dpi);
+  ::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, corner, corner);
   ::SelectObject(dc, oldPen);
 
   focused_ = active_ = (itemState & ODS_FOCUS) ? 1 : 0;
   if (itemState & (ODS_SELECTED | ODS_DEFAULT)) active_ = 1;
 
-  const RECT inner = InnerRect(rect);
+  const RECT inner = InnerRect(rect, dpi);
   FillGradient(dc, inner);
   if (hover_ || focused_) DrawHighlightFrame(dc, inner);
 

@@ -33,8 +33,8 @@ class SkinButton : public Control {
     RECT rect{};  // where the text's pixels go
   };
   Label LayOutLabel(HDC dc, const RECT& inner, const std::wstring& text) const;
-  // The inner rectangle of a button drawn over `rect`.
-  static RECT InnerRect(const RECT& rect);
+  // The inner rectangle of a button drawn over `rect` at `dpi`.
+  static RECT InnerRect(const RECT& rect, int dpi = 96);
 
   int hover() const { return hover_; }
   int tracking() const { return tracking_; }
@@ -47,6 +47,7 @@ class SkinButton : public Control {
  private:
   using EdgePens = std::array<UniqueGdi, 4>;  // left, right, top, bottom
 
+  void MakePens(int dpi);
   void FillGradient(HDC dc, const RECT& inner) const;
   void DrawHighlightFrame(HDC dc, const RECT& inner) const;
   void DrawFittedLabel(HDC dc, const Label& label, const std::wstring& text, UINT itemState) const;
@@ -54,6 +55,7 @@ class SkinButton : public Control {
   UniqueGdi framePen_;
   EdgePens hoverPens_;
   EdgePens focusPens_;
+  int pensDpi_ = 0;
   int hover_ = 0;
   int tracking_ = 0;
   int focused_ = 0;

@@ -1,5 +1,7 @@
 #include "ui/controls/skin_image.h"
 
+#include "framework/ui/dpi.h"
+
 bool SkinImage::SetBitmap(int resourceId) {
   resourceId_ = resourceId;
   bitmap_.reset();
@@ -15,8 +17,16 @@ void SkinImage::Paint(HDC dc, const RECT& client) const {
   HDC memory = ::CreateCompatibleDC(dc);
   if (!memory) return;
   HGDIOBJ old = ::SelectObject(memory, bitmap_.get());
+  // Scaled for the display, the picture is filtered rather than repeating or dropping whole pixels; at 96 DPI
+  // it is drawn as it always was.
+  int oldMode = 0;
+  if (hwnd() && WindowDpi(hwnd()) != kLayoutDpi) {
+    oldMode = ::SetStretchBltMode(dc, HALFTONE);
+    ::SetBrushOrgEx(dc, 0, 0, nullptr);
+  }
   ::StretchBlt(dc, client.left, client.top, client.right - client.left, client.bottom - client.top, memory, 0, 0,
                size.bmWidth, size.bmHeight, SRCCOPY);
+  if (oldMode) ::SetStretchBltMode(dc, oldMode);
   ::SelectObject(memory, old);
   ::DeleteDC(memory);
 }

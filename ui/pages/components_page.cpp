@@ -31,7 +31,8 @@ ComponentsPage::ComponentsPage(PageHost& host) : WizardPage(IDD_COMPONENTS, host
 
 void ComponentsPage::InitPage() {
   SetTextAt(IDC_COMPONENTS_INTRO, kTextCheckComponents, {16, 80, 494, 40});
-  SetTextAt(IDC_COMPONENTS_TREE_LABEL, kTextSelectComponents, {16, 140, 170, 20});
+  // Both labels have room for a second line: some languages need it.
+  SetTextAt(IDC_COMPONENTS_TREE_LABEL, kTextSelectComponents, {16, 140, 170, 40});
   PlaceItem(IDC_COMPONENTS_GROUP, {200, 135, 313, 189});
   PlaceItem(IDC_COMPONENTS_TREE, {201, 145, 310, 174});
   HWND tree = Item(IDC_COMPONENTS_TREE);
@@ -54,7 +55,7 @@ void ComponentsPage::InitPage() {
         reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     if (item) SetChecked(tree, item);
   }
-  SetTextAt(IDC_COMPONENTS_SPACE, kTextSpaceRequired, {16, 305, 170, 20});
+  SetTextAt(IDC_COMPONENTS_SPACE, kTextSpaceRequired, {16, 305, 170, 34});
   ::SetTimer(hwnd(), kCheckTimer, 100, nullptr);
 }
 

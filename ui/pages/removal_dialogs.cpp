@@ -17,17 +17,18 @@ struct Layout {
 constexpr Layout kPipeLayout{IDC_PIPE_REMOVAL_BANNER, IDC_PIPE_REMOVAL_TEXT, IDC_PIPE_REMOVAL_BAR, 530};
 constexpr Layout kBuiltInLayout{IDC_BUILTIN_REMOVAL_BANNER, IDC_BUILTIN_REMOVAL_TEXT, IDC_BUILTIN_REMOVAL_BAR, 525};
 
-void Prepare(HWND window, const Layout& layout, SkinImage& banner, int skinIndex, const TextLookup& text) {
+void Prepare(HWND window, ScaledLayout& place, const Layout& layout, SkinImage& banner, int skinIndex,
+             const TextLookup& text) {
   SetPageIcon(window);
   ::SetWindowTextW(window, text(kTextCaption).c_str());
-  SetClientSize(window, layout.bannerWidth, kClientHeight);
+  place.SetClientSize(layout.bannerWidth, kClientHeight);
   banner.Attach(window, layout.picture);
   banner.SetBitmap(RemovalBannerId(skinIndex));
-  ::MoveWindow(::GetDlgItem(window, layout.picture), 0, 0, layout.bannerWidth, 66, TRUE);
+  place.Place(layout.picture, 0, 0, layout.bannerWidth, 66);
   ::SetDlgItemTextW(window, layout.text, text(kTextDeletingFiles).c_str());
-  ::MoveWindow(::GetDlgItem(window, layout.text), 16, 79, 491, 22, TRUE);
+  place.Place(layout.text, 16, 79, 491, 22);
+  place.Place(layout.bar, 16, 103, 491, 16);
   HWND bar = ::GetDlgItem(window, layout.bar);
-  ::MoveWindow(bar, 16, 103, 491, 16, TRUE);
   ::SendMessageW(bar, PBM_SETRANGE32, 0, 100);
   ::SendMessageW(bar, PBM_SETPOS, 0, 0);
 }
@@ -44,7 +45,8 @@ bool PipeRemovalWindow::Open() {
   hwnd_ = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PIPE_REMOVAL), nullptr,
                                &PipeRemovalWindow::Proc, reinterpret_cast<LPARAM>(this));
   if (!hwnd_) return false;
-  Prepare(hwnd_, kPipeLayout, banner_, skinIndex_, text_);
+  layout_.Begin(hwnd_, IDD_PIPE_REMOVAL);
+  Prepare(hwnd_, layout_, kPipeLayout, banner_, skinIndex_, text_);
   ::ShowWindow(hwnd_, SW_SHOW);
   ::UpdateWindow(hwnd_);
   return true;
@@ -61,9 +63,14 @@ void PipeRemovalWindow::Close() {
   hwnd_ = nullptr;
 }
 
-INT_PTR CALLBACK PipeRemovalWindow::Proc(HWND, UINT msg, WPARAM wp, LPARAM) {
+INT_PTR CALLBACK PipeRemovalWindow::Proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_INITDIALOG: return FALSE;  // nothing here takes the focus
+    case WM_INITDIALOG: ::SetWindowLongPtrW(window, DWLP_USER, lp); return FALSE;  // nothing here takes the focus
+    case WM_DPICHANGED:
+      if (auto* self = reinterpret_cast<PipeRemovalWindow*>(::GetWindowLongPtrW(window, DWLP_USER))) {
+        self->layout_.ChangeDpi(LOWORD(wp), reinterpret_cast<const RECT*>(lp));
+      }
+      return TRUE;
     case WM_COMMAND:
       return TRUE;  // the close box: the uninstaller decides when this ends
     // The white and black of every dialog of the setup.
@@ -80,7 +87,7 @@ INT_PTR CALLBACK PipeRemovalWindow::Proc(HWND, UINT msg, WPARAM wp, LPARAM) {
 
 bool BuiltInRemovalDialog::OnInitDialog() {
   started_ = false;
-  Prepare(hwnd(), kBuiltInLayout, banner_, skinIndex_, text_);
+  Prepare(hwnd(), layout(), kBuiltInLayout, banner_, skinIndex_, text_);
   ::SetTimer(hwnd(), kBuiltInRemovalTimer, 500, nullptr);
   return true;
 }

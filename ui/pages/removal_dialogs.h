@@ -54,6 +54,7 @@ class PipeRemovalWindow {
   TextLookup text_;
   HWND hwnd_ = nullptr;
   SkinImage banner_;
+  ScaledLayout layout_;
 };
 
 class BuiltInRemovalDialog : public Dialog {

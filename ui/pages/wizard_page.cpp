@@ -4,6 +4,7 @@
 
 #include "core/page_result.h"
 #include "core/text_ids.h"
+#include "framework/ui/dpi.h"
 #include "resources/ids.h"
 #include "ui/pages/page_host.h"
 #include "ui/pages/pages.h"
@@ -38,11 +39,12 @@ bool ClosesWithReset(int code) {
 
 void SetPageIcon(HWND hwnd) {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  const int dpi = WindowDpi(hwnd);
   // Shared icons belong to the system's cache; nothing to release.
-  HANDLE big = ::LoadImageW(instance, MAKEINTRESOURCEW(IDI_SETUP), IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
-                            ::GetSystemMetrics(SM_CYICON), LR_SHARED);
-  HANDLE small = ::LoadImageW(instance, MAKEINTRESOURCEW(IDI_SETUP), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                              ::GetSystemMetrics(SM_CYSMICON), LR_SHARED);
+  HANDLE big = ::LoadImageW(instance, MAKEINTRESOURCEW(IDI_SETUP), IMAGE_ICON, SystemMetricForDpi(SM_CXICON, dpi),
+                            SystemMetricForDpi(SM_CYICON, dpi), LR_SHARED);
+  HANDLE small = ::LoadImageW(instance, MAKEINTRESOURCEW(IDI_SETUP), IMAGE_ICON, SystemMetricForDpi(SM_CXSMICON, dpi),
+                              SystemMetricForDpi(SM_CYSMICON, dpi), LR_SHARED);
   ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
   ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
 }
@@ -118,7 +120,7 @@ bool WizardPage::OnInitDialog() {
   for (size_t i = 0; i < buttons_.size(); ++i) skinButtons_[i]->Attach(hwnd(), buttons_[i].id);
   SetPageIcon(hwnd());
   ::SetWindowTextW(hwnd(), host_.Text(kTextCaption).c_str());
-  SetClientSize(hwnd(), kClientWidth, kClientHeight);
+  SetClientSize(kClientWidth, kClientHeight);
   AttachFrame();
   InitPage();
   PlaceItem(frame_.separatorId, {-1, 340, 531, 1});

@@ -1,0 +1,235 @@
+// Every page, the language dialog and both removal windows, in English and every shipped language, moved to
+// monitors of 120, 144 and 192 DPI and back to 96 (WM_DPICHANGED, as the system sends it): each time the window
+// and every control are their 96-DPI rectangles times the scale, and every text fits its control.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/page_result.h"
+#include "core/text_ids.h"
+#include "framework/ui/dpi.h"
+#include "page_test_helpers.h"
+#include "ui/pages/pages.h"
+#include "ui/pages/removal_dialogs.h"
+
+namespace {
+
+const int kScales[] = {120, 144, 192, kLayoutDpi};
+
+class LanguageHost : public PageHost {
+ public:
+  explicit LanguageHost(const page_test::LanguageTexts& language)
+      : language_(language), own_(std::make_shared<StringCatalogue>(ReadWholeFile, LoadBuiltinString)) {
+    options_.SkinIndex = language.skin;
+    options_.existingState = 3;
+    options_.installFolder = options_.defaultInstallFolder = L"C:\\Program Files\\Kelto Software\\Kelto Quorbel";
+  }
+  SetupOptions& Options() override { return options_; }
+  std::wstring Text(unsigned id) const override { return language_.text(id); }
+  StringCatalogue& catalogue() override { return language_.catalogue ? *language_.catalogue : *own_; }
+  std::vector<std::wstring> ComponentNames() const override {
+    return {L"Eastern Asian Language Support", L"JPEG2000 and JBIG2 Image Decoders"};
+  }
+  void RunInstallSequence(ProgressPage& page) override { page.EndWith(kResultFinish); }
+
+ private:
+  const page_test::LanguageTexts& language_;
+  std::shared_ptr<StringCatalogue> own_;
+  SetupOptions options_;
+};
+
+struct Geometry {
+  SIZE client{};
+  std::vector<std::pair<HWND, RECT>> controls;
+};
+
+Geometry Measure(HWND window) {
+  Geometry g;
+  RECT client{};
+  ::GetClientRect(window, &client);
+  g.client = {client.right, client.bottom};
+  for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    RECT r{};
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+    g.controls.emplace_back(child, r);
+  }
+  return g;
+}
+
+bool Near(LONG actual, int at96, int dpi) {
+  const int expected = ScaleToDpi(at96, dpi);
+  return actual >= expected - 1 && actual <= expected + 1;
+}
+
+std::wstring ClassOf(HWND control) {
+  wchar_t name[64] = {};
+  ::GetClassNameW(control, name, 64);
+  return name;
+}
+
+SIZE TextNeeds(HWND control, const std::wstring& text, UINT format, int width) {
+  HDC dc = ::GetDC(control);
+  HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+  RECT box{0, 0, width, 0};
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, format | DT_CALCRECT | DT_EXPANDTABS);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(control, dc);
+  return {box.right, box.bottom};
+}
+
+// How a visible text control's text fails to fit, or "" when it fits. Skinned buttons may put a label on two
+// lines; one that fits neither way is drawn smaller, which `smallerAllowed` accepts.
+std::string TextProblem(HWND control, int dpi, bool smallerAllowed) {
+  wchar_t buffer[1024] = {};
+  ::GetWindowTextW(control, buffer, 1024);
+  const std::wstring text = buffer;
+  if (text.empty() || !(::GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE)) return "";
+  RECT client{};
+  ::GetClientRect(control, &client);
+  // What reaches past the window's edge is cut too.
+  RECT place{}, window{};
+  ::GetWindowRect(control, &place);
+  ::GetWindowRect(::GetParent(control), &window);
+  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&place), 2);
+  ::GetClientRect(::GetParent(control), &window);
+  client.right = std::min(client.right, window.right - place.left);
+  const LONG_PTR style = ::GetWindowLongPtrW(control, GWL_STYLE);
+  const UINT prefix = (style & SS_NOPREFIX) ? DT_NOPREFIX : 0;
+  std::ostringstream problem;
+  const std::wstring kind = ClassOf(control);
+  if (kind == L"Static") {
+    const LONG_PTR type = style & SS_TYPEMASK;
+    if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT && type != SS_LEFTNOWORDWRAP) return "";
+    const bool oneLine = type == SS_LEFTNOWORDWRAP;
+    const SIZE need = TextNeeds(control, text, prefix | (oneLine ? DT_SINGLELINE : DT_WORDBREAK), client.right);
+    if (need.cx > client.right || need.cy > client.bottom) {
+      problem << "needs " << need.cx << " x " << need.cy;
+    }
+  } else if (kind == L"Button") {
+    const LONG_PTR type = style & BS_TYPEMASK;
+    if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX) {
+      // The box and the gap before the text, as large as at 96 DPI times the scale.
+      const int box = ScaleToDpi(13 + 4, dpi);
+      const SIZE need = TextNeeds(control, text, DT_SINGLELINE, client.right);
+      if (need.cx > client.right - box || need.cy > client.bottom) problem << "needs " << need.cx << " x " << need.cy;
+    } else if (type == BS_GROUPBOX) {
+      const SIZE need = TextNeeds(control, text, DT_SINGLELINE, client.right);
+      if (need.cx > client.right - ScaleToDpi(16, dpi)) problem << "needs " << need.cx;
+    } else if (type == BS_OWNERDRAW) {
+      RECT inner = SkinButton::InnerRect(client, dpi);
+      ::InflateRect(&inner, -1, -1);
+      const int width = inner.right - inner.left;
+      const int height = inner.bottom - inner.top;
+      const SIZE line = TextNeeds(control, text, DT_SINGLELINE, width);
+      const SIZE wrapped = TextNeeds(control, text, DT_WORDBREAK | DT_CENTER, width);
+      const bool fits = (line.cx <= width && line.cy <= height) ||
+                        (text.find(L' ') != std::wstring::npos && wrapped.cx <= width && wrapped.cy <= height);
+      if (!fits && !smallerAllowed) problem << "needs the smaller font: " << line.cx << " x " << line.cy;
+    }
+  }
+  if (problem.str().empty()) return "";
+  return "control " + std::to_string(::GetDlgCtrlID(control)) + " (" + std::to_string(client.right) + " x " +
+         std::to_string(client.bottom) + ") " + problem.str();
+}
+
+// Checks `window` at 96 DPI, then at each scale.
+void CheckEveryScale(HWND window, const std::string& what) {
+  const Geometry at96 = Measure(window);
+  std::vector<HWND> smallerAt96;
+  for (const auto& [control, rect] : at96.controls) {
+    const std::string problem = TextProblem(control, kLayoutDpi, false);
+    if (problem.find("smaller font") != std::string::npos) {
+      smallerAt96.push_back(control);
+    } else {
+      EXPECT_EQ(problem, "") << what << " at 96 DPI";
+    }
+  }
+  for (int dpi : kScales) {
+    RECT suggested{};
+    ::GetWindowRect(window, &suggested);
+    ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    const Geometry now = Measure(window);
+    EXPECT_TRUE(Near(now.client.cx, at96.client.cx, dpi) && Near(now.client.cy, at96.client.cy, dpi))
+        << what << " at " << dpi << " DPI: client " << now.client.cx << " x " << now.client.cy << " for "
+        << at96.client.cx << " x " << at96.client.cy << " at 96";
+    ASSERT_EQ(now.controls.size(), at96.controls.size());
+    for (size_t i = 0; i < now.controls.size(); ++i) {
+      const RECT& r = now.controls[i].second;
+      const RECT& o = at96.controls[i].second;
+      // A drop-down list is as high as its font makes it.
+      const bool ownHeight = ClassOf(now.controls[i].first) == L"ComboBox";
+      EXPECT_TRUE(Near(r.left, o.left, dpi) && Near(r.top, o.top, dpi) && Near(r.right, o.right, dpi) &&
+                  (ownHeight || Near(r.bottom, o.bottom, dpi)))
+          << what << " at " << dpi << " DPI: control " << ::GetDlgCtrlID(now.controls[i].first) << " at (" << r.left
+          << ", " << r.top << ") - (" << r.right << ", " << r.bottom << "), at 96 (" << o.left << ", " << o.top
+          << ") - (" << o.right << ", " << o.bottom << ")";
+      const HWND control = now.controls[i].first;
+      const bool smaller = std::find(smallerAt96.begin(), smallerAt96.end(), control) != smallerAt96.end();
+      EXPECT_EQ(TextProblem(control, dpi, smaller), "") << what << " at " << dpi << " DPI";
+    }
+  }
+}
+
+// Shows `dialog` modally; from inside its modal loop the check runs and the dialog ends.
+std::function<void()> g_inside;
+void CALLBACK RunInside(HWND, UINT, UINT_PTR id, DWORD) {
+  ::KillTimer(nullptr, id);
+  if (g_inside) std::exchange(g_inside, nullptr)();
+}
+
+void ShowAndCheck(Dialog& dialog, const std::string& what) {
+  g_inside = [&] {
+    CheckEveryScale(dialog.hwnd(), what);
+    ::EndDialog(dialog.hwnd(), 0);
+  };
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 1, RunInside);
+  EXPECT_NE(dialog.DoModal(nullptr), -1) << what;
+  ::KillTimer(nullptr, timer);
+  g_inside = nullptr;
+}
+
+TEST(PagesAtEveryScale, PlacesScaleAndEveryTextFitsInEveryLanguage) {
+  install_test::Sandbox sandbox(L"scales");
+  const std::vector<page_test::LanguageTexts> languages = page_test::ShippedLanguages(sandbox);
+  ASSERT_GE(languages.size(), 4u) << "English and the three language files";
+  for (const page_test::LanguageTexts& language : languages) {
+    LanguageHost host(language);
+    WelcomePage welcome(host);
+    ExistingVersionPage existing(host);
+    LicenseAgreementPage licence(host);
+    InstallTypePage type(host);
+    ComponentsPage components(host);
+    DestinationPage destination(host);
+    DesktopSettingsPage desktop(host);
+    SummaryPage summary(host);
+    ProgressPage progress(host);
+    FinishPage finish(host);
+    InterruptedPage interrupted(host);
+    LanguagePage languageDialog(host);
+    const std::pair<Dialog*, const char*> pages[] = {
+        {&welcome, "Welcome"}, {&existing, "Existing"},       {&licence, "Licence"},
+        {&type, "Type"},       {&components, "Components"},   {&destination, "Destination"},
+        {&desktop, "Desktop"}, {&summary, "Summary"},         {&progress, "Progress"},
+        {&finish, "Finish"},   {&interrupted, "Interrupted"}, {&languageDialog, "Language"}};
+    for (const auto& [page, name] : pages) ShowAndCheck(*page, language.name + " " + name);
+
+    const TextLookup text = [&language](unsigned id) { return language.text(id); };
+    BuiltInRemovalDialog builtIn(language.skin, text, [](InstallProgress&) {});
+    ShowAndCheck(builtIn, language.name + " built-in removal");
+    PipeRemovalWindow pipe(language.skin, text);
+    ASSERT_TRUE(pipe.Open());
+    CheckEveryScale(pipe.hwnd(), language.name + " pipe removal");
+    pipe.Close();
+  }
+}
+
+}  // namespace
