@@ -15,7 +15,7 @@ target_link_options(walk PRIVATE -municode)
 add_dependencies(walk setup)
 
 add_executable(win_tests ${WIN_TESTS} $<TARGET_OBJECTS:setup_resources>)
-target_link_libraries(win_tests PRIVATE kelto_all gui_driver gtest gtest_main)
+target_link_libraries(win_tests PRIVATE kelto_all gui_driver gtest gtest_main oleacc)
 
 file(GLOB E2E_TESTS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 add_executable(e2e_tests ${E2E_TESTS})

@@ -1,2 +1,2 @@
 # Modal dialogs from templates, controls attached by ID, message boxes.
-kelto_layer(framework_ui WIN dialog.cpp control.cpp dpi.cpp)
+kelto_layer(framework_ui WIN dialog.cpp control.cpp dpi.cpp accessible.cpp)

@@ -2,8 +2,11 @@
 
 #include <commctrl.h>
 
+#include <oleacc.h>
+
 #include "core/outside_text.h"
 #include "framework/base/process_start.h"
+#include "framework/ui/accessible.h"
 #include "framework/ui/dialog.h"
 
 namespace {
@@ -130,6 +133,7 @@ LRESULT HyperlinkLabel::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       break;
+    case WM_GETOBJECT: return AnswerGetObject(hwnd(), wp, lp, {ROLE_SYSTEM_LINK, L"Jump", nullptr});
     case WM_SETCURSOR:
       if (!cursor_) break;
       ::SetCursor(cursor_);

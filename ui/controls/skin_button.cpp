@@ -4,6 +4,9 @@
 
 #include <cstdlib>
 
+#include <oleacc.h>
+
+#include "framework/ui/accessible.h"
 #include "framework/ui/dialog.h"
 #include "framework/ui/dpi.h"
 #include "ui/controls/button_gradient.h"
@@ -87,6 +90,9 @@ LRESULT SkinButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       tracking_ = 0;
       ::InvalidateRect(hwnd(), nullptr, FALSE);
       return 0;
+    case WM_GETOBJECT:
+      // Drawn by us, it is still a push button to a screen reader.
+      return AnswerGetObject(hwnd(), wp, lp, {ROLE_SYSTEM_PUSHBUTTON, L"Press", nullptr});
     default: break;
   }
   return Default(msg, wp, lp);

@@ -1,5 +1,8 @@
 #include "ui/controls/skin_image.h"
 
+#include <oleacc.h>
+
+#include "framework/ui/accessible.h"
 #include "framework/ui/dpi.h"
 
 bool SkinImage::SetBitmap(int resourceId) {
@@ -32,6 +35,7 @@ void SkinImage::Paint(HDC dc, const RECT& client) const {
 }
 
 LRESULT SkinImage::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_GETOBJECT) return AnswerGetObject(hwnd(), wp, lp, {ROLE_SYSTEM_GRAPHIC, nullptr, name.c_str()});
   if (msg != WM_PAINT) return Default(msg, wp, lp);
   PAINTSTRUCT paint;
   HDC dc = ::BeginPaint(hwnd(), &paint);

@@ -2,6 +2,8 @@
 // A static that shows one bitmap resource stretched over its whole client area.
 #include <windows.h>
 
+#include <string>
+
 #include "framework/ui/control.h"
 #include "framework/base/handles.h"
 
@@ -12,6 +14,8 @@ class SkinImage : public Control {
   bool SetBitmap(int resourceId);
 
   int resourceId() const { return resourceId_; }
+  // What a screen reader calls the picture.
+  std::wstring name;
   HBITMAP bitmap() const { return static_cast<HBITMAP>(bitmap_.get()); }
 
   // Stretches the bitmap over `client` in `dc`; does nothing without a bitmap.

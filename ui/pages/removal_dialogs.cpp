@@ -23,6 +23,7 @@ void Prepare(HWND window, ScaledLayout& place, const Layout& layout, SkinImage& 
   ::SetWindowTextW(window, text(kTextCaption).c_str());
   place.SetClientSize(layout.bannerWidth, kClientHeight);
   banner.Attach(window, layout.picture);
+  banner.name = text(kTextCaption);
   banner.SetBitmap(RemovalBannerId(skinIndex));
   place.Place(layout.picture, 0, 0, layout.bannerWidth, 66);
   ::SetDlgItemTextW(window, layout.text, text(kTextDeletingFiles).c_str());

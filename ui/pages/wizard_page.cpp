@@ -85,6 +85,8 @@ void WizardPage::AttachFrame() {
   const SkinArt& art = kSkins[skin()];
   const bool korean = skin() == kKorean;
   picture_.Attach(hwnd(), frame_.pictureId);
+  // The pictures carry the product's name and the page's title as drawn text; the caption says as much.
+  picture_.name = titlePicture_.name = host_.Text(kTextCaption);
   if (frame_.picture == Picture::Side) {
     picture_.SetBitmap(art.side);
     PlaceItem(frame_.pictureId, {0, 0, 195, 340});

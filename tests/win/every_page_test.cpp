@@ -1,12 +1,17 @@
-// Every page, the language dialog and both removal windows, in English and every shipped language, moved to
-// monitors of 120, 144 and 192 DPI and back to 96 (WM_DPICHANGED, as the system sends it): each time the window
-// and every control are their 96-DPI rectangles times the scale, and every text fits its control.
+// Every page, the language dialog and both removal windows, in English and every shipped language:
+// - moved to monitors of 120, 144 and 192 DPI and back to 96 (WM_DPICHANGED, as the system sends it), the window
+//   and every control are their 96-DPI rectangles times the scale each time, and every text fits its control;
+// - the keyboard reaches the controls in reading order, no two controls share a mnemonic, and a screen reader
+//   gets a role and a name for every control.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cwctype>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -179,6 +184,121 @@ void CheckEveryScale(HWND window, const std::string& what) {
   }
 }
 
+// The mnemonic of a control's text, lower case; 0 when it has none.
+wchar_t Mnemonic(HWND control) {
+  const LONG_PTR style = ::GetWindowLongPtrW(control, GWL_STYLE);
+  const std::wstring kind = ClassOf(control);
+  if (kind == L"Static" && (style & SS_NOPREFIX)) return 0;
+  if (kind != L"Static" && kind != L"Button") return 0;
+  wchar_t buffer[512] = {};
+  ::GetWindowTextW(control, buffer, 512);
+  for (const wchar_t* c = buffer; *c; ++c) {
+    if (*c != L'&') continue;
+    if (c[1] == L'&') {
+      ++c;
+    } else if (c[1]) {
+      return static_cast<wchar_t>(::towlower(c[1]));
+    }
+  }
+  return 0;
+}
+
+std::string Narrow(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';
+  return out;
+}
+
+// Role and name as a screen reader asks for them.
+std::pair<long, std::wstring> RoleAndName(HWND control) {
+  IAccessible* object = nullptr;
+  if (FAILED(::AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&object))) ||
+      !object) {
+    return {0, L""};
+  }
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  VARIANT role{};
+  object->get_accRole(self, &role);
+  BSTR name = nullptr;
+  object->get_accName(self, &name);
+  std::pair<long, std::wstring> result{role.vt == VT_I4 ? role.lVal : 0, name ? name : L""};
+  ::SysFreeString(name);
+  ::VariantClear(&role);
+  object->Release();
+  return result;
+}
+
+// What only our own drawing can say it is.
+long SkinnedRole(HWND control) {
+  const std::wstring kind = ClassOf(control);
+  const LONG_PTR style = ::GetWindowLongPtrW(control, GWL_STYLE);
+  if (kind == L"Button" && (style & BS_TYPEMASK) == BS_OWNERDRAW) return ROLE_SYSTEM_PUSHBUTTON;
+  if (kind == L"Static" && (style & SS_TYPEMASK) == SS_BITMAP) return ROLE_SYSTEM_GRAPHIC;
+  if (kind == L"Static" && (style & SS_NOTIFY) && ::SendMessageW(control, WM_GETFONT, 0, 0)) {
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    if (font.lfUnderline) return ROLE_SYSTEM_LINK;
+  }
+  return 0;
+}
+
+void CheckKeysAndNames(HWND window, const std::string& what) {
+  // Tab stops in the order the eye reads them: down the page, and left to right along a row.
+  std::vector<HWND> stops;
+  for (HWND c = ::GetNextDlgTabItem(window, nullptr, FALSE); c && stops.size() < 40;
+       c = ::GetNextDlgTabItem(window, c, FALSE)) {
+    if (!stops.empty() && c == stops.front()) break;
+    stops.push_back(c);
+  }
+  // Windows that only show work in progress have nothing for the keyboard to do.
+  bool anyEnabledButton = false;
+  for (HWND c = ::GetWindow(window, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    anyEnabledButton |= ClassOf(c) == L"Button" && ::IsWindowEnabled(c) &&
+                        (::GetWindowLongPtrW(c, GWL_STYLE) & (WS_VISIBLE | WS_TABSTOP)) == (WS_VISIBLE | WS_TABSTOP);
+  }
+  EXPECT_EQ(stops.empty(), !anyEnabledButton) << what << ": the keyboard reaches none of its buttons";
+  for (size_t i = 1; i < stops.size(); ++i) {
+    RECT a{}, b{};
+    ::GetWindowRect(stops[i - 1], &a);
+    ::GetWindowRect(stops[i], &b);
+    const bool sameRow = b.top < a.bottom && a.top < b.bottom;
+    EXPECT_TRUE(sameRow ? b.left >= a.right : b.top >= a.top)
+        << what << ": Tab goes from control " << ::GetDlgCtrlID(stops[i - 1]) << " to control "
+        << ::GetDlgCtrlID(stops[i]) << ", back up or to the left";
+  }
+  std::vector<std::pair<wchar_t, int>> mnemonics;
+  for (HWND c = ::GetWindow(window, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    const LONG_PTR style = ::GetWindowLongPtrW(c, GWL_STYLE);
+    if (!(style & WS_VISIBLE)) continue;
+    if (const wchar_t key = Mnemonic(c)) {
+      for (const auto& [other, id] : mnemonics) {
+        EXPECT_NE(other, key) << what << ": controls " << id << " and " << ::GetDlgCtrlID(c) << " share Alt+"
+                              << static_cast<char>(key < 128 ? key : '?');
+      }
+      mnemonics.emplace_back(key, ::GetDlgCtrlID(c));
+    }
+    const auto [role, name] = RoleAndName(c);
+    EXPECT_NE(role, 0) << what << ": control " << ::GetDlgCtrlID(c) << " has no role";
+    if (const long skinned = SkinnedRole(c)) {
+      EXPECT_EQ(role, skinned) << what << ": control " << ::GetDlgCtrlID(c);
+      EXPECT_FALSE(name.empty()) << what << ": control " << ::GetDlgCtrlID(c) << " has no name";
+    }
+    wchar_t text[512] = {};
+    ::GetWindowTextW(c, text, 512);
+    if (ClassOf(c) == L"Button" && text[0]) {
+      std::wstring plain;
+      for (const wchar_t* t = text; *t; ++t) {
+        if (*t == L'&' && t[1]) ++t;
+        plain += *t;
+      }
+      EXPECT_EQ(Narrow(name), Narrow(plain)) << what << ": control " << ::GetDlgCtrlID(c);
+    }
+  }
+}
+
 // Shows `dialog` modally; from inside its modal loop the check runs and the dialog ends.
 std::function<void()> g_inside;
 void CALLBACK RunInside(HWND, UINT, UINT_PTR id, DWORD) {
@@ -188,6 +308,7 @@ void CALLBACK RunInside(HWND, UINT, UINT_PTR id, DWORD) {
 
 void ShowAndCheck(Dialog& dialog, const std::string& what) {
   g_inside = [&] {
+    CheckKeysAndNames(dialog.hwnd(), what);
     CheckEveryScale(dialog.hwnd(), what);
     ::EndDialog(dialog.hwnd(), 0);
   };
@@ -197,7 +318,8 @@ void ShowAndCheck(Dialog& dialog, const std::string& what) {
   g_inside = nullptr;
 }
 
-TEST(PagesAtEveryScale, PlacesScaleAndEveryTextFitsInEveryLanguage) {
+TEST(EveryPage, ScalesFitsAndSpeaksInEveryLanguage) {
+  ::CoInitialize(nullptr);
   install_test::Sandbox sandbox(L"scales");
   const std::vector<page_test::LanguageTexts> languages = page_test::ShippedLanguages(sandbox);
   ASSERT_GE(languages.size(), 4u) << "English and the three language files";
@@ -230,6 +352,7 @@ TEST(PagesAtEveryScale, PlacesScaleAndEveryTextFitsInEveryLanguage) {
     CheckEveryScale(pipe.hwnd(), language.name + " pipe removal");
     pipe.Close();
   }
+  ::CoUninitialize();
 }
 
 }  // namespace
