@@ -212,6 +212,33 @@ void Driver::PressEnter(HWND dialog) {
   ::PostMessageW(dialog, WM_KEYUP, VK_RETURN, 0xC01C0001);
 }
 
+void Driver::TypeKeys(HWND window, const std::wstring& keys) {
+  ::SetForegroundWindow(window);
+  const auto key = [](WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    ::SendInput(1, &input, sizeof(input));
+  };
+  for (size_t i = 0; i < keys.size(); ++i) {
+    const bool alt = keys[i] == L'%' && i + 1 < keys.size();
+    if (alt) {
+      ++i;
+      key(VK_MENU, false);
+    }
+    const WORD vk = keys[i] == L'\t' ? VK_TAB : LOBYTE(::VkKeyScanW(keys[i]));
+    key(vk, false);
+    key(vk, true);
+    if (alt) key(VK_MENU, true);
+    // One key at a time, as a person types: each is handled before the next arrives.
+    ::Sleep(100);
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);
+  }
+}
+
 void Driver::CloseBox(HWND dialog) { ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
 void Driver::SetText(HWND dialog, int id, const std::wstring& text) {

@@ -55,6 +55,10 @@ class Driver {
   static void PressEscape(HWND dialog);
   static void PressEnter(HWND dialog);
   static void CloseBox(HWND dialog);
+  // Real key strokes to `window`, brought to the front first: each character of `keys` is typed, except '%',
+  // which holds Alt down for the character after it ("%n" is Alt+N). Returns once the window's thread has
+  // taken them.
+  static void TypeKeys(HWND window, const std::wstring& keys);
   static void SetText(HWND dialog, int id, const std::wstring& text);
   static void SelectComboItem(HWND dialog, int id, int index);
 

@@ -30,7 +30,11 @@ WalkResult Walk(Driver& driver, const std::vector<Step>& steps, const std::wstri
       Driver::Screenshot(page, JoinPath(shotFolder, name));
     }
     ++index;
-    if (step.button) Driver::Click(page, step.button);
+    if (!step.keys.empty()) {
+      Driver::TypeKeys(page, step.keys);
+    } else if (step.button) {
+      Driver::Click(page, step.button);
+    }
     if (!Driver::WaitGone(page)) {
       result.ok = false;
       result.error = "page " + step.page + " stayed open";

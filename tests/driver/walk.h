@@ -10,8 +10,9 @@
 namespace gui {
 
 struct Step {
-  std::string page;  // the page expected on screen
-  int button;        // the control to press there; 0 to press nothing (the page ends by itself)
+  std::string page;   // the page expected on screen
+  int button;         // the control to press there; 0 to press nothing (the page ends by itself)
+  std::wstring keys;  // or the keys to type there instead (Driver::TypeKeys)
 };
 
 // The steps a user takes most, by name, and the default route from Welcome to the summary's Install.

@@ -17,10 +17,34 @@ struct Skin {
   int index;
   const char* languageId;  // for a fixed-language LangConfig.xml; null for none
   const wchar_t* name;
+  int dpi = 96;  // the display's, as the setup finds it when it starts
 };
 
-const Skin kSkins[] = {
-    {0, nullptr, L"0-English"}, {1, "40814", L"1-French"}, {3, "40819", L"3-Korean"}, {4, "40833", L"4-Japanese"}};
+const Skin kSkins[] = {{0, nullptr, L"0-English"},
+                       {1, "40814", L"1-French"},
+                       {3, "40819", L"3-Korean"},
+                       {4, "40833", L"4-Japanese"},
+                       {0, nullptr, L"0-English144", 144}};
+
+const wchar_t kDisplayKey[] = L"Control Panel\\Desktop";
+
+// Sets the display's DPI for programs started from now on; returns the earlier setting.
+DWORD SetDisplayDpi(DWORD dpi) {
+  DWORD earlier = 96, size = sizeof(earlier);
+  HKEY key;
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, kDisplayKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS) {
+    return earlier;
+  }
+  ::RegQueryValueExW(key, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&earlier), &size);
+  ::RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
+  ::RegCloseKey(key);
+  return earlier;
+}
+
+int g_dpi = 96;
+int Scaled(int value) { return ::MulDiv(value, g_dpi, 96); }
+bool Near(LONG actual, int at96) { return actual >= Scaled(at96) - 1 && actual <= Scaled(at96) + 1; }
 
 RECT ClientRect(HWND page, int id) {
   RECT rect{};
@@ -30,9 +54,11 @@ RECT ClientRect(HWND page, int id) {
   return rect;
 }
 
+// At its 96-DPI place times the display's scale, give or take a pixel per edge at other scales.
 ::testing::AssertionResult At(HWND page, int id, int x, int y, int width, int height) {
   const RECT r = ClientRect(page, id);
-  if (r.left == x && r.top == y && r.right - r.left == width && r.bottom - r.top == height) {
+  if (g_dpi == 96 ? r.left == x && r.top == y && r.right - r.left == width && r.bottom - r.top == height
+                  : Near(r.left, x) && Near(r.top, y) && Near(r.right, x + width) && Near(r.bottom, y + height)) {
     return ::testing::AssertionSuccess();
   }
   return ::testing::AssertionFailure() << "control " << id << " at (" << r.left << ", " << r.top << ", "
@@ -53,6 +79,8 @@ RECT ClientRect(HWND page, int id) {
 class Skins : public e2e::SetupFixture, public ::testing::WithParamInterface<Skin> {
  protected:
   void SetUp() override {
+    g_dpi = GetParam().dpi;
+    earlierDpi_ = SetDisplayDpi(static_cast<DWORD>(g_dpi));
     SetupFixture::SetUp();
     if (const char* id = GetParam().languageId) {
       LayLanguageFiles({L"inst_lang_fr_fr.xml"});
@@ -62,6 +90,8 @@ class Skins : public e2e::SetupFixture, public ::testing::WithParamInterface<Ski
     }
   }
   void TearDown() override {
+    SetDisplayDpi(earlierDpi_);
+    g_dpi = 96;
     SetupFixture::TearDown();
     ::DeleteFileW(L"C:\\kelto\\LangConfig.xml");
     ::DeleteFileW(L"C:\\kelto\\inst_lang_fr_fr.xml");
@@ -70,12 +100,17 @@ class Skins : public e2e::SetupFixture, public ::testing::WithParamInterface<Ski
     HWND page = driver_.WaitForNamedPage(name);
     EXPECT_NE(page, nullptr) << "expected " << name << ", last " << driver_.lastPage();
     if (page) {
+      RECT client{};
+      ::GetClientRect(page, &client);
+      EXPECT_TRUE(Near(client.right, 529) && Near(client.bottom, 392))
+          << name << " is " << client.right << " x " << client.bottom << " at " << g_dpi << " DPI";
       Driver::Screenshot(
           page, gui::JoinPath(gui::ModuleFolder(), std::wstring(L"screenshots\\skins\\") + GetParam().name + L"\\" +
                                                        gui::Widen(name) + L".png"));
     }
     return page;
   }
+  DWORD earlierDpi_ = 96;
   void Leave(HWND page, int button) {
     Driver::Click(page, button);
     ASSERT_TRUE(Driver::WaitGone(page));

@@ -1,6 +1,9 @@
 // The wizard driven from outside, as a user would: routes, cancel, and start-up refusals.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
+#include "tests/driver/system_state.h"
 #include "tests/e2e/wizard_session.h"
 
 namespace {
@@ -12,10 +15,27 @@ using e2e::kCancelQuestion;
 
 using Wizard = e2e::WizardSession;
 
-TEST_F(Wizard, DefaultRouteFromWelcomeToEnd) {
-  ExpectWalk(gui::DefaultToInstallThen({{"Progress", 0}, gui::kFinishFinish}));
+// The default route with the keyboard alone: mnemonics, Tab and Space, the cancel question answered by a key.
+TEST_F(Wizard, DefaultRouteFromWelcomeToEndByKeysOnly) {
+  HWND welcome = On("Welcome");
+  ASSERT_NE(welcome, nullptr);
+  Driver::TypeKeys(welcome, L"%c");  // Cancel asks...
+  HWND box = driver_.WaitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(Driver::MessageText(box), kCancelQuestion);
+  Driver::TypeKeys(box, L"n");  // ...and No keeps the page
+  ExpectStays(welcome);
+  ExpectWalk({{"Welcome", 0, L"%n"},
+              {"Licence", 0, L"\t\t "},  // from the licence text to Back, to agree, pressed
+              {"Type", 0, L" "},         // Default has the focus
+              {"Desktop", 0, L" %n"},    // the desktop shortcut box, cleared
+              {"Summary", 0, L"%n"},     // I&nstall
+              {"Progress", 0},
+              {"Finish", 0, L"%f"}});
   ExpectEnds();
   EXPECT_TRUE(gui::WaitForProductStarted()) << "Finish starts the product";
+  EXPECT_FALSE(sys::Exists(sys::SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Kelto Quorbel.lnk"));
+  EXPECT_TRUE(sys::Exists(sys::SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"\\Kelto Quorbel\\Kelto Quorbel.lnk"));
 }
 
 TEST_F(Wizard, CustomRouteGoesThroughDestination) {
