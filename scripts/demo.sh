@@ -2,7 +2,8 @@
 # The main job: build setup.exe with the stand-in package, run it in a fresh Wine prefix, walk the wizard
 # automatically (a screenshot of every page) and report what is now on the system.
 #   demo.sh [--route default|custom|cancel] [--upgrade] [--languages] [--interactive] [--keep] [--win64]
-#           [--setup FILE]
+#           [--setup FILE] [--dpi N]
+# The pages are saved at 96 DPI, then once more at 144 DPI from a second prefix whose display is set to 144 DPI.
 #     --upgrade      install, record that installation as the earlier release 1.5.0.0100, run the setup again:
 #                    it removes the earlier release itself, then installs this one
 #     --languages    lay LangConfig.xml (language list: English, French, German) and the language files beside
@@ -11,10 +12,11 @@
 #     --keep         keep the prefix (build/demo/PREFIX) afterwards, to look around in it
 #     --win64        a 64-bit prefix: the setup runs under WoW64
 #     --setup FILE   walk FILE (e.g. one made by make-setup.sh) instead of the setup.exe built here
+#     --dpi N        the display's DPI for the walk or the interactive run (96 = 100 %, 144 = 150 %); no second walk
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 B=${BUILD_DIR:-$ROOT/build}
-route=default languages=0 interactive=0 keep=0 arch=win32 setup=
+route=default languages=0 interactive=0 keep=0 arch=win32 setup= dpi=
 while [ $# -gt 0 ]; do
   case "$1" in
     --route) route=$2; shift ;;
@@ -24,7 +26,8 @@ while [ $# -gt 0 ]; do
     --keep) keep=1 ;;
     --win64) arch=win64 ;;
     --setup) setup=$(realpath -e "$2") || { echo "no setup at $2" >&2; exit 2; }; shift ;;
-    -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
+    --dpi) dpi=$2; shift; [[ "$dpi" =~ ^[0-9]+$ ]] && [ "$dpi" -ge 96 ] && [ "$dpi" -le 480 ] || { echo "--dpi takes 96 to 480" >&2; exit 2; } ;;
+    -h|--help) sed -n '2,16p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
   shift
@@ -62,14 +65,28 @@ cleanup() {
 }
 trap cleanup EXIT
 
-stage=$pfx/drive_c/kelto
-mkdir -p "$stage"
-cp "$(dirname "$walker")/setup.exe" "$stage/"
-if [ $languages = 1 ]; then
-  cp "$ROOT"/resources/lang/*.xml "$stage/"
-  printf '<?xml version="1.0" encoding="utf-8"?>\n<LangConfig LangType="2">\n  <LangId value="40811,40814,40816"/>\n</LangConfig>\n' \
-    >"$stage/LangConfig.xml"
-fi
+# The setup (and with --languages the language files) in C:\kelto of a prefix, as a download would be.
+stage_setup() {
+  local stage=$1/drive_c/kelto
+  mkdir -p "$stage"
+  cp "$(dirname "$walker")/setup.exe" "$stage/"
+  if [ $languages = 1 ]; then
+    cp "$ROOT"/resources/lang/*.xml "$stage/"
+    printf '<?xml version="1.0" encoding="utf-8"?>\n<LangConfig LangType="2">\n  <LangId value="40811,40814,40816"/>\n</LangConfig>\n' \
+      >"$stage/LangConfig.xml"
+  fi
+}
+# Walks the route in a started prefix, screenshots to a host folder.
+walk_in() {
+  local prefix=$1 shots=$2
+  rm -rf "$shots"
+  # walk.exe writes through Wine's name for a host folder outside every drive.
+  local shots_win='\\?\unix'$(printf '%s' "$shots" | tr / '\\')
+  "$ROOT/scripts/winerun.sh" "$prefix" "$walker" "$route" "$shots_win" | tr -d '\r' | grep -v '^screenshots:'
+}
+
+stage_setup "$pfx"
+[ -n "$dpi" ] && "$ROOT/scripts/wineprefix.sh" dpi "$pfx" "$dpi"
 
 export KELTO_PREFIX=$pfx
 if [ $interactive = 1 ]; then
@@ -79,12 +96,9 @@ if [ $interactive = 1 ]; then
   wine 'C:\kelto\setup.exe' >/dev/null 2>&1 || true
 else
   "$ROOT/scripts/wineprefix.sh" start "$pfx"
-  shots=$B/$tree/screenshots/demo-$route
-  rm -rf "$shots"
-  echo "[demo] walking the $route route"
-  # walk.exe writes through Wine's name for a host folder outside every drive.
-  shots_win='\\?\unix'$(printf '%s' "$shots" | tr / '\\')
-  "$ROOT/scripts/winerun.sh" "$pfx" "$walker" "$route" "$shots_win" | tr -d '\r' | grep -v '^screenshots:'
+  shots=$B/$tree/screenshots/demo-$route${dpi:+-${dpi}dpi}
+  echo "[demo] walking the $route route${dpi:+ at $dpi DPI}"
+  walk_in "$pfx" "$shots"
 fi
 
 . "$ROOT/scripts/wine-env.sh"
@@ -120,5 +134,19 @@ find "$pfx/drive_c" -name '*.lnk' -path '*Kelto*' 2>/dev/null | sort | sed "s|$p
 if [ $interactive = 0 ]; then
   report "screenshots: $shots"
   ls "$shots" 2>/dev/null | sed 's/^/   /' || true
+fi
+if [ $interactive = 0 ] && [ -z "$dpi" ]; then
+  # The same walk on a display at 150 %, in a prefix of its own, for its screenshots.
+  pfx144=$B/demo/$arch-144dpi
+  shots144=$B/$tree/screenshots/demo-$route-144dpi
+  echo "[demo] the $route route again at 144 DPI (150 %): fresh prefix $pfx144"
+  "$ROOT/scripts/wineprefix.sh" create "$arch" "$pfx144"
+  stage_setup "$pfx144"
+  "$ROOT/scripts/wineprefix.sh" dpi "$pfx144" 144
+  "$ROOT/scripts/wineprefix.sh" start "$pfx144"
+  walk_in "$pfx144" "$shots144" | sed 's/^/   /'
+  "$ROOT/scripts/wineprefix.sh" remove "$pfx144"
+  report "screenshots at 144 DPI: $shots144"
+  ls "$shots144" 2>/dev/null | sed 's/^/   /' || true
 fi
 echo "[demo] done in $(( $(date +%s) - start )) s"

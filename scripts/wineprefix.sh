@@ -4,6 +4,7 @@
 #   wineprefix.sh start DIR         Xvfb for DIR (display number in DIR.display) and a persistent wineserver
 #   wineprefix.sh stop DIR          ends DIR's wineserver and Xvfb, nothing else
 #   wineprefix.sh remove DIR        stop, then delete the prefix
+#   wineprefix.sh dpi DIR N         the display's DPI for programs started in DIR from now on (96 = 100 %)
 set -euo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 ROOT=$(cd "$HERE/.." && pwd)
@@ -97,11 +98,21 @@ case "$cmd" in
       rm -f "$dir.xvfb" "$dir.display"
     fi
     ;;
+  dpi)
+    dir=${2:?dir}; dpi=${3:?dpi}
+    # Wine hands every program the DPI of this setting, which is what a display's scale sets on Windows.
+    (
+      export KELTO_PREFIX=$dir
+      . "$HERE/wine-env.sh"
+      reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f
+      wineserver -w
+    )
+    ;;
   remove)
     dir=${2:?dir}
     "$0" stop "$dir"
     rm -rf "$dir" "$dir.home" "$dir.arch"
     ;;
   *)
-    echo "usage: $0 create ARCH DIR | start DIR | stop DIR | remove DIR" >&2; exit 2 ;;
+    echo "usage: $0 create ARCH DIR | start DIR | stop DIR | remove DIR | dpi DIR N" >&2; exit 2 ;;
 esac
