@@ -93,7 +93,10 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
   }
   switch (msg) {
     case WM_INITDIALOG: layout_.Begin(hwnd_, templateId_); return OnInitDialog() ? TRUE : FALSE;
-    case WM_DPICHANGED: layout_.ChangeDpi(LOWORD(wp), reinterpret_cast<const RECT*>(lp)); return TRUE;
+    case WM_DPICHANGED:
+      layout_.ChangeDpi(LOWORD(wp), reinterpret_cast<const RECT*>(lp));
+      OnDpiChanged();
+      return TRUE;
     case WM_COMMAND: {
       const int id = LOWORD(wp);
       const int notify = HIWORD(wp);

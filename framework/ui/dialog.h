@@ -41,6 +41,8 @@ class Dialog {
   virtual void OnCancel() { End(IDCANCEL); }
   virtual void OnTimer(UINT_PTR /*id*/) {}
   virtual void OnDestroy() {}
+  // After the layout has followed the window to a monitor of another scale: what the layout does not place.
+  virtual void OnDpiChanged() {}
   // Escape key messages never reach dialogs that return true.
   virtual bool DiscardsEscape() const { return false; }
   // Any other message; set handled to stop the default dialog processing.

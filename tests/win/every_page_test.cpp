@@ -54,6 +54,7 @@ class LanguageHost : public PageHost {
 struct Geometry {
   SIZE client{};
   std::vector<std::pair<HWND, RECT>> controls;
+  std::vector<int> columns;  // of the list views, their widths in order
 };
 
 Geometry Measure(HWND window) {
@@ -66,6 +67,14 @@ Geometry Measure(HWND window) {
     ::GetWindowRect(child, &r);
     ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
     g.controls.emplace_back(child, r);
+    wchar_t kind[32] = {};
+    ::GetClassNameW(child, kind, 32);
+    if (std::wstring(kind) != WC_LISTVIEWW) continue;
+    HWND header = reinterpret_cast<HWND>(::SendMessageW(child, LVM_GETHEADER, 0, 0));
+    const int count = static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      g.columns.push_back(static_cast<int>(::SendMessageW(child, LVM_GETCOLUMNWIDTH, i, 0)));
+    }
   }
   return g;
 }
@@ -167,6 +176,11 @@ void CheckEveryScale(HWND window, const std::string& what) {
         << what << " at " << dpi << " DPI: client " << now.client.cx << " x " << now.client.cy << " for "
         << at96.client.cx << " x " << at96.client.cy << " at 96";
     ASSERT_EQ(now.controls.size(), at96.controls.size());
+    ASSERT_EQ(now.columns.size(), at96.columns.size());
+    for (size_t i = 0; i < now.columns.size(); ++i) {
+      EXPECT_TRUE(Near(now.columns[i], at96.columns[i], dpi))
+          << what << " at " << dpi << " DPI: list column " << i << " is " << now.columns[i] << " wide";
+    }
     for (size_t i = 0; i < now.controls.size(); ++i) {
       const RECT& r = now.controls[i].second;
       const RECT& o = at96.controls[i].second;

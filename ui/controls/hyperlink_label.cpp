@@ -8,6 +8,7 @@
 #include "framework/base/process_start.h"
 #include "framework/ui/accessible.h"
 #include "framework/ui/dialog.h"
+#include "framework/ui/dpi.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ void HyperlinkLabel::CreateTooltip() {
                                CW_USEDEFAULT, hwnd(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
   if (!tooltip_) return;
   ::SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOMATIC, MAKELPARAM(100, 0));
-  ::SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, kTooltipMaxWidth);
+  ::SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, ScaleToDpi(kTooltipMaxWidth, WindowDpi(hwnd())));
   TOOLINFOW tool = {};
   // The version-2 record size: common controls 5 (Windows 2000) refuse the larger current one.
   tool.cbSize = TTTOOLINFOW_V2_SIZE;

@@ -57,6 +57,15 @@ std::wstring Megabytes(ULONGLONG bytes) {
   return text;
 }
 
+// The drive list's columns; widths in pixels at 96 DPI.
+const struct {
+  unsigned textId;
+  int format;
+  int width;
+} kDriveColumns[] = {{kTextDriveName, LVCFMT_LEFT, 155},
+                     {kTextTotalDiskSpace, LVCFMT_RIGHT, 156},
+                     {kTextFreeDiskSpace, LVCFMT_RIGHT, 156}};
+
 void SetCell(HWND list, int row, int column, const std::wstring& text) {
   LVITEMW cell{};
   cell.iSubItem = column;
@@ -115,24 +124,24 @@ void DestinationPage::InitPage() {
 
   HWND list = Item(IDC_DESTINATION_DRIVES);
   ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-  const struct {
-    unsigned textId;
-    int format;
-    int width;
-  } columns[] = {{kTextDriveName, LVCFMT_LEFT, 155},
-                 {kTextTotalDiskSpace, LVCFMT_RIGHT, 156},
-                 {kTextFreeDiskSpace, LVCFMT_RIGHT, 156}};
   for (int i = 0; i < 3; ++i) {
-    const std::wstring title = host_.Text(columns[i].textId);
+    const std::wstring title = host_.Text(kDriveColumns[i].textId);
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = columns[i].format;
-    column.cx = columns[i].width;
+    column.fmt = kDriveColumns[i].format;
+    column.cx = layout().Scale(kDriveColumns[i].width);
     column.pszText = const_cast<wchar_t*>(title.c_str());
     column.iSubItem = i;
     ::SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
   }
   FillDrives();
+}
+
+void DestinationPage::OnDpiChanged() {
+  for (int i = 0; i < 3; ++i) {
+    ::SendDlgItemMessageW(hwnd(), IDC_DESTINATION_DRIVES, LVM_SETCOLUMNWIDTH, i,
+                          layout().Scale(kDriveColumns[i].width));
+  }
 }
 
 std::vector<WizardPage::Rect> DestinationPage::ButtonPlaces() const {

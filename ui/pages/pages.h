@@ -154,6 +154,7 @@ class DestinationPage : public WizardPage {
   bool BeforeEnd(int buttonId, int code) override;
   void OnOwnButton(int buttonId) override;
   INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
+  void OnDpiChanged() override;
 
  private:
   void FillDrives();
