@@ -147,64 +147,7 @@ POINT CentreOnScreen(HWND window) {
 }
 
 // Pixels of a 32-bit top-down DIB, read back as COLORREF.
-class Image {
- public:
-  Image(int width, int height, COLORREF fill) : width_(width), height_(height) {
-    dc_ = ::CreateCompatibleDC(nullptr);
-    bitmap_.reset(gui::CreateTopDownDib(dc_, width, height, reinterpret_cast<void**>(&bits_)));
-    old_ = ::SelectObject(dc_, bitmap_.get());
-    UniqueGdi brush(::CreateSolidBrush(fill));
-    const RECT all = {0, 0, width, height};
-    ::FillRect(dc_, &all, static_cast<HBRUSH>(brush.get()));
-  }
-  ~Image() {
-    ::SelectObject(dc_, old_);
-    ::DeleteDC(dc_);
-  }
-  Image(const Image&) = delete;
-  Image& operator=(const Image&) = delete;
-
-  HDC dc() const { return dc_; }
-  int width() const { return width_; }
-  int height() const { return height_; }
-  COLORREF At(int x, int y) const {
-    ::GdiFlush();
-    const uint8_t* p = bits_ + (static_cast<size_t>(y) * width_ + x) * 4;
-    return RGB(p[2], p[1], p[0]);
-  }
-  int Count(COLORREF colour) const { return CountIn(colour, {0, 0, width_, height_}); }
-  int CountIn(COLORREF colour, const RECT& area) const {
-    int n = 0;
-    for (int y = area.top; y < area.bottom; ++y) {
-      for (int x = area.left; x < area.right; ++x) n += At(x, y) == colour ? 1 : 0;
-    }
-    return n;
-  }
-  // Bounding box of the pixels darker than mid-grey inside `area`; empty when there are none.
-  RECT DarkBox(const RECT& area) const {
-    RECT box = {area.right, area.bottom, area.left, area.top};
-    for (int y = area.top; y < area.bottom; ++y) {
-      for (int x = area.left; x < area.right; ++x) {
-        const COLORREF c = At(x, y);
-        if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 128) {
-          box.left = std::min<LONG>(box.left, x);
-          box.top = std::min<LONG>(box.top, y);
-          box.right = std::max<LONG>(box.right, x + 1);
-          box.bottom = std::max<LONG>(box.bottom, y + 1);
-        }
-      }
-    }
-    return box;
-  }
-
- private:
-  int width_;
-  int height_;
-  HDC dc_ = nullptr;
-  UniqueGdi bitmap_;
-  HGDIOBJ old_ = nullptr;
-  uint8_t* bits_ = nullptr;
-};
+using page_test::Image;
 
 // What the window shows now: repaints it, then copies its client area from its own device context.
 std::unique_ptr<Image> CaptureClient(HWND window) {
@@ -440,78 +383,6 @@ TEST(SkinButtonDrawing, OnScreenThroughTheDialog) {
     auto disabled = CaptureClient(button);
     EXPECT_EQ(disabled->At(inner.left + 4, inner.top), kWhite);
     EXPECT_EQ(disabled->At(inner.left + 4, inner.bottom - 1), Gradient(false, false, height - 1, height));
-  });
-}
-
-// --- SkinButton labels in every language we ship ------------------------------------------------------
-
-struct ButtonPlace {
-  unsigned textId;
-  int width, height;
-};
-
-// The narrowest place each label gets on the pages in a SkinIndex's layout.
-std::vector<ButtonPlace> NarrowestPlaces(int skin) {
-  const int square = skin == 4 ? 77 : skin == 3 ? 75 : 66;
-  if (skin == 4) {
-    return {{6, 98, 24},          {7, 99, 24},          {8, 99, 24},   {9, 98, 24},   {10, 98, 24},
-            {11, square, square}, {12, square, square}, {13, 100, 22}, {14, 112, 24}, {16, 88, 24}};
-  }
-  const int licence = skin == 1 ? 100 : 88;
-  return {{6, 88, 24},          {7, 88, 24},          {8, 88, 24},  {9, licence, 24}, {10, licence, 24},
-          {11, square, square}, {12, square, square}, {13, 88, 22}, {14, 88, 24},     {16, 88, 24}};
-}
-
-INT_PTR CALLBACK QuietDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-
-// The language dialog's OK and Cancel keep the size of their template.
-std::vector<ButtonPlace> LanguageDialogPlaces() {
-  HWND dialog = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(103), nullptr, QuietDialog, 0);
-  std::vector<ButtonPlace> places;
-  for (const auto& [id, textId] : {std::pair<int, unsigned>{1003, 5}, {1004, 8}}) {
-    RECT r{};
-    ::GetClientRect(::GetDlgItem(dialog, id), &r);
-    places.push_back({textId, r.right, r.bottom});
-  }
-  ::DestroyWindow(dialog);
-  return places;
-}
-
-// Every button label, in its language's layout and drawn with the button's font, stays clear of the edges of
-// the button's inner rectangle: nothing of it is cut.
-TEST(SkinButtonLabels, EveryLabelOfEveryShippedLanguageFitsItsButton) {
-  install_test::Sandbox sandbox(L"labels");
-  const std::vector<page_test::LanguageTexts> languages = page_test::ShippedLanguages(sandbox);
-  EXPECT_GE(languages.size(), 4u) << "English and the three language files";
-  const std::vector<ButtonPlace> dialogPlaces = LanguageDialogPlaces();
-  ControlsDialog dialog;
-  dialog.Run([&](ControlsDialog& d) {
-    HWND button = d.Item(kButton);
-    for (const page_test::LanguageTexts& language : languages) {
-      std::vector<ButtonPlace> places = NarrowestPlaces(language.skin);
-      places.insert(places.end(), dialogPlaces.begin(), dialogPlaces.end());
-      for (const ButtonPlace& place : places) {
-        const std::wstring label = language.text(place.textId);
-        ::SetWindowTextW(button, label.c_str());
-        const RECT inner = Inner(place.width, place.height);
-        Image image(place.width, place.height, kMarker);
-        d.button.Draw(image.dc(), {0, 0, place.width, place.height}, 0);
-        const RECT text = image.DarkBox(inner);
-        EXPECT_TRUE(text.left > inner.left && text.right < inner.right && text.top > inner.top &&
-                    text.bottom < inner.bottom)
-            << language.name << " text " << place.textId << " in " << place.width << " x " << place.height
-            << ": drawn over (" << text.left << ", " << text.top << ") - (" << text.right << ", " << text.bottom
-            << "), inner (" << inner.left << ", " << inner.top << ") - (" << inner.right << ", " << inner.bottom << ")";
-        EXPECT_LT(text.left, text.right) << language.name << " text " << place.textId << " drew nothing";
-        HDC dc = ::GetDC(button);
-        const SkinButton::Label layout = d.button.LayOutLabel(dc, inner, label);
-        ::ReleaseDC(button, dc);
-        if (!layout.fitsAsIs) {
-          std::printf("%s text %u in %d x %d: %s\n", language.name.c_str(), place.textId, place.width, place.height,
-                      layout.twoLines ? "two lines" : "smaller font");
-        }
-      }
-    }
   });
 }
 

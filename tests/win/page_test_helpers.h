@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,6 +14,7 @@
 
 #include "engine/xml/xml_document.h"
 #include "framework/base/file_access.h"
+#include "framework/base/handles.h"
 #include "framework/ui/dialog.h"
 #include "i18n/language_catalogue.h"
 #include "i18n/string_catalogue.h"
@@ -77,5 +80,65 @@ inline std::vector<LanguageTexts> ShippedLanguages(install_test::Sandbox& sandbo
   }
   return languages;
 }
+
+// A 32-bit picture to draw into and read back, filled with one colour first.
+class Image {
+ public:
+  Image(int width, int height, COLORREF fill) : width_(width), height_(height) {
+    dc_ = ::CreateCompatibleDC(nullptr);
+    bitmap_.reset(gui::CreateTopDownDib(dc_, width, height, reinterpret_cast<void**>(&bits_)));
+    old_ = ::SelectObject(dc_, bitmap_.get());
+    UniqueGdi brush(::CreateSolidBrush(fill));
+    const RECT all = {0, 0, width, height};
+    ::FillRect(dc_, &all, static_cast<HBRUSH>(brush.get()));
+  }
+  ~Image() {
+    ::SelectObject(dc_, old_);
+    ::DeleteDC(dc_);
+  }
+  Image(const Image&) = delete;
+  Image& operator=(const Image&) = delete;
+
+  HDC dc() const { return dc_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+  COLORREF At(int x, int y) const {
+    ::GdiFlush();
+    const uint8_t* p = bits_ + (static_cast<size_t>(y) * width_ + x) * 4;
+    return RGB(p[2], p[1], p[0]);
+  }
+  int Count(COLORREF colour) const { return CountIn(colour, {0, 0, width_, height_}); }
+  int CountIn(COLORREF colour, const RECT& area) const {
+    int n = 0;
+    for (int y = area.top; y < area.bottom; ++y) {
+      for (int x = area.left; x < area.right; ++x) n += At(x, y) == colour ? 1 : 0;
+    }
+    return n;
+  }
+  // Bounding box of the pixels darker than mid-grey inside `area`; empty when there are none.
+  RECT DarkBox(const RECT& area) const {
+    RECT box = {area.right, area.bottom, area.left, area.top};
+    for (int y = area.top; y < area.bottom; ++y) {
+      for (int x = area.left; x < area.right; ++x) {
+        const COLORREF c = At(x, y);
+        if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 128) {
+          box.left = std::min<LONG>(box.left, x);
+          box.top = std::min<LONG>(box.top, y);
+          box.right = std::max<LONG>(box.right, x + 1);
+          box.bottom = std::max<LONG>(box.bottom, y + 1);
+        }
+      }
+    }
+    return box;
+  }
+
+ private:
+  int width_;
+  int height_;
+  HDC dc_ = nullptr;
+  UniqueGdi bitmap_;
+  HGDIOBJ old_ = nullptr;
+  uint8_t* bits_ = nullptr;
+};
 
 }  // namespace page_test
