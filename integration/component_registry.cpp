@@ -278,15 +278,13 @@ int ComponentRegistry::InstallStamps() {
     ReportFailure(L"Create Stamps default directory failed!", kStamps);
     return 0;
   }
-  const bool japanese = skinIndex_ == kJapanese;
-  const auto copyAll = [&](const auto& list, const wchar_t* folder) {
-    for (const wchar_t* name : list) {
-      CopyIn(Source(name), folder + std::wstring(name), L"Copy stamps files failed!", kStamps);
+  // Each stamp goes where the file table puts it.
+  const FileCase set = skinIndex_ == kJapanese ? FileCase::Japanese : FileCase::NotJapanese;
+  for (const FileStep step : {FileStep::StandardStamps, FileStep::SignHereStamps}) {
+    for (const ProductFile& row : ProductFilesOf(step)) {
+      if (row.when == set) CopyIn(Source(row.name), L"\\" + DestinationOf(row), L"Copy stamps files failed!", kStamps);
     }
-  };
-  const FileCase set = japanese ? FileCase::Japanese : FileCase::NotJapanese;
-  copyAll(ProductFileNames(FileStep::StandardStamps, set), L"\\Stamps\\Standard Stamps\\");
-  copyAll(ProductFileNames(FileStep::SignHereStamps, set), L"\\Stamps\\Sign Here\\");
+  }
   StepDone();
   return 1;
 }
