@@ -24,8 +24,6 @@ class Dialog {
   HWND hwnd() const { return hwnd_; }
   int templateId() const { return templateId_; }
   HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
-  ScaledLayout& layout() { return layout_; }
-  const ScaledLayout& layout() const { return layout_; }
 
   // White background and black text for every dialog of the process.
   static void SetDialogColours(COLORREF background, COLORREF text);
@@ -58,6 +56,7 @@ class Dialog {
   // Gives the window exactly this client size, centred on the screen: dialogs laid out in pixels must not
   // depend on the dialog font.
   void SetClientSize(int width, int height) { layout_.SetClientSize(width, height); }
+  ScaledLayout& layout() { return layout_; }
 
  private:
   static INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -253,10 +253,7 @@ void ScaledLayout::ApplyClientSize(const POINT* corner) {
 }
 
 void ScaledLayout::Place(int id, int x, int y, int width, int height) {
-  Place(::GetDlgItem(window_, id), x, y, width, height);
-}
-
-void ScaledLayout::Place(HWND control, int x, int y, int width, int height) {
+  HWND control = ::GetDlgItem(window_, id);
   if (!control) return;
   Place96* place = nullptr;
   for (Place96& p : places_) {

@@ -31,14 +31,12 @@ class ScaledLayout {
  public:
   // Takes over `window` from its WM_INITDIALOG on.
   void Begin(HWND window, int templateId);
-  int dpi() const { return dpi_; }
   int Scale(int value) const { return ScaleToDpi(value, dpi_); }
 
   // Gives the window this 96-DPI client size and centres it on the screen.
   void SetClientSize(int width, int height);
   // Puts control `id` at a 96-DPI place; it stays there at every scale.
   void Place(int id, int x, int y, int width, int height);
-  void Place(HWND control, int x, int y, int width, int height);
   // WM_DPICHANGED: the new DPI and the rectangle the system suggests (its corner is kept).
   void ChangeDpi(int dpi, const RECT* suggested);
 
@@ -47,7 +45,6 @@ class ScaledLayout {
     HWND control;
     int x, y, width, height;
   };
-  void ScaleTemplate(int templateId);
   void ApplyFont();
   void Apply(const Place96& place) const;
   void ApplyClientSize(const POINT* corner);

@@ -129,8 +129,7 @@ LRESULT HyperlinkLabel::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETFONT:
       // A new font for another display scale: the link keeps its underline.
       if (underlineFont_ && !restoringFont_ && reinterpret_cast<HFONT>(wp) != underlineFont_.get()) {
-        templateFont_ = reinterpret_cast<HFONT>(wp);
-        SetUnderlineFont(templateFont_);
+        SetUnderlineFont(reinterpret_cast<HFONT>(wp));
         return 0;
       }
       break;
